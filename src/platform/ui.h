@@ -1,0 +1,47 @@
+// The window-system operations that the portable logic calls on the
+// program's windows: placement, menu ticks and message boxes.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace platform::ui {
+
+// A top-level window of the program, as an integer handle.
+using Window = std::uintptr_t;
+
+struct TwipSize {
+  double width = 0;
+  double height = 0;
+};
+
+// Screen size, and a window's outer size (frame, title and menu included).
+TwipSize ScreenSize();
+TwipSize OuterSize(Window window);
+// Window position on the screen, in twips.
+void SetTop(Window window, std::int64_t twips);
+void SetLeft(Window window, std::int64_t twips);
+
+// SetWindowPos as user32 has it; sizes are pixels, insert-after one of the
+// values below. The result is not reported: no caller looks at it.
+inline constexpr std::intptr_t kInsertTopmost = -1;
+inline constexpr std::intptr_t kInsertBottom = 1;
+void SetWindowPos(Window window, std::intptr_t insert_after, int x, int y, int cx, int cy,
+                  unsigned flags);
+
+bool MenuTicked(Window window, int item);
+void SetMenuTick(Window window, int item, bool ticked);
+
+// Message box styles the program uses.
+inline constexpr int kStylePlain = 0;
+inline constexpr int kStyleInformation = 64;
+inline constexpr int kStyleInformationForeground = 65600;
+// A modal box with an OK button; without a caption it is captioned with the
+// application title. Returns when dismissed.
+void MessageBox(std::string_view text, int style);
+void MessageBox(std::string_view text, int style, std::string_view caption);
+
+// Runs every queued window message, then returns.
+void ProcessPendingMessages();
+
+}  // namespace platform::ui

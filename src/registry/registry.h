@@ -1,0 +1,33 @@
+// The program's only way into the registry. No routine reports a failure:
+// a read that fails gives the text kNotFound, a write that fails is silent.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/registry.h"
+
+namespace registry {
+
+using Root = platform::reg::Key;
+inline constexpr Root kCurrentUser = platform::reg::kCurrentUser;
+inline constexpr Root kLocalMachine = platform::reg::kLocalMachine;
+
+inline constexpr std::string_view kNotFound = "Not Found";
+// Data (with the NUL of a text) longer than this cannot be read.
+inline constexpr std::uint32_t kReadBufferSize = 2048;
+
+// The value as text: REG_DWORD in decimal with at least three digits, any
+// other type as its bytes less the last one (a text's terminating NUL).
+std::string GetRegText(Root root, std::string_view subkey, std::string_view value_name);
+
+// Writes a REG_DWORD for value type 4 (the text is a decimal integer) and a
+// REG_SZ for any other type, creating the key when it is missing.
+void SetRegValue(Root root, std::string_view subkey, std::string_view value_name,
+                 std::int32_t value_type, std::string_view value);
+
+// Deletes a key that has no subkeys, with its values.
+void DeleteRegKey(Root root, std::string_view subkey);
+
+}  // namespace registry

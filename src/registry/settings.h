@@ -1,0 +1,46 @@
+// Every registry key and value the program touches, written once.
+#pragma once
+
+#include <string_view>
+
+#include "registry/registry.h"
+
+namespace settings {
+
+struct Location {
+  registry::Root root;
+  std::string_view subkey;
+};
+
+inline constexpr Location kInternetSettings{
+    registry::kCurrentUser, R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings)"};
+inline constexpr Location kIeMain{registry::kCurrentUser, R"(Software\Microsoft\Internet Explorer\Main)"};
+inline constexpr Location kTypedUrls{registry::kCurrentUser,
+                                     R"(Software\Microsoft\Internet Explorer\TypedURLs)"};
+inline constexpr Location kCookiesPath{
+    registry::kLocalMachine,
+    R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings\Cache\Special Paths\Cookies)"};
+
+// Under kInternetSettings.
+inline constexpr std::string_view kProxyEnable = "ProxyEnable";  // REG_DWORD
+inline constexpr std::string_view kProxyServer = "ProxyServer";  // REG_SZ
+// Under kCookiesPath: the folder of the cookie files; read only.
+inline constexpr std::string_view kCookiesDirectory = "Directory";
+// Under kIeMain, both REG_SZ "yes" / "no".
+inline constexpr std::string_view kFullScreen = "FullScreen";
+inline constexpr std::string_view kSaveHistoryOnExit = "Save_Session_History_On_Exit";
+
+// What Exit leaves in place of a proxy server.
+inline constexpr std::string_view kProxyNotSet = "Not Set";
+
+inline std::string Read(const Location& at, std::string_view value_name) {
+  return registry::GetRegText(at.root, at.subkey, value_name);
+}
+inline void WriteText(const Location& at, std::string_view value_name, std::string_view text) {
+  registry::SetRegValue(at.root, at.subkey, value_name, platform::reg::kTypeSz, text);
+}
+inline void WriteDword(const Location& at, std::string_view value_name, std::string_view number) {
+  registry::SetRegValue(at.root, at.subkey, value_name, platform::reg::kTypeDword, number);
+}
+
+}  // namespace settings

@@ -1,0 +1,23 @@
+// The main commands: Apply switches the browser to the proxy in the combo box
+// and wipes the traces of the old identity; Exit turns the proxy off.
+#pragma once
+
+#include <string>
+
+namespace wipe {
+
+// What the commands read from and write to the main window.
+class MainWindowState {
+ public:
+  virtual ~MainWindowState() = default;
+  virtual std::string ProxyText() const = 0;                   // Combo1's text
+  virtual void SetProxyTooltip(const std::string& text) = 0;   // Combo1's tooltip
+  virtual std::string CookiesFolder() const = 0;               // Label6's caption
+};
+
+void Apply(MainWindowState& window);
+
+// Turns the proxy off and ends the process.
+[[noreturn]] void Exit();
+
+}  // namespace wipe

@@ -1,0 +1,86 @@
+#include "fake_platform.h"
+
+#include <set>
+
+#include "platform/files.h"
+#include "platform/transfer.h"
+
+namespace fake {
+namespace {
+FakeUi ui_state;
+FakeSystem system_state;
+std::set<std::string> directories;
+}  // namespace
+
+FakeUi& FakeUi::Get() { return ui_state; }
+void FakeUi::Reset() { ui_state = FakeUi{}; }
+FakeSystem& FakeSystem::Get() { return system_state; }
+void FakeSystem::Reset() {
+  system_state = FakeSystem{};
+  directories.clear();
+}
+
+}  // namespace fake
+
+namespace platform::ui {
+using fake::ui_state;
+
+TwipSize ScreenSize() { return ui_state.screen; }
+TwipSize OuterSize(Window window) { return ui_state.windows[window].outer; }
+
+void SetTop(Window window, std::int64_t twips) {
+  ui_state.windows[window].top = twips;
+  ui_state.calls.push_back("SetTop(" + std::to_string(window) + "," + std::to_string(twips) + ")");
+}
+
+void SetLeft(Window window, std::int64_t twips) {
+  ui_state.windows[window].left = twips;
+  ui_state.calls.push_back("SetLeft(" + std::to_string(window) + "," + std::to_string(twips) + ")");
+}
+
+void SetWindowPos(Window window, std::intptr_t insert_after, int x, int y, int cx, int cy,
+                  unsigned flags) {
+  ui_state.calls.push_back("SetWindowPos(" + std::to_string(window) + "," +
+                           std::to_string(insert_after) + "," + std::to_string(x) + "," +
+                           std::to_string(y) + "," + std::to_string(cx) + "," +
+                           std::to_string(cy) + "," + std::to_string(flags) + ")");
+}
+
+bool MenuTicked(Window window, int item) { return ui_state.windows[window].ticks[item]; }
+
+void SetMenuTick(Window window, int item, bool ticked) {
+  ui_state.windows[window].ticks[item] = ticked;
+  ui_state.calls.push_back("SetMenuTick(" + std::to_string(item) + "," +
+                           std::to_string(ticked) + ")");
+}
+
+void MessageBox(std::string_view text, int style) { MessageBox(text, style, "Maskfold"); }
+
+void MessageBox(std::string_view text, int style, std::string_view caption) {
+  ui_state.calls.push_back("MessageBox(" + std::string(text) + "|" + std::to_string(style) + "|" +
+                           std::string(caption) + ")");
+}
+
+void ProcessPendingMessages() { ui_state.calls.push_back("ProcessPendingMessages"); }
+
+}  // namespace platform::ui
+
+namespace platform::files {
+using fake::system_state;
+
+std::string ApplicationFolder() { return system_state.application_folder; }
+bool Exists(const std::string& path) { return fake::directories.count(path) != 0; }
+bool MakeDirectory(const std::string& path) { return fake::directories.insert(path).second; }
+void SetAttributes(const std::string& path, std::uint32_t attributes) {
+  system_state.calls.push_back("SetAttributes(" + path + "," + std::to_string(attributes) + ")");
+}
+void EndProcess(unsigned code) {
+  system_state.calls.push_back("EndProcess(" + std::to_string(code) + ")");
+  throw fake::ProcessEnded{code};
+}
+
+}  // namespace platform::files
+
+namespace platform::transfer {
+void NotifySettingsChanged() { fake::system_state.calls.push_back("NotifySettingsChanged"); }
+}  // namespace platform::transfer

@@ -1,0 +1,41 @@
+// In-memory stand-ins for the window, file and transfer parts of platform/.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/ui.h"
+
+namespace fake {
+
+struct FakeWindow {
+  platform::ui::TwipSize outer;
+  std::int64_t top = 0;
+  std::int64_t left = 0;
+  std::map<int, bool> ticks;
+};
+
+struct FakeUi {
+  platform::ui::TwipSize screen{15360, 11520};  // 1024 x 768 at 15 twips per pixel
+  std::map<platform::ui::Window, FakeWindow> windows;
+  // "SetTop(1,4110)", "SetWindowPos(1,-1,0,0,168,220,0)", "MessageBox(text|style|caption)" ...
+  std::vector<std::string> calls;
+  static FakeUi& Get();
+  static void Reset();
+};
+
+// Thrown by the fake EndProcess, which must not return.
+struct ProcessEnded {
+  unsigned code;
+};
+
+struct FakeSystem {
+  std::string application_folder = R"(C:\Program Files\Maskfold)";
+  std::vector<std::string> calls;  // "NotifySettingsChanged", "EndProcess(0)"
+  static FakeSystem& Get();
+  static void Reset();
+};
+
+}  // namespace fake
