@@ -38,8 +38,8 @@ inline constexpr int kStyleInformation = 64;
 inline constexpr int kStyleInformationForeground = 65600;
 // A modal box with an OK button; without a caption it is captioned with the
 // application title. Returns when dismissed.
-void MessageBox(std::string_view text, int style);
-void MessageBox(std::string_view text, int style, std::string_view caption);
+void ShowMessage(std::string_view text, int style);
+void ShowMessage(std::string_view text, int style, std::string_view caption);
 
 // Runs every queued window message, then returns.
 void ProcessPendingMessages();

@@ -54,10 +54,10 @@ void SetMenuTick(Window window, int item, bool ticked) {
                            std::to_string(ticked) + ")");
 }
 
-void MessageBox(std::string_view text, int style) { MessageBox(text, style, "Maskfold"); }
+void ShowMessage(std::string_view text, int style) { ShowMessage(text, style, "Maskfold"); }
 
-void MessageBox(std::string_view text, int style, std::string_view caption) {
-  ui_state.calls.push_back("MessageBox(" + std::string(text) + "|" + std::to_string(style) + "|" +
+void ShowMessage(std::string_view text, int style, std::string_view caption) {
+  ui_state.calls.push_back("ShowMessage(" + std::string(text) + "|" + std::to_string(style) + "|" +
                            std::string(caption) + ")");
 }
 

@@ -20,7 +20,7 @@ struct FakeWindow {
 struct FakeUi {
   platform::ui::TwipSize screen{15360, 11520};  // 1024 x 768 at 15 twips per pixel
   std::map<platform::ui::Window, FakeWindow> windows;
-  // "SetTop(1,4110)", "SetWindowPos(1,-1,0,0,168,220,0)", "MessageBox(text|style|caption)" ...
+  // "SetTop(1,4110)", "SetWindowPos(1,-1,0,0,168,220,0)", "ShowMessage(text|style|caption)" ...
   std::vector<std::string> calls;
   static FakeUi& Get();
   static void Reset();

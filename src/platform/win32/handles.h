@@ -1,0 +1,69 @@
+// Move-only owners for the platform's handles: each closes its handle once,
+// with the function that kind of handle needs.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace platform::win32 {
+
+template <class Handle, auto Close, Handle Null = Handle{}>
+class Unique {
+ public:
+  Unique() = default;
+  explicit Unique(Handle handle) : handle_(handle) {}
+  Unique(Unique&& other) noexcept : handle_(std::exchange(other.handle_, Null)) {}
+  Unique& operator=(Unique&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.handle_, Null));
+    return *this;
+  }
+  Unique(const Unique&) = delete;
+  Unique& operator=(const Unique&) = delete;
+  ~Unique() { Reset(); }
+
+  Handle Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != Null; }
+  void Reset(Handle handle = Null) {
+    if (handle_ != Null) Close(handle_);
+    handle_ = handle;
+  }
+  Handle Release() { return std::exchange(handle_, Null); }
+
+ private:
+  Handle handle_ = Null;
+};
+
+inline void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }
+inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
+inline void DestroyCursorHandle(HCURSOR cursor) { ::DestroyCursor(cursor); }
+inline void DestroyWindowHandle(HWND window) { ::DestroyWindow(window); }
+
+using UniqueHandle = Unique<HANDLE, CloseKernelHandle>;
+using UniqueFont = Unique<HFONT, DeleteGdiObject>;
+using UniqueCursor = Unique<HCURSOR, DestroyCursorHandle>;
+using UniqueWindow = Unique<HWND, DestroyWindowHandle>;
+
+// The screen's device context, released on scope exit.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(::GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_) ::ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// The screen's real resolution in dots per inch (the process is DPI aware).
+inline int ScreenDpi() {
+  ScreenDc dc;
+  const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace platform::win32

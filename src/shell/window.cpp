@@ -1,0 +1,110 @@
+#include "shell/window.h"
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "shell/fatal.h"
+
+namespace shell {
+namespace win32 = platform::win32;
+
+Window::~Window() {
+  if (hwnd_) {
+    ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+  }
+}
+
+bool Window::IsProgramWindow(HWND window) {
+  DWORD process = 0;
+  return window && ::GetWindowThreadProcessId(window, &process) &&
+         process == ::GetCurrentProcessId() &&
+         ::GetClassLongPtrA(window, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(&Window::Procedure);
+}
+
+void Window::Show() { ::ShowWindow(hwnd_, SW_SHOW); }
+void Window::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
+void Window::Repaint() {
+  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+RECT Window::ControlRect(int id) const {
+  RECT rect{};
+  ::GetWindowRect(Control(id), &rect);
+  ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> controls) {
+  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  WNDCLASSEXA window_class{};
+  window_class.cbSize = sizeof window_class;
+  if (!::GetClassInfoExA(instance, frame.class_name, &window_class)) {
+    window_class = WNDCLASSEXA{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = &Window::Procedure;
+    window_class.hInstance = instance;
+    window_class.hIcon = frame.icon;
+    window_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = frame.class_name;
+    if (!::RegisterClassExA(&window_class))
+      throw std::runtime_error(std::string("cannot register window class ") + frame.class_name);
+  }
+
+  dpi_ = win32::ScreenDpi();
+  RECT outer{0, 0, TwipsToPixels(frame.client_width, dpi_), TwipsToPixels(frame.client_height, dpi_)};
+  ::AdjustWindowRectEx(&outer, frame.style, frame.menu != nullptr, frame.ex_style);
+  const HWND hwnd = ::CreateWindowExA(frame.ex_style, frame.class_name, frame.caption, frame.style,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
+                                      outer.bottom - outer.top, nullptr, frame.menu, instance, this);
+  if (!hwnd) {
+    if (frame.menu) ::DestroyMenu(frame.menu);
+    throw std::runtime_error(std::string("cannot create window ") + frame.class_name);
+  }
+
+  font_ = MakeFont("MS Sans Serif", 8.25, dpi_);
+  for (const ControlSpec& spec : controls) {
+    const HWND control = ::CreateWindowExA(
+        0, spec.window_class, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
+        TwipsToPixels(spec.left, dpi_), TwipsToPixels(spec.top, dpi_),
+        TwipsToPixels(spec.width, dpi_), TwipsToPixels(spec.height, dpi_), hwnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    if (!control) throw std::runtime_error(std::string("cannot create control ") + spec.text);
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  }
+}
+
+LRESULT Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  return ::DefWindowProcA(hwnd_, message, wparam, lparam);
+}
+
+LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return ::DefWindowProcA(hwnd, message, wparam, lparam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return ::DefWindowProcA(hwnd, message, wparam, lparam);
+  }
+  // No failure may cross the platform's frames: it ends the program here.
+  return Untrapped([&] { return self->OnMessage(message, wparam, lparam); });
+}
+
+win32::UniqueFont MakeFont(const char* face, double points, int dpi, bool bold, bool underline) {
+  LOGFONTA font{};
+  font.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
+  font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  font.lfUnderline = underline;
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+  return win32::UniqueFont(::CreateFontIndirectA(&font));
+}
+
+}  // namespace shell
