@@ -93,7 +93,7 @@ Form1::Form1() {
   const FrameSpec frame{
       "MaskfoldForm1",
       "Maskfold",
-      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
       0,
       2445,
       2640,
@@ -128,9 +128,12 @@ void Form1::LoadHandCursor() {
 }
 
 void Form1::CreateTooltips() {
-  tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(),
-                               nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  // Not owned by the window: under Wine a window that owns a topmost popup
+  // (a tooltip is one) cannot itself be put into the topmost band.
+  tooltip_.Reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                   ::GetModuleHandleA(nullptr), nullptr));
   if (!tooltip_) return;  // tooltips are a help, not a function
   auto add = [&](UINT flags, UINT_PTR id, RECT rect, const char* text) {
     TOOLINFOA info{};
@@ -140,7 +143,7 @@ void Form1::CreateTooltips() {
     info.uId = id;
     info.rect = rect;
     info.lpszText = const_cast<char*>(text);
-    ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageA(tooltip_.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
   };
   const HWND combo = Control(kCombo1);
   COMBOBOXINFO combo_info{};
@@ -170,7 +173,7 @@ void Form1::SetProxyTooltip(const std::string& text) {
     info.hwnd = Handle();
     info.uId = reinterpret_cast<UINT_PTR>(tool);
     info.lpszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageA(tooltip_.Get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
   }
 }
 

@@ -42,7 +42,7 @@ class Form1 final : public Window, public wipe::MainWindowState {
   int pointer_setting_ = 0;
   HCURSOR hand_ = nullptr;
   platform::win32::UniqueCursor hand_from_file_;
-  HWND tooltip_ = nullptr;  // owned by the window, destroyed with it
+  platform::win32::UniqueWindow tooltip_;
   HWND focus_ = nullptr;
   bool activated_before_ = false;
 };

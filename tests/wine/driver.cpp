@@ -1,0 +1,211 @@
+#include "driver.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <vector>
+
+namespace driver {
+
+namespace {
+struct TopLevelSearch {
+  DWORD process;
+  const char* window_class;
+  bool visible_only;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<TopLevelSearch*>(data);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  if (process != search->process || std::string(name) != search->window_class) return TRUE;
+  if (search->visible_only && !::IsWindowVisible(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindTopLevel(DWORD process, const char* window_class, bool visible_only = true) {
+  TopLevelSearch search{process, window_class, visible_only, nullptr};
+  ::EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+}  // namespace
+
+std::string BuildFolder() {
+  const char* unix_path = std::getenv("MASKFOLD_BIN");
+  if (!unix_path) throw std::runtime_error("MASKFOLD_BIN is not set");
+  std::string path = std::string("Z:") + unix_path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string InstallProgram(const std::string& name, bool with_hand_cursor) {
+  const std::string folder = R"(C:\Program Files\)" + name;
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string build = BuildFolder();
+  if (!::CopyFileA((build + R"(\maskfold.exe)").c_str(), (folder + R"(\maskfold.exe)").c_str(), FALSE))
+    throw std::runtime_error("cannot copy maskfold.exe from " + build);
+  if (with_hand_cursor)
+    ::CopyFileA((build + R"(\hand.cur)").c_str(), (folder + R"(\hand.cur)").c_str(), FALSE);
+  return folder;
+}
+
+void SetText(HKEY root, const char* key, const char* name, const std::string& text) {
+  ::RegSetKeyValueA(root, key, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+void SetDword(HKEY root, const char* key, const char* name, DWORD value) {
+  ::RegSetKeyValueA(root, key, name, REG_DWORD, &value, sizeof value);
+}
+
+std::optional<Value> Read(HKEY root, const char* key, const char* name) {
+  Value value;
+  DWORD size = 0;
+  if (::RegGetValueA(root, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, nullptr, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  value.data.resize(size);
+  if (::RegGetValueA(root, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, value.data.data(), &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  value.data.resize(size);
+  return value;
+}
+
+bool KeyExists(HKEY root, const char* key) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(handle);
+  return true;
+}
+
+std::string WindowText(HWND window) {
+  char text[4096] = {};
+  ::SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+HWND FindChild(HWND parent, const char* window_class, const char* text) {
+  return ::FindWindowExA(parent, nullptr, window_class, text);
+}
+
+Program::Program(const std::string& folder) {
+  std::string command = "\"" + folder + R"(\maskfold.exe")";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &info_))
+    throw std::runtime_error("cannot start " + command);
+}
+
+Program::~Program() {
+  if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+    ::TerminateProcess(info_.hProcess, 99);
+    ::WaitForSingleObject(info_.hProcess, 5000);
+  }
+  ::CloseHandle(info_.hThread);
+  ::CloseHandle(info_.hProcess);
+}
+
+HWND Program::WaitForMainWindow(DWORD timeout_ms) {
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < timeout_ms) {
+    if (HWND found = FindTopLevel(info_.dwProcessId, "MaskfoldForm1")) return main_ = found;
+    if (::WaitForSingleObject(info_.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+bool Program::WaitForExit(DWORD timeout_ms, DWORD* exit_code) {
+  if (::WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0) return false;
+  if (exit_code) ::GetExitCodeProcess(info_.hProcess, exit_code);
+  return true;
+}
+
+HWND Program::Combo() const { return FindChild(main_, "ComboBox"); }
+
+HWND Program::Button(const char* caption) const { return FindChild(main_, "Button", caption); }
+
+void Program::Click(const char* caption) const { ::PostMessageA(Button(caption), BM_CLICK, 0, 0); }
+
+void Program::ClickAndWait(const char* caption) const {
+  ::SendMessageA(Button(caption), BM_CLICK, 0, 0);
+  // The click reaches the window as a posted WM_COMMAND: flush it through.
+  ::SendMessageA(main_, WM_NULL, 0, 0);
+}
+
+void Program::ChooseMenuItem(int id) const {
+  ::SendMessageA(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+std::string Program::Tooltip(HWND tool) const {
+  const HWND tooltip = FindTopLevel(info_.dwProcessId, TOOLTIPS_CLASSA, false);
+  if (!tooltip) return "<no tooltip window>";
+
+  // The tooltip reads and writes through pointers: they must point into the
+  // program's own memory.
+  constexpr SIZE_T kTextOffset = 256, kTextSize = 2048;
+  auto* remote = static_cast<char*>(::VirtualAllocEx(info_.hProcess, nullptr, kTextOffset + kTextSize,
+                                                     MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) return "<no memory>";
+  TOOLINFOA info{};
+  info.cbSize = sizeof info;
+  info.hwnd = main_;
+  info.uId = reinterpret_cast<UINT_PTR>(tool);
+  info.lpszText = remote + kTextOffset;
+  ::WriteProcessMemory(info_.hProcess, remote, &info, sizeof info, nullptr);
+  ::SendMessageA(tooltip, TTM_GETTEXTA, kTextSize, reinterpret_cast<LPARAM>(remote));
+  std::vector<char> text(kTextSize + 1, '\0');
+  ::ReadProcessMemory(info_.hProcess, remote + kTextOffset, text.data(), kTextSize, nullptr);
+  ::VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
+  return text.data();
+}
+
+HWND Program::FocusedWindow() const {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  ::GetGUIThreadInfo(info_.dwThreadId, &thread);
+  return thread.hwndFocus;
+}
+
+RunResult Run(const std::string& command_line, DWORD timeout_ms) {
+  char temp[MAX_PATH], file[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  ::GetTempFileNameA(temp, "out", 0, file);
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE output = ::CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  PROCESS_INFORMATION process{};
+  std::string command = command_line;
+  RunResult result{};
+  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    ::CloseHandle(output);
+    throw std::runtime_error("cannot run " + command_line);
+  }
+  ::CloseHandle(output);
+  if (::WaitForSingleObject(process.hProcess, timeout_ms) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process.hProcess, 258);
+    ::WaitForSingleObject(process.hProcess, 5000);
+  }
+  ::GetExitCodeProcess(process.hProcess, &result.exit_code);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  HANDLE input = ::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[4096];
+  DWORD read = 0;
+  while (input != INVALID_HANDLE_VALUE && ::ReadFile(input, buffer, sizeof buffer, &read, nullptr) && read)
+    result.output.append(buffer, read);
+  if (input != INVALID_HANDLE_VALUE) ::CloseHandle(input);
+  ::DeleteFileA(file);
+  return result;
+}
+
+}  // namespace driver

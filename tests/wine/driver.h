@@ -1,0 +1,78 @@
+// Drives a real maskfold.exe from another process, the way a user and the
+// browser would see it: its windows, its controls and the registry.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace driver {
+
+// The build folder as a Windows path (MASKFOLD_BIN, a Unix path, on Z:).
+std::string BuildFolder();
+
+// Copies maskfold.exe (and hand.cur unless told not to) into a fresh folder
+// of the prefix whose name has a space, and returns that folder.
+std::string InstallProgram(const std::string& name, bool with_hand_cursor = true);
+
+// Registry access without the program's own routines.
+void SetText(HKEY root, const char* key, const char* name, const std::string& text);
+void SetDword(HKEY root, const char* key, const char* name, DWORD value);
+struct Value {
+  DWORD type = 0;
+  std::string data;  // raw bytes
+};
+std::optional<Value> Read(HKEY root, const char* key, const char* name);
+bool KeyExists(HKEY root, const char* key);
+
+inline constexpr const char* kInternetSettings =
+    R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings)";
+inline constexpr const char* kIeMain = R"(Software\Microsoft\Internet Explorer\Main)";
+inline constexpr const char* kTypedUrls = R"(Software\Microsoft\Internet Explorer\TypedURLs)";
+inline constexpr const char* kCookiesKey =
+    R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings\Cache\Special Paths\Cookies)";
+
+std::string WindowText(HWND window);
+HWND FindChild(HWND parent, const char* window_class, const char* text = nullptr);
+
+// One running maskfold.exe; ended on destruction if it is still running.
+class Program {
+ public:
+  explicit Program(const std::string& folder);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // The main window once it is visible, or null after the time-out.
+  HWND WaitForMainWindow(DWORD timeout_ms = 20000);
+  // True when the process ended within the time; its exit code then.
+  bool WaitForExit(DWORD timeout_ms, DWORD* exit_code = nullptr);
+
+  HWND Combo() const;
+  HWND Button(const char* caption) const;
+  // Clicks a button the way a user's click arrives: posted, not waited on.
+  void Click(const char* caption) const;
+  // Sends a button click and returns when its handler has finished.
+  void ClickAndWait(const char* caption) const;
+  // Chooses a menu item by its command identifier and waits for the handler.
+  void ChooseMenuItem(int id) const;
+  // The tooltip text of a child control, read from inside the program.
+  std::string Tooltip(HWND tool) const;
+  HWND FocusedWindow() const;
+
+  HANDLE Process() const { return info_.hProcess; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+  HWND main_ = nullptr;
+};
+
+// Runs a program to its end with its standard output captured.
+struct RunResult {
+  DWORD exit_code = 0;
+  std::string output;
+};
+RunResult Run(const std::string& command_line, DWORD timeout_ms = 30000);
+
+}  // namespace driver

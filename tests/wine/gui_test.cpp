@@ -1,0 +1,193 @@
+// The real maskfold.exe in a throwaway prefix: its main window as the user
+// sees it, Apply's and Exit's registry writes, the option toggles.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "driver.h"
+
+namespace {
+using driver::Program;
+
+constexpr int kHistory = 101, kKiosk = 102, kOntop = 103;
+
+int Pixels(int twips, int dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
+
+int ScreenDpi() {
+  HDC dc = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+  ::ReleaseDC(nullptr, dc);
+  return dpi;
+}
+
+std::string Text(const std::optional<driver::Value>& value) {
+  if (!value) return "<missing>";
+  if (value->type != REG_SZ) return "<type " + std::to_string(value->type) + ">";
+  return value->data.substr(0, value->data.find('\0'));
+}
+
+std::optional<DWORD> Dword(const std::optional<driver::Value>& value) {
+  if (!value || value->type != REG_DWORD || value->data.size() != 4) return std::nullopt;
+  DWORD number;
+  memcpy(&number, value->data.data(), 4);
+  return number;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    driver::SetText(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer", "seed.example:8080");
+    driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
+    driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", R"(C:\cookies)");
+    driver::SetText(HKEY_CURRENT_USER, driver::kTypedUrls, "url1", "http://before.example/");
+    folder_ = driver::InstallProgram("Maskfold Test");
+  }
+  std::string folder_;
+};
+
+TEST_F(MainWindowTest, ShowsTheCurrentProxyAndPutsTheFocusOnApply) {
+  Program program(folder_);
+  const HWND main = program.WaitForMainWindow();
+  ASSERT_TRUE(main);
+
+  EXPECT_EQ(driver::WindowText(main), "Maskfold");
+  const LONG style = ::GetWindowLongA(main, GWL_STYLE);
+  EXPECT_FALSE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME) << "the window must not be resizable";
+  EXPECT_TRUE(style & WS_SYSMENU);
+
+  const int dpi = ScreenDpi();
+  RECT client{};
+  ::GetClientRect(main, &client);
+  EXPECT_EQ(client.right, Pixels(2445, dpi));
+  EXPECT_EQ(client.bottom, Pixels(2640, dpi));
+
+  // Centred on the screen.
+  RECT outer{};
+  ::GetWindowRect(main, &outer);
+  const int screen_width = ::GetSystemMetrics(SM_CXSCREEN);
+  EXPECT_NEAR(outer.left, (screen_width - (outer.right - outer.left)) / 2, 1);
+
+  EXPECT_EQ(driver::WindowText(program.Combo()), "seed.example:8080");
+  EXPECT_EQ(program.Tooltip(program.Combo()), "seed.example:8080");
+  EXPECT_EQ(program.FocusedWindow(), program.Button("&Apply"));
+  EXPECT_TRUE(program.Button("E&xit"));
+  EXPECT_TRUE(driver::FindChild(main, "Static", "Current Proxy && Port"));
+
+  // The cookies folder is held below the visible area, never shown.
+  const HWND label6 = driver::FindChild(main, "Static", R"(C:\cookies)");
+  ASSERT_TRUE(label6);
+  RECT label{};
+  ::GetWindowRect(label6, &label);
+  ::MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&label), 2);
+  EXPECT_GE(label.top, client.bottom);
+}
+
+TEST_F(MainWindowTest, WithoutAProxyValueTheComboShowsNotFound) {
+  ::RegDeleteKeyValueA(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer");
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  EXPECT_EQ(driver::WindowText(program.Combo()), "Not Found");
+  EXPECT_EQ(program.Tooltip(program.Combo()), "Not Found");
+}
+
+TEST_F(MainWindowTest, ApplyPointsTheBrowserAtTheTypedProxyAndExitTurnsItOff) {
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  ::SendMessageA(program.Combo(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
+  program.ClickAndWait("&Apply");
+
+  EXPECT_FALSE(driver::KeyExists(HKEY_CURRENT_USER, driver::kTypedUrls));
+  EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
+  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")), "127.0.0.1:9999");
+  EXPECT_EQ(program.Tooltip(program.Combo()), "127.0.0.1:9999");
+
+  // A second Apply with the key already gone, and an empty proxy.
+  ::SendMessageA(program.Combo(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  program.ClickAndWait("&Apply");
+  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")), "");
+  EXPECT_EQ(program.Tooltip(program.Combo()), "");
+
+  program.Click("E&xit");
+  DWORD exit_code = 1;
+  ASSERT_TRUE(program.WaitForExit(10000, &exit_code));
+  EXPECT_EQ(exit_code, 0u);
+  EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 0u);
+  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")), "Not Set");
+
+  // The next start shows what Exit left.
+  Program again(folder_);
+  ASSERT_TRUE(again.WaitForMainWindow());
+  EXPECT_EQ(driver::WindowText(again.Combo()), "Not Set");
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowTurnsTheProxyOffLikeExit) {
+  Program program(folder_);
+  const HWND main = program.WaitForMainWindow();
+  ASSERT_TRUE(main);
+  program.ClickAndWait("&Apply");
+  ASSERT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
+  ::PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program.WaitForExit(10000));
+  EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 0u);
+  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")), "Not Set");
+}
+
+TEST_F(MainWindowTest, OptionTicksStartFromTheRegistryAndEachClickWritesTheNewState) {
+  // A click writes the value of the state it moves to, so what it writes
+  // tells which tick the load set.
+  const struct {
+    const char* full_screen;     // nullptr: no value
+    const char* save_history;
+    const char* kiosk_writes;    // after one click
+    const char* history_writes;
+  } cases[] = {
+      {"yes", "no", "no", "yes"},      // both ticked at load
+      {nullptr, nullptr, "yes", "no"}, // both unticked
+      {"Yes", "yes", "yes", "no"},     // exact text only
+  };
+  for (const auto& c : cases) {
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, driver::kIeMain, "FullScreen");
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, driver::kIeMain, "Save_Session_History_On_Exit");
+    if (c.full_screen) driver::SetText(HKEY_CURRENT_USER, driver::kIeMain, "FullScreen", c.full_screen);
+    if (c.save_history)
+      driver::SetText(HKEY_CURRENT_USER, driver::kIeMain, "Save_Session_History_On_Exit", c.save_history);
+    Program program(folder_);
+    ASSERT_TRUE(program.WaitForMainWindow());
+    program.ChooseMenuItem(kKiosk);
+    program.ChooseMenuItem(kHistory);
+    EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kIeMain, "FullScreen")), c.kiosk_writes);
+    EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kIeMain, "Save_Session_History_On_Exit")),
+              c.history_writes);
+    // A second click writes the other value.
+    program.ChooseMenuItem(kKiosk);
+    EXPECT_NE(Text(driver::Read(HKEY_CURRENT_USER, driver::kIeMain, "FullScreen")), c.kiosk_writes);
+  }
+}
+
+TEST_F(MainWindowTest, AlwaysOnTopMakesTheWindowTopmostAndCentresIt) {
+  Program program(folder_);
+  const HWND main = program.WaitForMainWindow();
+  ASSERT_TRUE(main);
+  EXPECT_FALSE(::GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  program.ChooseMenuItem(kOntop);
+  EXPECT_TRUE(::GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  RECT outer{};
+  ::GetWindowRect(main, &outer);
+  EXPECT_EQ(outer.right - outer.left, 168);
+  EXPECT_EQ(outer.bottom - outer.top, 220);
+  EXPECT_NEAR(outer.left, (::GetSystemMetrics(SM_CXSCREEN) - 168) / 2, 1);
+  EXPECT_NEAR(outer.top, (::GetSystemMetrics(SM_CYSCREEN) - 220) / 2, 1);
+}
+
+TEST_F(MainWindowTest, AMissingHandCursorDoesNotStopTheProgram) {
+  const std::string folder = driver::InstallProgram("Maskfold No Cursor", false);
+  Program program(folder);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  EXPECT_EQ(driver::WindowText(program.Combo()), "seed.example:8080");
+}
+
+}  // namespace
