@@ -86,7 +86,8 @@ std::string GetRegText(Root root, std::string_view subkey, std::string_view valu
 
   steps.Run([&] { reg::OpenKey(root, key_path.c_str(), key.Out()); });
   steps.Run([&] { buffer.assign(kReadBufferSize, ' '); });
-  steps.Run([&] { status = reg::QueryValueEx(key.Get(), name.c_str(), &type, buffer.data(), &size); });
+  steps.Run(
+      [&] { status = reg::QueryValueEx(key.Get(), name.c_str(), &type, buffer.data(), &size); });
   if (status == reg::kSuccess && !steps.Failed()) {
     steps.Run([&] {
       if (type == reg::kTypeDword) {

@@ -14,7 +14,8 @@ struct Location {
 
 inline constexpr Location kInternetSettings{
     registry::kCurrentUser, R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings)"};
-inline constexpr Location kIeMain{registry::kCurrentUser, R"(Software\Microsoft\Internet Explorer\Main)"};
+inline constexpr Location kIeMain{registry::kCurrentUser,
+                                  R"(Software\Microsoft\Internet Explorer\Main)"};
 inline constexpr Location kTypedUrls{registry::kCurrentUser,
                                      R"(Software\Microsoft\Internet Explorer\TypedURLs)"};
 inline constexpr Location kCookiesPath{

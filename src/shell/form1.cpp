@@ -31,8 +31,8 @@ constexpr std::array<ControlSpec, 7> kLayout{{
     {kCommand2, WC_BUTTONA, "&Apply", WS_TABSTOP | BS_PUSHBUTTON, 120, 2145, 855, 375},
     {kCommand1, WC_BUTTONA, "E&xit", WS_TABSTOP | BS_PUSHBUTTON, 1455, 2145, 855, 375},
     // The height includes the drop-down list; the edit field keeps its own.
-    {kCombo1, WC_COMBOBOXA, "Combo1", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-     105, 1710, 2235, 2400},
+    {kCombo1, WC_COMBOBOXA, "Combo1", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 105,
+     1710, 2235, 2400},
     {kLabel1, WC_STATICA, "Current Proxy && Port", SS_LEFT, 120, 1485, 2085, 255},
     {kGif89a1, WC_STATICA, "", SS_NOTIFY, 150, 30, 1695, 705},
     {kFrame1, WC_BUTTONA, "", BS_GROUPBOX, 135, -75, 2190, 1470},
@@ -71,7 +71,8 @@ HMENU BuildMenuBar() {
 
 std::string WindowText(HWND window) {
   std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 

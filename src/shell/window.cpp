@@ -20,13 +20,15 @@ bool Window::IsProgramWindow(HWND window) {
   DWORD process = 0;
   return window && ::GetWindowThreadProcessId(window, &process) &&
          process == ::GetCurrentProcessId() &&
-         ::GetClassLongPtrA(window, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(&Window::Procedure);
+         ::GetClassLongPtrA(window, GCLP_WNDPROC) ==
+             reinterpret_cast<ULONG_PTR>(&Window::Procedure);
 }
 
 void Window::Show() { ::ShowWindow(hwnd_, SW_SHOW); }
 void Window::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
 void Window::Repaint() {
-  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  ::RedrawWindow(hwnd_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 RECT Window::ControlRect(int id) const {
@@ -54,11 +56,12 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
   }
 
   dpi_ = win32::ScreenDpi();
-  RECT outer{0, 0, TwipsToPixels(frame.client_width, dpi_), TwipsToPixels(frame.client_height, dpi_)};
+  RECT outer{0, 0, TwipsToPixels(frame.client_width, dpi_),
+             TwipsToPixels(frame.client_height, dpi_)};
   ::AdjustWindowRectEx(&outer, frame.style, frame.menu != nullptr, frame.ex_style);
-  const HWND hwnd = ::CreateWindowExA(frame.ex_style, frame.class_name, frame.caption, frame.style,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
-                                      outer.bottom - outer.top, nullptr, frame.menu, instance, this);
+  const HWND hwnd = ::CreateWindowExA(
+      frame.ex_style, frame.class_name, frame.caption, frame.style, CW_USEDEFAULT, CW_USEDEFAULT,
+      outer.right - outer.left, outer.bottom - outer.top, nullptr, frame.menu, instance, this);
   if (!hwnd) {
     if (frame.menu) ::DestroyMenu(frame.menu);
     throw std::runtime_error(std::string("cannot create window ") + frame.class_name);

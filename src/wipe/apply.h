@@ -10,9 +10,9 @@ namespace wipe {
 class MainWindowState {
  public:
   virtual ~MainWindowState() = default;
-  virtual std::string ProxyText() const = 0;                   // Combo1's text
-  virtual void SetProxyTooltip(const std::string& text) = 0;   // Combo1's tooltip
-  virtual std::string CookiesFolder() const = 0;               // Label6's caption
+  virtual std::string ProxyText() const = 0;                  // Combo1's text
+  virtual void SetProxyTooltip(const std::string& text) = 0;  // Combo1's tooltip
+  virtual std::string CookiesFolder() const = 0;              // Label6's caption
 };
 
 void Apply(MainWindowState& window);

@@ -42,16 +42,16 @@ void SetWindowPos(Window window, std::intptr_t insert_after, int x, int y, int c
                   unsigned flags) {
   ui_state.calls.push_back("SetWindowPos(" + std::to_string(window) + "," +
                            std::to_string(insert_after) + "," + std::to_string(x) + "," +
-                           std::to_string(y) + "," + std::to_string(cx) + "," +
-                           std::to_string(cy) + "," + std::to_string(flags) + ")");
+                           std::to_string(y) + "," + std::to_string(cx) + "," + std::to_string(cy) +
+                           "," + std::to_string(flags) + ")");
 }
 
 bool MenuTicked(Window window, int item) { return ui_state.windows[window].ticks[item]; }
 
 void SetMenuTick(Window window, int item, bool ticked) {
   ui_state.windows[window].ticks[item] = ticked;
-  ui_state.calls.push_back("SetMenuTick(" + std::to_string(item) + "," +
-                           std::to_string(ticked) + ")");
+  ui_state.calls.push_back("SetMenuTick(" + std::to_string(item) + "," + std::to_string(ticked) +
+                           ")");
 }
 
 void ShowMessage(std::string_view text, int style) { ShowMessage(text, style, "Maskfold"); }

@@ -1,9 +1,10 @@
 // Apply's registry steps and Exit.
+#include "wipe/apply.h"
+
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
 #include "fake_registry.h"
-#include "wipe/apply.h"
 
 namespace {
 using fake::FakeRegistry;
@@ -62,7 +63,7 @@ TEST_F(ApplyTest, RunsItsStepsInOrderAndTellsWinInetAfterwards) {
   std::vector<std::string> kinds;
   for (const auto& call : calls) kinds.push_back(call.substr(0, call.find('(')));
   const std::vector<std::string> expected = {
-      "OpenKeyEx", "DeleteKey",   "CloseKey", "CreateKey", "SetValueEx", "FlushKey", "CloseKey",
+      "OpenKeyEx", "DeleteKey",  "CloseKey", "CreateKey", "SetValueEx", "FlushKey",     "CloseKey",
       "CreateKey", "SetValueEx", "FlushKey", "CloseKey",  "OpenKey",    "QueryValueEx", "CloseKey"};
   EXPECT_EQ(kinds, expected);
   EXPECT_EQ(FakeSystem::Get().calls, std::vector<std::string>{"NotifySettingsChanged"});

@@ -1,8 +1,9 @@
 // Centring arithmetic and the Always On Top switch.
+#include "shell/ontop.h"
+
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
-#include "shell/ontop.h"
 
 namespace {
 using fake::FakeUi;
@@ -13,7 +14,7 @@ TEST(RoundHalfEven, TiesGoToTheEvenNeighbour) {
   const struct {
     double value;
     std::int64_t expected;
-  } cases[] = {{6412.5, 6412}, {6413.5, 6414}, {0.5, 0}, {1.5, 2}, {-0.5, 0}, {-1.5, -2},
+  } cases[] = {{6412.5, 6412}, {6413.5, 6414}, {0.5, 0},  {1.5, 2}, {-0.5, 0},           {-1.5, -2},
                {-2.5, -2},     {2.49, 2},      {2.51, 3}, {7, 7},   {1e6 + 0.5, 1000000}};
   for (const auto& c : cases) EXPECT_EQ(shell::RoundHalfEven(c.value), c.expected) << c.value;
 }
@@ -23,14 +24,14 @@ TEST(CenterOffset, HalvesTheDifferenceWithTiesToEven) {
     double screen, window;
     std::int64_t expected;
   } cases[] = {
-      {15360, 2535, 6412},           // 12825 / 2 = 6412.5
-      {15362, 2535, 6414},           // 12827 / 2 = 6413.5
-      {11520, 3300, 4110},           // even difference
-      {15360, 2535.4, 6412},         // sizes are rounded before subtracting
-      {15360, 2535.5, 6412},         // 2535.5 -> 2536, 12824 / 2
-      {3000, 4000, -500},            // larger than the screen: negative, not clamped
-      {57600, 2535, 27532},          // 3840 pixels: beyond 16 bits, 55065 / 2
-      {32767 * 3.0, 1, 49150},       // far beyond 16 bits
+      {15360, 2535, 6412},      // 12825 / 2 = 6412.5
+      {15362, 2535, 6414},      // 12827 / 2 = 6413.5
+      {11520, 3300, 4110},      // even difference
+      {15360, 2535.4, 6412},    // sizes are rounded before subtracting
+      {15360, 2535.5, 6412},    // 2535.5 -> 2536, 12824 / 2
+      {3000, 4000, -500},       // larger than the screen: negative, not clamped
+      {57600, 2535, 27532},     // 3840 pixels: beyond 16 bits, 55065 / 2
+      {32767 * 3.0, 1, 49150},  // far beyond 16 bits
       {38400, 38400, 0},
   };
   for (const auto& c : cases)
@@ -64,8 +65,9 @@ TEST_F(PlacementTest, AlwaysOnTopAlternatesBandsWithTheSameArguments) {
   shell::ToggleAlwaysOnTop(kWindow, kOntop);
   EXPECT_FALSE(FakeUi::Get().windows[kWindow].ticks[kOntop]);
   const std::vector<std::string> expected = {
-      "SetMenuTick(103,1)", "SetWindowPos(7,-1,0,0,168,220,0)", "SetTop(7,4110)",
-      "SetLeft(7,6412)",    "SetMenuTick(103,0)", "SetWindowPos(7,1,0,0,168,220,0)",
+      "SetMenuTick(103,1)", "SetWindowPos(7,-1,0,0,168,220,0)",
+      "SetTop(7,4110)",     "SetLeft(7,6412)",
+      "SetMenuTick(103,0)", "SetWindowPos(7,1,0,0,168,220,0)",
       "SetTop(7,4110)",     "SetLeft(7,6412)"};
   EXPECT_EQ(calls(), expected);
 }

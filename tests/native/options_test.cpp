@@ -1,11 +1,12 @@
 // The two browser options: initial ticks from the registry and the toggles.
+#include "shell/options.h"
+
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
 #include "fake_registry.h"
 #include "registry/settings.h"
 #include "shell/menu_ids.h"
-#include "shell/options.h"
 
 namespace {
 using fake::FakeRegistry;
@@ -53,9 +54,11 @@ TEST_F(OptionsTest, InitialTicksNeedTheExactText) {
   };
   for (const auto& c : cases) {
     SetUp();
-    if (c.full_screen) FakeRegistry::Get().Put(platform::reg::kCurrentUser, kMain, "FullScreen", *c.full_screen);
+    if (c.full_screen)
+      FakeRegistry::Get().Put(platform::reg::kCurrentUser, kMain, "FullScreen", *c.full_screen);
     if (c.save_history)
-      FakeRegistry::Get().Put(platform::reg::kCurrentUser, kMain, "Save_Session_History_On_Exit", *c.save_history);
+      FakeRegistry::Get().Put(platform::reg::kCurrentUser, kMain, "Save_Session_History_On_Exit",
+                              *c.save_history);
     shell::SetInitialOptionTicks(kWindow);
     EXPECT_EQ(Ticked(shell::menu::kKiosk), c.kiosk) << c.what;
     EXPECT_EQ(Ticked(shell::menu::kHistory), c.history) << c.what;
@@ -64,10 +67,12 @@ TEST_F(OptionsTest, InitialTicksNeedTheExactText) {
 
 TEST_F(OptionsTest, LoadNeverUnticksAndTicksKioskFirst) {
   FakeRegistry::Get().PutText(platform::reg::kCurrentUser, kMain, "FullScreen", "yes");
-  FakeRegistry::Get().PutText(platform::reg::kCurrentUser, kMain, "Save_Session_History_On_Exit", "no");
+  FakeRegistry::Get().PutText(platform::reg::kCurrentUser, kMain, "Save_Session_History_On_Exit",
+                              "no");
   FakeUi::Get().windows[kWindow].ticks[shell::menu::kOntop] = true;
   shell::SetInitialOptionTicks(kWindow);
-  EXPECT_EQ(FakeUi::Get().calls, (std::vector<std::string>{"SetMenuTick(102,1)", "SetMenuTick(101,1)"}));
+  EXPECT_EQ(FakeUi::Get().calls,
+            (std::vector<std::string>{"SetMenuTick(102,1)", "SetMenuTick(101,1)"}));
   EXPECT_TRUE(Ticked(shell::menu::kOntop));
 }
 
@@ -89,7 +94,8 @@ TEST_F(OptionsTest, EachClickFlipsTheTickThenWritesItsValue) {
 
 TEST_F(OptionsTest, TheClickFollowsTheTickNotTheRegistry) {
   // Changed behind the program's back: the next click writes the opposite of the tick.
-  FakeRegistry::Get().PutText(platform::reg::kCurrentUser, kMain, "Save_Session_History_On_Exit", "no");
+  FakeRegistry::Get().PutText(platform::reg::kCurrentUser, kMain, "Save_Session_History_On_Exit",
+                              "no");
   shell::ToggleHistory(kWindow);
   EXPECT_EQ(Stored("Save_Session_History_On_Exit"), "no");
   EXPECT_TRUE(Ticked(shell::menu::kHistory));

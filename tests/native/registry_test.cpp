@@ -1,8 +1,9 @@
 // The registry routines against an in-memory registry that records calls.
+#include "registry/registry.h"
+
 #include <gtest/gtest.h>
 
 #include "fake_registry.h"
-#include "registry/registry.h"
 
 namespace {
 using fake::FakeRegistry;
@@ -117,10 +118,8 @@ TEST_F(RegistryTest, WritesDwordsLeastSignificantByteFirst) {
     const char* read_back;
   };
   const Case cases[] = {
-      {"1", {1, 0, 0, 0}, "001"},
-      {"0", {0, 0, 0, 0}, "000"},
-      {"1000", {0xE8, 3, 0, 0}, "1000"},
-      {"-1", {0xFF, 0xFF, 0xFF, 0xFF}, "4294967295"},
+      {"1", {1, 0, 0, 0}, "001"},        {"0", {0, 0, 0, 0}, "000"},
+      {"1000", {0xE8, 3, 0, 0}, "1000"}, {"-1", {0xFF, 0xFF, 0xFF, 0xFF}, "4294967295"},
       {" 7 ", {7, 0, 0, 0}, "007"},
   };
   for (const auto& c : cases) {

@@ -48,7 +48,8 @@ std::string InstallProgram(const std::string& name, bool with_hand_cursor) {
   const std::string folder = R"(C:\Program Files\)" + name;
   ::CreateDirectoryA(folder.c_str(), nullptr);
   const std::string build = BuildFolder();
-  if (!::CopyFileA((build + R"(\maskfold.exe)").c_str(), (folder + R"(\maskfold.exe)").c_str(), FALSE))
+  if (!::CopyFileA((build + R"(\maskfold.exe)").c_str(), (folder + R"(\maskfold.exe)").c_str(),
+                   FALSE))
     throw std::runtime_error("cannot copy maskfold.exe from " + build);
   if (with_hand_cursor)
     ::CopyFileA((build + R"(\hand.cur)").c_str(), (folder + R"(\hand.cur)").c_str(), FALSE);
@@ -66,10 +67,12 @@ void SetDword(HKEY root, const char* key, const char* name, DWORD value) {
 std::optional<Value> Read(HKEY root, const char* key, const char* name) {
   Value value;
   DWORD size = 0;
-  if (::RegGetValueA(root, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, nullptr, &size) != ERROR_SUCCESS)
+  if (::RegGetValueA(root, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, nullptr, &size) !=
+      ERROR_SUCCESS)
     return std::nullopt;
   value.data.resize(size);
-  if (::RegGetValueA(root, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, value.data.data(), &size) != ERROR_SUCCESS)
+  if (::RegGetValueA(root, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, value.data.data(),
+                     &size) != ERROR_SUCCESS)
     return std::nullopt;
   value.data.resize(size);
   return value;
@@ -148,8 +151,8 @@ std::string Program::Tooltip(HWND tool) const {
   // The tooltip reads and writes through pointers: they must point into the
   // program's own memory.
   constexpr SIZE_T kTextOffset = 256, kTextSize = 2048;
-  auto* remote = static_cast<char*>(::VirtualAllocEx(info_.hProcess, nullptr, kTextOffset + kTextSize,
-                                                     MEM_COMMIT, PAGE_READWRITE));
+  auto* remote = static_cast<char*>(::VirtualAllocEx(
+      info_.hProcess, nullptr, kTextOffset + kTextSize, MEM_COMMIT, PAGE_READWRITE));
   if (!remote) return "<no memory>";
   TOOLINFOA info{};
   info.cbSize = sizeof info;
@@ -176,7 +179,8 @@ RunResult Run(const std::string& command_line, DWORD timeout_ms) {
   ::GetTempPathA(MAX_PATH, temp);
   ::GetTempFileNameA(temp, "out", 0, file);
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE output = ::CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  HANDLE output =
+      ::CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -198,10 +202,12 @@ RunResult Run(const std::string& command_line, DWORD timeout_ms) {
   ::GetExitCodeProcess(process.hProcess, &result.exit_code);
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
-  HANDLE input = ::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE input = ::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
   char buffer[4096];
   DWORD read = 0;
-  while (input != INVALID_HANDLE_VALUE && ::ReadFile(input, buffer, sizeof buffer, &read, nullptr) && read)
+  while (input != INVALID_HANDLE_VALUE &&
+         ::ReadFile(input, buffer, sizeof buffer, &read, nullptr) && read)
     result.output.append(buffer, read);
   if (input != INVALID_HANDLE_VALUE) ::CloseHandle(input);
   ::DeleteFileA(file);

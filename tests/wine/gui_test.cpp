@@ -1,8 +1,7 @@
 // The real maskfold.exe in a throwaway prefix: its main window as the user
 // sees it, Apply's and Exit's registry writes, the option toggles.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cmath>
 
@@ -38,7 +37,8 @@ std::optional<DWORD> Dword(const std::optional<driver::Value>& value) {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    driver::SetText(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer", "seed.example:8080");
+    driver::SetText(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer",
+                    "seed.example:8080");
     driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
     driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", R"(C:\cookies)");
     driver::SetText(HKEY_CURRENT_USER, driver::kTypedUrls, "url1", "http://before.example/");
@@ -102,7 +102,8 @@ TEST_F(MainWindowTest, ApplyPointsTheBrowserAtTheTypedProxyAndExitTurnsItOff) {
 
   EXPECT_FALSE(driver::KeyExists(HKEY_CURRENT_USER, driver::kTypedUrls));
   EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
-  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")), "127.0.0.1:9999");
+  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")),
+            "127.0.0.1:9999");
   EXPECT_EQ(program.Tooltip(program.Combo()), "127.0.0.1:9999");
 
   // A second Apply with the key already gone, and an empty proxy.
@@ -116,7 +117,8 @@ TEST_F(MainWindowTest, ApplyPointsTheBrowserAtTheTypedProxyAndExitTurnsItOff) {
   ASSERT_TRUE(program.WaitForExit(10000, &exit_code));
   EXPECT_EQ(exit_code, 0u);
   EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 0u);
-  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")), "Not Set");
+  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")),
+            "Not Set");
 
   // The next start shows what Exit left.
   Program again(folder_);
@@ -133,35 +135,39 @@ TEST_F(MainWindowTest, ClosingTheWindowTurnsTheProxyOffLikeExit) {
   ::PostMessageA(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(program.WaitForExit(10000));
   EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 0u);
-  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")), "Not Set");
+  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")),
+            "Not Set");
 }
 
 TEST_F(MainWindowTest, OptionTicksStartFromTheRegistryAndEachClickWritesTheNewState) {
   // A click writes the value of the state it moves to, so what it writes
   // tells which tick the load set.
   const struct {
-    const char* full_screen;     // nullptr: no value
+    const char* full_screen;  // nullptr: no value
     const char* save_history;
-    const char* kiosk_writes;    // after one click
+    const char* kiosk_writes;  // after one click
     const char* history_writes;
   } cases[] = {
-      {"yes", "no", "no", "yes"},      // both ticked at load
-      {nullptr, nullptr, "yes", "no"}, // both unticked
-      {"Yes", "yes", "yes", "no"},     // exact text only
+      {"yes", "no", "no", "yes"},       // both ticked at load
+      {nullptr, nullptr, "yes", "no"},  // both unticked
+      {"Yes", "yes", "yes", "no"},      // exact text only
   };
   for (const auto& c : cases) {
     ::RegDeleteKeyValueA(HKEY_CURRENT_USER, driver::kIeMain, "FullScreen");
     ::RegDeleteKeyValueA(HKEY_CURRENT_USER, driver::kIeMain, "Save_Session_History_On_Exit");
-    if (c.full_screen) driver::SetText(HKEY_CURRENT_USER, driver::kIeMain, "FullScreen", c.full_screen);
+    if (c.full_screen)
+      driver::SetText(HKEY_CURRENT_USER, driver::kIeMain, "FullScreen", c.full_screen);
     if (c.save_history)
-      driver::SetText(HKEY_CURRENT_USER, driver::kIeMain, "Save_Session_History_On_Exit", c.save_history);
+      driver::SetText(HKEY_CURRENT_USER, driver::kIeMain, "Save_Session_History_On_Exit",
+                      c.save_history);
     Program program(folder_);
     ASSERT_TRUE(program.WaitForMainWindow());
     program.ChooseMenuItem(kKiosk);
     program.ChooseMenuItem(kHistory);
     EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kIeMain, "FullScreen")), c.kiosk_writes);
-    EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kIeMain, "Save_Session_History_On_Exit")),
-              c.history_writes);
+    EXPECT_EQ(
+        Text(driver::Read(HKEY_CURRENT_USER, driver::kIeMain, "Save_Session_History_On_Exit")),
+        c.history_writes);
     // A second click writes the other value.
     program.ChooseMenuItem(kKiosk);
     EXPECT_NE(Text(driver::Read(HKEY_CURRENT_USER, driver::kIeMain, "FullScreen")), c.kiosk_writes);

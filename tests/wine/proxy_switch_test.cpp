@@ -1,9 +1,8 @@
 // Apply really points the browser at the proxy and Exit really takes it
 // away: a WinINet client in another process, opened the way the browser
 // opens its connections, goes through the loopback proxy only in between.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdlib>
 
@@ -27,7 +26,8 @@ class ProxySwitchTest : public ::testing::Test {
   }
   // Wine writes the default port into the proxy-form target; Windows does not.
   static bool WentThroughProxy(const driver::RunResult& result) {
-    return result.exit_code == 0 && result.output.rfind("proxied http://maskfold.example", 0) == 0 &&
+    return result.exit_code == 0 &&
+           result.output.rfind("proxied http://maskfold.example", 0) == 0 &&
            result.output.find("/probe") != std::string::npos;
   }
   std::string ProxiedCount() {

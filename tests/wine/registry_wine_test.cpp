@@ -1,7 +1,6 @@
 // The registry routines against the real registry of a throwaway Wine prefix.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "registry/registry.h"
 
@@ -21,13 +20,16 @@ class RealRegistryTest : public ::testing::Test {
     LONG status = ::RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
     data->resize(size);
     if (status == ERROR_SUCCESS)
-      status = ::RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data->data()), &size);
+      status = ::RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data->data()),
+                                  &size);
     ::RegCloseKey(key);
     return status == ERROR_SUCCESS;
   }
   static void RawSet(const char* name, DWORD type, const std::string& bytes) {
     HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), 0);
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                nullptr),
+              0);
     ::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                      static_cast<DWORD>(bytes.size()));
     ::RegCloseKey(key);
@@ -78,10 +80,12 @@ TEST_F(RealRegistryTest, OtherTypesComeBackLessTheirLastByte) {
 }
 
 TEST_F(RealRegistryTest, MissingKeysAndValuesReadAsNotFound) {
-  EXPECT_EQ(registry::GetRegText(registry::kCurrentUser, R"(Software\Maskfold Tests\None)", "v"), "Not Found");
+  EXPECT_EQ(registry::GetRegText(registry::kCurrentUser, R"(Software\Maskfold Tests\None)", "v"),
+            "Not Found");
   registry::SetRegValue(registry::kCurrentUser, kKey, "Here", 1, "x");
   EXPECT_EQ(registry::GetRegText(registry::kCurrentUser, kKey, "Missing"), "Not Found");
-  EXPECT_EQ(registry::GetRegText(registry::kLocalMachine, R"(Software\Maskfold Tests\None)", "v"), "Not Found");
+  EXPECT_EQ(registry::GetRegText(registry::kLocalMachine, R"(Software\Maskfold Tests\None)", "v"),
+            "Not Found");
 }
 
 TEST_F(RealRegistryTest, DeleteRemovesALeafKeyAndLeavesTheRestAlone) {

@@ -9,7 +9,8 @@ namespace platform::files {
 std::string ApplicationFolder() {
   std::vector<char> path(MAX_PATH);
   for (;;) {
-    const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length =
+        ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length < path.size()) {
       std::string folder(path.data(), length);
       return folder.substr(0, folder.find_last_of("\\/"));

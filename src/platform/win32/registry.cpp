@@ -24,9 +24,8 @@ long OpenKey(Key root, const char* subkey, Key* result) {
 
 long OpenKeyEx(Key root, const char* subkey, std::uint32_t options, std::uint32_t access,
                Key* result) {
-  return Opening(result, [&](HKEY* out) {
-    return RegOpenKeyExA(ToHkey(root), subkey, options, access, out);
-  });
+  return Opening(
+      result, [&](HKEY* out) { return RegOpenKeyExA(ToHkey(root), subkey, options, access, out); });
 }
 
 long QueryValueEx(Key key, const char* name, std::uint32_t* type, std::uint8_t* data,

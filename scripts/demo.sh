@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Builds Maskfold and starts it in a demo Wine prefix of its own (demo/),
+# seeded with the browser settings it reads, a cookies folder with a few
+# cookies and a Jar, and a proxy list of loopback entries.
+#
+#   scripts/demo.sh                  run it on $DISPLAY (Xvfb and a screenshot without one)
+#   scripts/demo.sh --screenshot F   run it under Xvfb, save the main window's screenshot to F
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$PWD
+
+shot=
+if [ "${1:-}" = --screenshot ]; then
+  shot=$(realpath -m "${2:?--screenshot needs a file name}")
+elif [ -z "${DISPLAY:-}" ]; then
+  shot=$root/demo/maskfold-main.png
+fi
+
+scripts/install-deps.sh
+scripts/build.sh win32
+
+export WINEPREFIX=$root/demo/prefix
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+user=$(id -un)
+cookies_unix=$WINEPREFIX/drive_c/users/$user/AppData/Local/Microsoft/Windows/INetCookies
+cookies_win="C:\\users\\$user\\AppData\\Local\\Microsoft\\Windows\\INetCookies"
+app_unix="$WINEPREFIX/drive_c/Program Files/Maskfold"
+app_win='C:\Program Files\Maskfold'
+
+pids=()
+cleanup() {
+  [ -n "$shot" ] && wineserver -k >/dev/null 2>&1 || true
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+if [ -n "$shot" ]; then
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/demo.display" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$root/demo.display" ] && break; sleep 0.05; done
+  export DISPLAY=:$(cat "$root/demo.display")
+  rm -f "$root/demo.display"
+fi
+
+if [ ! -f "$WINEPREFIX/.maskfold-demo" ]; then
+  echo "Preparing the demo Wine prefix in demo/prefix (once)..."
+  mkdir -p "$root/demo"
+  wineboot --init >/dev/null 2>&1 </dev/null
+  wineserver -w
+  # Wine's own services inherit a pipe and keep it open: start the server
+  # detached and keep wine's output in files.
+  wineserver -p >/dev/null 2>&1 </dev/null
+  cat >"$root/demo/seed.reg" <<REG
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]
+"ProxyEnable"=dword:00000000
+"ProxyServer"="Not Set"
+
+[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Main]
+"FullScreen"="no"
+"Save_Session_History_On_Exit"="no"
+
+[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]
+"url1"="http://www.example.com/"
+"url2"="http://www.example.org/"
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Cache\\Special Paths\\Cookies]
+"Directory"="${cookies_win//\\/\\\\}"
+REG
+  wine regedit /S "$(winepath -w "$root/demo/seed.reg")" >"$root/demo/wine.log" 2>&1 </dev/null
+  mkdir -p "$cookies_unix/Jar"
+  # Cookies in the browser's text format: name, value, host/path, flags,
+  # expiry and creation times, then "*".
+  for site in example.com example.org example.net; do
+    printf 'session\n%s-demo\n%s/\n1024\n2916341760\n31430000\n3564928448\n31000000\n*\n' \
+      "$site" "$site" >"$cookies_unix/${user}@${site}[1].txt"
+  done
+  cp "$cookies_unix/${user}@example.org[1].txt" "$cookies_unix/Jar/"
+  touch "$WINEPREFIX/.maskfold-demo"
+fi
+
+mkdir -p "$app_unix"
+cp build/win32/maskfold.exe build/win32/hand.cur "$app_unix/"
+[ -f "$app_unix/proxy.dat" ] || printf '127.0.0.1:3128\n127.0.0.1:8080\n"127.0.0.1:8118"\n' >"$app_unix/proxy.dat"
+
+wineserver -p >/dev/null 2>&1 </dev/null || true
+if [ -z "$shot" ]; then
+  echo "Starting Maskfold (demo prefix: demo/prefix)..."
+  wine "$app_win\\maskfold.exe" >"$root/demo/wine.log" 2>&1 </dev/null
+  exit 0
+fi
+
+# Without a window manager Xvfb draws no frames: Wine's own desktop window does.
+wine explorer /desktop=Maskfold,640x480 "$app_win\\maskfold.exe" >"$root/demo/wine.log" 2>&1 </dev/null &
+pids+=($!)
+sleep 8
+mkdir -p "$(dirname "$shot")"
+import -window root -crop 640x480+0+0 +repage "$shot"
+echo "Maskfold ran under Xvfb; screenshot of the main window: $shot"
