@@ -1,7 +1,8 @@
 // Entry point: the main window is loaded on first touch, shown, and drives
 // the program from then on.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include "shell/fatal.h"
 #include "shell/form1.h"
