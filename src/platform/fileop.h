@@ -1,0 +1,27 @@
+// The shell's file operation (SHFileOperationA): one record, one call, with
+// the platform's own confirmation, progress and error dialogs.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform::fileop {
+
+inline constexpr unsigned kCopy = 2;          // FO_COPY
+inline constexpr unsigned kDelete = 3;        // FO_DELETE
+inline constexpr unsigned kAllowUndo = 0x40;  // FOF_ALLOWUNDO: to the recycle bin
+inline constexpr unsigned kFilesOnly = 0x80;  // FOF_FILESONLY: wildcards match files only
+
+struct Record {
+  std::uintptr_t owner = 0;  // window of the dialogs; 0 for none
+  unsigned function = 0;
+  std::string from;               // one path or pattern
+  std::optional<std::string> to;  // one folder, or none
+  unsigned flags = 0;
+};
+
+// Returns the platform's result (0 on success).
+int Run(const Record& record);
+
+}  // namespace platform::fileop

@@ -1,0 +1,118 @@
+#include "platform/urlcache.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <vector>
+
+namespace platform::urlcache {
+namespace {
+
+// The group calls are looked up at run time: a library without them is a
+// case the purge handles, not a reason for the program not to start.
+template <class Function>
+Function Lookup(const char* name) {
+  static HMODULE const library = ::LoadLibraryA("wininet.dll");
+  return library
+             ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(library, name)))
+             : nullptr;
+}
+
+using FindFirstGroupFn = HANDLE(WINAPI*)(DWORD, DWORD, LPVOID, DWORD, GROUPID*, LPVOID);
+using DeleteGroupFn = BOOL(WINAPI*)(GROUPID, DWORD, LPVOID);
+using FindNextGroupFn = BOOL(WINAPI*)(HANDLE, GROUPID*, LPVOID);
+
+std::int32_t LastError() { return static_cast<std::int32_t>(::GetLastError()); }
+
+// The buffer the entry calls fill: the record, then the strings it points to.
+class EntryBuffer {
+ public:
+  EntryBuffer() : words_(1 + 1025, 0) { Info()->dwStructSize = kEntryInfoSize; }
+  INTERNET_CACHE_ENTRY_INFOA* Info() {
+    return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(words_.data());
+  }
+  std::string SourceUrl() {
+    const char* url = Info()->lpszSourceUrlName;
+    return url ? url : "";
+  }
+
+ private:
+  std::vector<std::uint32_t> words_;  // 4,104 bytes, as the purge declares it
+};
+
+EntryFind Filled(EntryFind result, EntryBuffer& buffer) {
+  if (result.ok) result.source_url = buffer.SourceUrl();
+  return result;
+}
+
+}  // namespace
+
+GroupFind FindFirstGroup() {
+  GroupFind result;
+  const auto find = Lookup<FindFirstGroupFn>("FindFirstUrlCacheGroup");
+  if (!find) return result.present = false, result;
+  GROUPID group = 0;
+  ::SetLastError(0);
+  result.handle = reinterpret_cast<Handle>(find(0, 0, nullptr, 0, &group, nullptr));
+  result.last_error = LastError();
+  result.group = group;
+  return result;
+}
+
+Result DeleteGroup(GroupId group) {
+  Result result;
+  const auto remove = Lookup<DeleteGroupFn>("DeleteUrlCacheGroup");
+  if (!remove) return result.present = false, result;
+  ::SetLastError(0);
+  result.ok = remove(group, CACHEGROUP_FLAG_FLUSHURL_ONDELETE, nullptr);
+  result.last_error = LastError();
+  return result;
+}
+
+Result FindNextGroup(Handle handle, GroupId* group) {
+  Result result;
+  const auto next = Lookup<FindNextGroupFn>("FindNextUrlCacheGroup");
+  if (!next) return result.present = false, result;
+  GROUPID id = *group;
+  ::SetLastError(0);
+  result.ok = next(reinterpret_cast<HANDLE>(handle), &id, nullptr);
+  result.last_error = LastError();
+  *group = id;
+  return result;
+}
+
+EntryFind FindFirstEntry(std::uint32_t offered_bytes) {
+  EntryBuffer buffer;
+  DWORD size = offered_bytes;
+  EntryFind result;
+  ::SetLastError(0);
+  const HANDLE handle = ::FindFirstUrlCacheEntryA(nullptr, buffer.Info(), &size);
+  result.last_error = LastError();
+  result.handle = reinterpret_cast<Handle>(handle);
+  result.ok = handle != nullptr;
+  return Filled(std::move(result), buffer);
+}
+
+EntryFind FindNextEntry(Handle handle, std::uint32_t offered_bytes) {
+  EntryBuffer buffer;
+  DWORD size = offered_bytes;
+  EntryFind result;
+  ::SetLastError(0);
+  result.ok = ::FindNextUrlCacheEntryA(reinterpret_cast<HANDLE>(handle), buffer.Info(), &size);
+  result.last_error = LastError();
+  return Filled(std::move(result), buffer);
+}
+
+Result DeleteEntry(const std::string& source_url) {
+  Result result;
+  ::SetLastError(0);
+  result.ok = ::DeleteUrlCacheEntryA(source_url.c_str());
+  result.last_error = LastError();
+  return result;
+}
+
+void Close(Handle handle) {
+  if (handle) ::FindCloseUrlCache(reinterpret_cast<HANDLE>(handle));
+}
+
+}  // namespace platform::urlcache
