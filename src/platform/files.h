@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform::files {
@@ -16,6 +17,14 @@ bool MakeDirectory(const std::string& path);
 inline constexpr std::uint32_t kAttributeNormal = 0x80;
 // SetFileAttributesA; the result is not reported.
 void SetAttributes(const std::string& path, std::uint32_t attributes);
+
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
+// The attributes of a file or folder, nothing when it does not exist.
+std::optional<std::uint32_t> Attributes(const std::string& path);
+
+// Expands %NAME% references from the environment; unknown ones stay.
+std::string ExpandEnvironment(const std::string& text);
 
 // Ends the process at once with the given exit code.
 [[noreturn]] void EndProcess(unsigned code);

@@ -12,6 +12,7 @@
 #include "shell/ontop.h"
 #include "shell/options.h"
 #include "shell/resource.h"
+#include "wipe/cookie_stages.h"
 
 namespace shell {
 namespace {
@@ -116,7 +117,9 @@ void Form1::Load() {
   ::SetWindowTextA(Control(kCombo1),
                    settings::Read(settings::kInternetSettings, settings::kProxyServer).c_str());
   ::SetWindowTextA(Control(kLabel6),
-                   settings::Read(settings::kCookiesPath, settings::kCookiesDirectory).c_str());
+                   wipe::CookiesFolderFromRegistry(
+                       settings::Read(settings::kCookiesPath, settings::kCookiesDirectory))
+                       .c_str());
   SetInitialOptionTicks(Id());
 }
 

@@ -1,10 +1,33 @@
 #include "wipe/apply.h"
 
+#include "platform/fileop.h"
 #include "platform/files.h"
 #include "platform/transfer.h"
+#include "platform/ui.h"
 #include "registry/settings.h"
+#include "wipe/cookie_stages.h"
+#include "wipe/url_cache_purge.h"
 
 namespace wipe {
+namespace {
+
+// From the cache purge on, a step that fails is passed over and the next
+// one runs.
+template <class Step>
+void PassOverFailure(Step&& step) noexcept {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+void TellCookiesLeftAlone(const std::string& folder, const std::string& problem) {
+  platform::ui::ShowMessage("Your cookies were left alone: the cookies folder \"" + folder + "\" " +
+                                problem + ", so no cookie was deleted or restored.",
+                            platform::ui::kStyleInformation);
+}
+
+}  // namespace
 
 void Apply(MainWindowState& window) {
   registry::DeleteRegKey(settings::kTypedUrls.root, settings::kTypedUrls.subkey);
@@ -13,6 +36,24 @@ void Apply(MainWindowState& window) {
   window.SetProxyTooltip(settings::Read(settings::kInternetSettings, settings::kProxyServer));
   // A browser left open re-reads its proxy only when told to.
   platform::transfer::NotifySettingsChanged();
+  const std::string cookies_folder = window.CookiesFolder();
+  const platform::fileop::Record cookie_delete = CookieDeleteRecord(cookies_folder);
+
+  PurgeOutcome purge = PurgeOutcome::kGoOn;
+  PassOverFailure([&] { purge = PurgeUrlCache(); });
+  if (purge == PurgeOutcome::kStop) return;
+
+  // Never a pattern outside a real cookies folder: "Not Found\*.txt" or
+  // "\*.txt" would reach files that are not cookies.
+  if (const auto problem = CookiesFolderProblem(cookies_folder)) {
+    PassOverFailure([&] { TellCookiesLeftAlone(cookies_folder, *problem); });
+    return;
+  }
+  PassOverFailure([&] { platform::fileop::Run(cookie_delete); });
+  PassOverFailure([&] {
+    const std::string folder = window.CookiesFolder();
+    if (!CookiesFolderProblem(folder)) platform::fileop::Run(CookieRestoreRecord(folder));
+  });
 }
 
 void Exit() {

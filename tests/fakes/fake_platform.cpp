@@ -1,7 +1,9 @@
 #include "fake_platform.h"
 
+#include <algorithm>
 #include <set>
 
+#include "platform/fileop.h"
 #include "platform/files.h"
 #include "platform/transfer.h"
 
@@ -74,6 +76,29 @@ bool MakeDirectory(const std::string& path) { return fake::directories.insert(pa
 void SetAttributes(const std::string& path, std::uint32_t attributes) {
   system_state.calls.push_back("SetAttributes(" + path + "," + std::to_string(attributes) + ")");
 }
+std::optional<std::uint32_t> Attributes(const std::string& path) {
+  auto found = system_state.attributes.find(path);
+  if (found == system_state.attributes.end()) return std::nullopt;
+  return found->second;
+}
+
+std::string ExpandEnvironment(const std::string& text) {
+  std::string result;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const auto open = text.find('%', at);
+    const auto close = open == std::string::npos ? open : text.find('%', open + 1);
+    if (close == std::string::npos) break;
+    const auto name = text.substr(open + 1, close - open - 1);
+    auto value = system_state.environment.find(name);
+    result += text.substr(at, open - at);
+    result += value != system_state.environment.end() ? value->second
+                                                      : text.substr(open, close - open + 1);
+    at = close + 1;
+  }
+  return result + text.substr(std::min(at, text.size()));
+}
+
 void EndProcess(unsigned code) {
   system_state.calls.push_back("EndProcess(" + std::to_string(code) + ")");
   throw fake::ProcessEnded{code};
@@ -84,3 +109,16 @@ void EndProcess(unsigned code) {
 namespace platform::transfer {
 void NotifySettingsChanged() { fake::system_state.calls.push_back("NotifySettingsChanged"); }
 }  // namespace platform::transfer
+
+namespace platform::fileop {
+int Run(const Record& record) {
+  std::string text = record.function == kDelete ? "Delete("
+                     : record.function == kCopy ? "Copy("
+                                                : "Op(";
+  text += record.from;
+  if (record.to) text += "|" + *record.to;
+  text += "|" + std::to_string(record.flags) + "|" + std::to_string(record.owner) + ")";
+  fake::system_state.file_operations.push_back(text);
+  return 0;
+}
+}  // namespace platform::fileop

@@ -33,6 +33,11 @@ struct ProcessEnded {
 
 struct FakeSystem {
   std::string application_folder = R"(C:\Program Files\Maskfold)";
+  // Existing files and folders with their attributes.
+  std::map<std::string, std::uint32_t> attributes;
+  std::map<std::string, std::string> environment;  // for %NAME% expansion
+  // Shell file operations run: "Delete(from|flags)", "Copy(from|to|flags)".
+  std::vector<std::string> file_operations;
   std::vector<std::string> calls;  // "NotifySettingsChanged", "EndProcess(0)"
   static FakeSystem& Get();
   static void Reset();

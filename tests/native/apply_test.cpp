@@ -5,6 +5,7 @@
 
 #include "fake_platform.h"
 #include "fake_registry.h"
+#include "fake_urlcache.h"
 
 namespace {
 using fake::FakeRegistry;
@@ -27,6 +28,8 @@ class ApplyTest : public ::testing::Test {
   void SetUp() override {
     FakeRegistry::Reset();
     FakeSystem::Reset();
+    fake::FakeUrlCache::Reset();
+    fake::FakeUi::Reset();
   }
   std::optional<RegValue> Stored(const char* name) {
     return FakeRegistry::Get().Value(reg::kCurrentUser, kSettings, name);

@@ -2,6 +2,7 @@
 // its connections: prints the body of one GET, or exits with the error code.
 //
 //   wininet_fetch.exe preconfig|direct URL
+//   wininet_fetch.exe cookie URL      prints the cookies the browser would send
 #include <windows.h>
 #include <wininet.h>
 
@@ -10,6 +11,14 @@
 
 int main(int argc, char** argv) {
   if (argc != 3) return 87;
+  if (std::strcmp(argv[1], "cookie") == 0) {
+    char cookies[8192] = {};
+    DWORD size = sizeof cookies;
+    if (!::InternetGetCookieA(argv[2], nullptr, cookies, &size))
+      return static_cast<int>(::GetLastError());
+    std::fputs(cookies, stdout);
+    return 0;
+  }
   const DWORD access = std::strcmp(argv[1], "direct") == 0 ? INTERNET_OPEN_TYPE_DIRECT
                                                            : INTERNET_OPEN_TYPE_PRECONFIG;
   HINTERNET session = ::InternetOpenA("maskfold-test", access, nullptr, nullptr, 0);

@@ -1,0 +1,126 @@
+#include "wipe/url_cache_purge.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <string_view>
+
+#include "platform/ui.h"
+#include "platform/urlcache.h"
+
+namespace wipe {
+namespace cache = platform::urlcache;
+
+namespace {
+
+constexpr std::int32_t kFileNotFound = 2;   // no (further) group
+constexpr std::int32_t kNoMoreFiles = 18;   // the documented code for the same
+constexpr std::int32_t kNoMoreItems = 259;  // no (further) entry
+
+void Tell(std::string_view literal, std::int32_t code) {
+  platform::ui::ShowMessage(std::string(literal) + std::to_string(code), platform::ui::kStylePlain);
+}
+
+// A failure without any error code is the platform saying that the operation
+// is not there (Wine's group calls are such stubs), like a missing one.
+bool NotThere(const cache::Call& call, bool failed) {
+  return !call.present || (failed && call.last_error == 0);
+}
+
+bool NoFurtherGroup(std::int32_t code) { return code == kFileNotFound || code == kNoMoreFiles; }
+
+// Ends an enumeration on every path out of its phase.
+class Enumeration {
+ public:
+  explicit Enumeration(cache::Handle handle) : handle_(handle) {}
+  Enumeration(const Enumeration&) = delete;
+  Enumeration& operator=(const Enumeration&) = delete;
+  ~Enumeration() {
+    try {
+      cache::Close(handle_);
+    } catch (...) {
+    }
+  }
+  cache::Handle Get() const { return handle_; }
+
+ private:
+  cache::Handle handle_;
+};
+
+// Cookies and history are the cookie stages' business: a null search pattern
+// lists only content entries on Windows, but Wine lists these too.
+bool IsContentEntry(std::string_view source_url) {
+  auto starts_with = [&](std::string_view prefix) {
+    return source_url.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), source_url.begin(), [](char a, char b) {
+             return std::tolower(static_cast<unsigned char>(a)) ==
+                    std::tolower(static_cast<unsigned char>(b));
+           });
+  };
+  return !starts_with("Cookie:") && !starts_with("Visited:");
+}
+
+PurgeOutcome PurgeGroups() {
+  const cache::GroupFind first = cache::FindFirstGroup();
+  if (NotThere(first, first.handle == 0)) return PurgeOutcome::kGoOn;
+  if (first.handle == 0) {
+    if (NoFurtherGroup(first.last_error)) return PurgeOutcome::kGoOn;
+    Tell("IE version conflict ", first.last_error);
+    return PurgeOutcome::kStop;
+  }
+
+  const Enumeration groups(first.handle);
+  cache::GroupId group = first.group;
+  for (;;) {
+    const cache::Result deleted = cache::DeleteGroup(group);
+    if (!deleted.ok && !NotThere(deleted, true)) {
+      Tell("Error deleting cache group ", deleted.last_error);
+      return PurgeOutcome::kStop;
+    }
+    const cache::Result next = cache::FindNextGroup(groups.Get(), &group);
+    if (NotThere(next, !next.ok)) {
+      // Without a find-next there is no way on to another group; trying the
+      // same one again would never end.
+      Tell("Error finding next url cache group! - ", next.last_error);
+      return PurgeOutcome::kGoOn;
+    }
+    if (!next.ok && !NoFurtherGroup(next.last_error))
+      Tell("Error finding next url cache group! - ", next.last_error);
+    if (NoFurtherGroup(next.last_error)) return PurgeOutcome::kGoOn;
+  }
+}
+
+PurgeOutcome PurgeEntries() {
+  cache::EntryFind entry = cache::FindFirstEntry(cache::kOfferedBytes);
+  if (!entry.ok) {
+    if (entry.last_error == kNoMoreItems) return PurgeOutcome::kGoOn;
+    Tell("ERROR: FindFirstUrlCacheEntry - ", entry.last_error);
+    return PurgeOutcome::kStop;
+  }
+
+  const Enumeration entries(entry.handle);
+  for (;;) {
+    if (IsContentEntry(entry.source_url)) {
+      // Whatever the delete does, the purge goes on.
+      try {
+        cache::DeleteEntry(entry.source_url);
+      } catch (...) {
+      }
+    }
+    entry = cache::FindNextEntry(entries.Get(), cache::kOfferedBytes);
+    if (!entry.ok && entry.last_error != kNoMoreItems) {
+      Tell("Error:  Unable to find the next cache entry - ", entry.last_error);
+      return PurgeOutcome::kStop;
+    }
+    if (entry.last_error == kNoMoreItems) return PurgeOutcome::kGoOn;
+  }
+}
+
+}  // namespace
+
+PurgeOutcome PurgeUrlCache() {
+  if (PurgeGroups() == PurgeOutcome::kStop) return PurgeOutcome::kStop;
+  return PurgeEntries();
+}
+
+}  // namespace wipe

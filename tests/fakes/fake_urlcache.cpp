@@ -1,0 +1,104 @@
+#include "fake_urlcache.h"
+
+namespace fake {
+namespace cache = platform::urlcache;
+namespace {
+FakeUrlCache state = [] {
+  FakeUrlCache empty;
+  empty.first_group.last_error = 2;
+  empty.first_entry.last_error = 259;
+  return empty;
+}();
+
+template <class T>
+T Next(std::deque<T>& queue, T otherwise) {
+  if (queue.empty()) return otherwise;
+  T answer = queue.front();
+  queue.pop_front();
+  return answer;
+}
+}  // namespace
+
+FakeUrlCache& FakeUrlCache::Get() { return state; }
+
+void FakeUrlCache::Reset() {
+  state = FakeUrlCache{};
+  state.first_group.last_error = 2;
+  state.first_entry.last_error = 259;
+}
+
+cache::Result Ok() {
+  cache::Result result;
+  result.ok = true;
+  return result;
+}
+
+cache::Result Failed(std::int32_t code) {
+  cache::Result result;
+  result.last_error = code;
+  return result;
+}
+
+cache::Result Missing(std::int32_t code_left) {
+  cache::Result result = Failed(code_left);
+  result.present = false;
+  return result;
+}
+
+cache::EntryFind Entry(const std::string& url, std::int32_t code) {
+  cache::EntryFind entry;
+  entry.ok = true;
+  entry.handle = 0xE0;
+  entry.source_url = url;
+  entry.last_error = code;
+  return entry;
+}
+
+cache::EntryFind NoEntry(std::int32_t code) {
+  cache::EntryFind entry;
+  entry.last_error = code;
+  return entry;
+}
+
+}  // namespace fake
+
+namespace platform::urlcache {
+using fake::state;
+
+GroupFind FindFirstGroup() {
+  state.calls.push_back("FindFirstGroup");
+  return state.first_group;
+}
+
+Result DeleteGroup(GroupId group) {
+  state.calls.push_back("DeleteGroup(" + std::to_string(group) + ")");
+  return fake::Next(state.group_deletes, fake::Ok());
+}
+
+Result FindNextGroup(Handle handle, GroupId* group) {
+  state.calls.push_back("FindNextGroup(" + std::to_string(handle) + ")");
+  const fake::GroupStep step =
+      fake::Next(state.next_groups, fake::GroupStep{fake::Failed(2), *group});
+  *group = step.next_group;
+  return step.result;
+}
+
+EntryFind FindFirstEntry(std::uint32_t offered_bytes) {
+  state.calls.push_back("FindFirstEntry(" + std::to_string(offered_bytes) + ")");
+  return state.first_entry;
+}
+
+EntryFind FindNextEntry(Handle handle, std::uint32_t offered_bytes) {
+  state.calls.push_back("FindNextEntry(" + std::to_string(handle) + "," +
+                        std::to_string(offered_bytes) + ")");
+  return fake::Next(state.next_entries, fake::NoEntry(259));
+}
+
+Result DeleteEntry(const std::string& source_url) {
+  state.calls.push_back("DeleteEntry(" + source_url + ")");
+  return fake::Next(state.entry_deletes, fake::Ok());
+}
+
+void Close(Handle handle) { state.calls.push_back("Close(" + std::to_string(handle) + ")"); }
+
+}  // namespace platform::urlcache

@@ -1,0 +1,123 @@
+// The cookie stages of Apply: which folders they work in, their records, and
+// their place after the cache purge.
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+#include "fake_registry.h"
+#include "fake_urlcache.h"
+#include "wipe/apply.h"
+#include "wipe/cookie_stages.h"
+
+namespace {
+using fake::FakeSystem;
+constexpr std::uint32_t kFolder = 0x10, kFile = 0x20, kLink = 0x410;
+
+TEST(CookiesFolder, OnlyAnExistingFolderGivenByAFullPathIsAccepted) {
+  FakeSystem::Reset();
+  auto& attributes = FakeSystem::Get().attributes;
+  attributes[R"(C:\Cookies)"] = kFolder;
+  attributes[R"(C:\Cookies\)"] = kFolder;
+  attributes[R"(\\server\share\cookies)"] = kFolder;
+  attributes[R"(C:\cookie.txt)"] = kFile;
+  attributes[R"(C:\Linked)"] = kLink;
+  attributes["C:"] = kFolder;
+  attributes[R"(C:\)"] = kFolder;
+  attributes[R"(\\server\share)"] = kFolder;
+  const struct {
+    const char* path;
+    const char* problem;  // nullptr: accepted
+  } cases[] = {
+      {R"(C:\Cookies)", nullptr},
+      {R"(C:\Cookies\)", nullptr},
+      {R"(\\server\share\cookies)", nullptr},
+      {"Not Found", "is not a full path"},
+      {"", "is not a full path"},
+      {R"(Cookies\Mine)", "is not a full path"},
+      {R"(\Cookies)", "is not a full path"},
+      {"C:Cookies", "is not a full path"},
+      {"C:", "is not a full path"},
+      {R"(C:\)", "is the root of a drive"},
+      {"C:/", "is the root of a drive"},
+      {R"(\\server\share)", "is the root of a network share"},
+      {R"(\\server\share\)", "is the root of a network share"},
+      {R"(\\server)", "is the root of a network share"},
+      {R"(%USERPROFILE%\Cookies)", "holds an environment reference"},
+      {R"(C:\cookie.txt)", "is not an existing folder"},
+      {R"(C:\Missing)", "is not an existing folder"},
+      {R"(C:\Linked)", "is a link to another place"},
+  };
+  for (const auto& c : cases) {
+    const auto problem = wipe::CookiesFolderProblem(c.path);
+    if (c.problem)
+      EXPECT_EQ(problem.value_or("<accepted>"), c.problem) << c.path;
+    else
+      EXPECT_FALSE(problem) << c.path << ": " << *problem;
+  }
+}
+
+TEST(CookiesFolder, EnvironmentReferencesAreExpandedOnlyWherePresent) {
+  FakeSystem::Reset();
+  FakeSystem::Get().environment["USERPROFILE"] = R"(C:\users\me)";
+  EXPECT_EQ(wipe::CookiesFolderFromRegistry(R"(%USERPROFILE%\Cookies)"), R"(C:\users\me\Cookies)");
+  EXPECT_EQ(wipe::CookiesFolderFromRegistry(R"(C:\users\me\Cookies)"), R"(C:\users\me\Cookies)");
+  EXPECT_EQ(wipe::CookiesFolderFromRegistry("Not Found"), "Not Found");
+  EXPECT_EQ(wipe::CookiesFolderFromRegistry(R"(%NOSUCH%\x)"), R"(%NOSUCH%\x)");
+}
+
+struct Window : wipe::MainWindowState {
+  std::string folder;
+  std::string ProxyText() const override { return "p:1"; }
+  void SetProxyTooltip(const std::string&) override {}
+  std::string CookiesFolder() const override { return folder; }
+};
+
+class ApplyWipeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::FakeRegistry::Reset();
+    fake::FakeUi::Reset();
+    fake::FakeUrlCache::Reset();
+    FakeSystem::Reset();
+    FakeSystem::Get().attributes[R"(C:\Cookies)"] = kFolder;
+    window.folder = R"(C:\Cookies)";
+  }
+  Window window;
+};
+
+TEST_F(ApplyWipeTest, DeletesTheCookieFilesThenCopiesTheJarBack) {
+  wipe::Apply(window);
+  const std::vector<std::string> expected = {
+      R"(Delete(C:\Cookies\*.txt|192|0))",  // recycle bin, files only
+      R"(Copy(C:\Cookies\Jar\*.txt|C:\Cookies|128|0))"};
+  EXPECT_EQ(FakeSystem::Get().file_operations, expected);
+  EXPECT_TRUE(fake::FakeUi::Get().calls.empty()) << "a completed Apply shows nothing";
+}
+
+TEST_F(ApplyWipeTest, APurgeThatStopsLeavesTheCookiesUntouched) {
+  fake::FakeUrlCache::Get().first_group.last_error = 87;
+  wipe::Apply(window);
+  EXPECT_TRUE(FakeSystem::Get().file_operations.empty());
+  EXPECT_EQ(fake::FakeUi::Get().calls,
+            std::vector<std::string>{"ShowMessage(IE version conflict 87|0|Maskfold)"});
+  // The registry steps before it stay done.
+  EXPECT_EQ(
+      fake::FakeRegistry::Get()
+          .Value(platform::reg::kCurrentUser,
+                 R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings)", "ProxyEnable")
+          ->data,
+      (std::vector<std::uint8_t>{1, 0, 0, 0}));
+}
+
+TEST_F(ApplyWipeTest, AFolderThatIsNotARealCookiesFolderIsLeftAloneWithOneMessage) {
+  for (const char* folder : {"Not Found", "", R"(C:\)", R"(C:\Missing)"}) {
+    SetUp();
+    window.folder = folder;
+    wipe::Apply(window);
+    EXPECT_TRUE(FakeSystem::Get().file_operations.empty()) << folder;
+    ASSERT_EQ(fake::FakeUi::Get().calls.size(), 1u) << folder;
+    EXPECT_NE(fake::FakeUi::Get().calls[0].find("Your cookies were left alone"), std::string::npos);
+    EXPECT_NE(fake::FakeUi::Get().calls[0].find("|64|Maskfold)"), std::string::npos);
+  }
+}
+
+}  // namespace
