@@ -95,6 +95,64 @@ HWND FindChild(HWND parent, const char* window_class, const char* text) {
   return ::FindWindowExA(parent, nullptr, window_class, text);
 }
 
+DialogWatcher::DialogWatcher(DWORD process) : process_(process), thread_([this] { Watch(); }) {}
+
+DialogWatcher::~DialogWatcher() {
+  stop_ = true;
+  thread_.join();
+}
+
+std::vector<std::string> DialogWatcher::Seen() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return seen_;
+}
+
+namespace {
+struct DialogSearch {
+  DWORD process;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<DialogSearch*>(data);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  if (process == search->process && std::string(name) == "#32770" && ::IsWindowVisible(window))
+    search->found.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM data) {
+  char name[64] = {};
+  ::GetClassNameA(child, name, sizeof name);
+  const std::string text = WindowText(child);
+  if (std::string(name) == "Static" && !text.empty())
+    *reinterpret_cast<std::string*>(data) += "|" + text;
+  return TRUE;
+}
+}  // namespace
+
+void DialogWatcher::Watch() {
+  while (!stop_) {
+    DialogSearch search{process_, {}};
+    ::EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&search));
+    for (HWND dialog : search.found) {
+      if (answered_.count(dialog)) continue;
+      std::string record = WindowText(dialog);
+      ::EnumChildWindows(dialog, &CollectStaticText, reinterpret_cast<LPARAM>(&record));
+      const int answer = ::GetDlgItem(dialog, IDYES) ? IDYES : IDOK;
+      ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(dialog, answer)));
+      answered_.insert(dialog);
+      std::lock_guard<std::mutex> lock(mutex_);
+      seen_.push_back(record);
+    }
+    ::Sleep(50);
+  }
+}
+
 Program::Program(const std::string& folder) {
   std::string command = "\"" + folder + R"(\maskfold.exe")";
   STARTUPINFOA startup{};
@@ -102,9 +160,11 @@ Program::Program(const std::string& folder) {
   if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &info_))
     throw std::runtime_error("cannot start " + command);
+  watcher_ = std::make_unique<DialogWatcher>(info_.dwProcessId);
 }
 
 Program::~Program() {
+  watcher_.reset();
   if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
     ::TerminateProcess(info_.hProcess, 99);
     ::WaitForSingleObject(info_.hProcess, 5000);
@@ -135,13 +195,16 @@ HWND Program::Button(const char* caption) const { return FindChild(main_, "Butto
 void Program::Click(const char* caption) const { ::PostMessageA(Button(caption), BM_CLICK, 0, 0); }
 
 void Program::ClickAndWait(const char* caption) const {
-  ::SendMessageA(Button(caption), BM_CLICK, 0, 0);
-  // The click reaches the window as a posted WM_COMMAND: flush it through.
-  ::SendMessageA(main_, WM_NULL, 0, 0);
+  // A handler that never returns fails the test instead of hanging it.
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutA(Button(caption), BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &result))
+    throw std::runtime_error(std::string("the click on ") + caption + " did not return");
 }
 
 void Program::ChooseMenuItem(int id) const {
-  ::SendMessageA(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutA(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, 60000, &result))
+    throw std::runtime_error("the menu command did not return");
 }
 
 std::string Program::Tooltip(HWND tool) const {

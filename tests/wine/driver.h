@@ -4,8 +4,14 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace driver {
 
@@ -36,7 +42,28 @@ inline constexpr const char* kCookiesKey =
 std::string WindowText(HWND window);
 HWND FindChild(HWND parent, const char* window_class, const char* text = nullptr);
 
+// Answers every dialog box a process shows, as a user would: Yes where
+// there is one, otherwise OK. Records each as "caption|text|text...".
+class DialogWatcher {
+ public:
+  explicit DialogWatcher(DWORD process);
+  ~DialogWatcher();
+  DialogWatcher(const DialogWatcher&) = delete;
+  DialogWatcher& operator=(const DialogWatcher&) = delete;
+  std::vector<std::string> Seen() const;
+
+ private:
+  void Watch();
+  DWORD process_;
+  std::atomic<bool> stop_{false};
+  mutable std::mutex mutex_;
+  std::vector<std::string> seen_;
+  std::set<HWND> answered_;
+  std::thread thread_;
+};
+
 // One running maskfold.exe; ended on destruction if it is still running.
+// Its dialog boxes are answered by a watcher.
 class Program {
  public:
   explicit Program(const std::string& folder);
@@ -62,10 +89,13 @@ class Program {
   HWND FocusedWindow() const;
 
   HANDLE Process() const { return info_.hProcess; }
+  // The dialog boxes shown so far, the program's own and the platform's.
+  std::vector<std::string> Dialogs() const { return watcher_->Seen(); }
 
  private:
   PROCESS_INFORMATION info_{};
   HWND main_ = nullptr;
+  std::unique_ptr<DialogWatcher> watcher_;
 };
 
 // Runs a program to its end with its standard output captured.

@@ -42,6 +42,8 @@ class MainWindowTest : public ::testing::Test {
     driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
     driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", R"(C:\cookies)");
     driver::SetText(HKEY_CURRENT_USER, driver::kTypedUrls, "url1", "http://before.example/");
+    ::CreateDirectoryA(R"(C:\cookies)", nullptr);
+    ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
     folder_ = driver::InstallProgram("Maskfold Test");
   }
   std::string folder_;

@@ -19,6 +19,8 @@ class ProxySwitchTest : public ::testing::Test {
     fetch_ = driver::BuildFolder() + R"(\wininet_fetch.exe)";
     driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
     driver::SetText(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer", "Not Set");
+    ::CreateDirectoryA(R"(C:\cookies)", nullptr);
+    driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", R"(C:\cookies)");
   }
   // A page on a host that only the proxy can answer for.
   driver::RunResult BrowserFetch() {
