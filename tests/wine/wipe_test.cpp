@@ -1,0 +1,178 @@
+// Apply's wipe against the real platform: a URL cache with real entries, a
+// cookies folder with real persistent cookies, a jar, and the shell's own
+// confirmation dialogs answered as a user would.
+#include <windows.h>
+
+#include <shlobj.h>
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "driver.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Names and contents of the files of a folder matching a pattern.
+std::map<std::string, std::string> Files(const std::string& folder, const char* pattern) {
+  std::map<std::string, std::string> files;
+  WIN32_FIND_DATAA found{};
+  HANDLE search = ::FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      files[found.cFileName] = ReadFile(folder + "\\" + found.cFileName);
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  return files;
+}
+
+// The content entries the browser's cache lists (cookies and history aside).
+std::vector<std::string> ContentEntries() {
+  std::vector<std::string> urls;
+  std::vector<char> buffer(16384);
+  DWORD size = static_cast<DWORD>(buffer.size());
+  auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+  HANDLE search = ::FindFirstUrlCacheEntryA(nullptr, info, &size);
+  if (!search) return urls;
+  do {
+    const std::string url = info->lpszSourceUrlName;
+    if (url.rfind("Cookie:", 0) != 0 && url.rfind("Visited:", 0) != 0) urls.push_back(url);
+    size = static_cast<DWORD>(buffer.size());
+  } while (::FindNextUrlCacheEntryA(search, info, &size));
+  ::FindCloseUrlCache(search);
+  return urls;
+}
+
+void AddCacheEntry(const std::string& url, const std::string& body) {
+  char path[MAX_PATH] = {};
+  ASSERT_TRUE(::CreateUrlCacheEntryA(url.c_str(), 0, "htm", path, 0)) << url;
+  WriteFile(path, body);
+  FILETIME never{};
+  ASSERT_TRUE(::CommitUrlCacheEntryA(url.c_str(), path, never, never, NORMAL_CACHE_ENTRY, nullptr,
+                                     0, nullptr, nullptr))
+      << url;
+}
+
+std::string UnixToWindows(const char* unix_path) {
+  std::string path = std::string("Z:") + unix_path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string BrowserCookies(const std::string& url) {
+  std::string command = "\"";
+  command += driver::BuildFolder();
+  command += R"(\wininet_fetch.exe" cookie )";
+  command += url;
+  return driver::Run(command).output;
+}
+
+class WipeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[MAX_PATH] = {};
+    ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_COOKIES | CSIDL_FLAG_CREATE, nullptr, 0, folder),
+              S_OK);
+    cookies_ = folder;
+    jar_ = cookies_ + "\\Jar";
+    ::CreateDirectoryA(jar_.c_str(), nullptr);
+    driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", cookies_);
+
+    // Persistent cookies, written by WinINet as the browser writes them.
+    for (const char* site : {"protected", "tracker", "other"}) {
+      const std::string url = std::string("http://") + site + ".example/";
+      const std::string cookie =
+          std::string("id=") + site + "; expires=Fri, 31 Dec 2038 23:59:59 GMT";
+      ASSERT_TRUE(::InternetSetCookieA(url.c_str(), nullptr, cookie.c_str())) << site;
+    }
+    const auto cookie_files = Files(cookies_, "*.txt");
+    ASSERT_EQ(cookie_files.size(), 3u);
+    for (const auto& [name, bytes] : cookie_files)
+      if (bytes.find("protected") != std::string::npos) protected_ = name;
+    ASSERT_FALSE(protected_.empty());
+    ASSERT_TRUE(::CopyFileA((cookies_ + "\\" + protected_).c_str(),
+                            (jar_ + "\\" + protected_).c_str(), FALSE));
+    WriteFile(jar_ + "\\notes.dat", "not a cookie");
+    WriteFile(cookies_ + "\\keep.me", "not a cookie either");
+    ::CreateDirectoryA((cookies_ + "\\keep.txt").c_str(), nullptr);
+    WriteFile(cookies_ + "\\keep.txt\\inside.txt", "inside a folder named like a cookie");
+
+    for (int i = 0; i < 3; ++i)
+      AddCacheEntry("http://cache.example/page" + std::to_string(i), "page " + std::to_string(i));
+    ASSERT_EQ(ContentEntries().size(), 3u);
+  }
+
+  std::string cookies_, jar_, protected_;
+};
+
+TEST_F(WipeTest, ApplyEmptiesTheCacheAndKeepsOnlyTheProtectedCookies) {
+  const auto jar_before = Files(jar_, "*");
+  ASSERT_EQ(BrowserCookies("http://tracker.example/"), "id=tracker");
+
+  driver::Program program(driver::InstallProgram("Maskfold Wipe"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  program.ClickAndWait("&Apply");
+
+  EXPECT_TRUE(ContentEntries().empty());
+  EXPECT_EQ(Files(cookies_, "*.txt"), Files(jar_, "*.txt"));
+  EXPECT_EQ(Files(jar_, "*"), jar_before) << "the jar is copied from, never changed";
+  EXPECT_TRUE(Exists(cookies_ + "\\keep.me"));
+  EXPECT_EQ(ReadFile(cookies_ + "\\keep.txt\\inside.txt"), "inside a folder named like a cookie");
+
+  // The deleted cookies went to the recycle bin, not into nothing.
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  ASSERT_TRUE(xdg);
+  const auto trash = Files(UnixToWindows(xdg) + R"(\Trash\files)", "*.txt");
+  EXPECT_EQ(trash.size(), 3u);
+
+  // The platform asked before deleting; the program itself said nothing.
+  const auto dialogs = program.Dialogs();
+  for (const auto& dialog : dialogs) EXPECT_NE(dialog.rfind("Maskfold|", 0), 0u) << dialog;
+  EXPECT_FALSE(dialogs.empty());
+
+  // What the browser sees now, from a fresh process.
+  EXPECT_EQ(BrowserCookies("http://protected.example/"), "id=protected");
+  EXPECT_EQ(BrowserCookies("http://tracker.example/"), "");
+  EXPECT_EQ(BrowserCookies("http://other.example/"), "");
+}
+
+TEST_F(WipeTest, AHostileCookiesFolderDeletesAndCopiesNothing) {
+  WriteFile(R"(C:\rootnote.txt)", "a text file at the root of the drive");
+  const auto cookies_before = Files(cookies_, "*");
+  for (const char* folder :
+       {"", "C:", R"(C:\)", R"(C:\rootnote.txt)", R"(%WINDIR%\NoSuchFolder)"}) {
+    driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", folder);
+    driver::Program program(driver::InstallProgram("Maskfold Hostile"));
+    ASSERT_TRUE(program.WaitForMainWindow()) << folder;
+    program.ClickAndWait("&Apply");
+    const auto dialogs = program.Dialogs();
+    ASSERT_EQ(dialogs.size(), 1u) << folder;
+    EXPECT_EQ(dialogs[0].rfind("Maskfold|Your cookies were left alone", 0), 0u) << dialogs[0];
+    EXPECT_TRUE(Exists(R"(C:\rootnote.txt)")) << folder;
+    EXPECT_EQ(Files(cookies_, "*"), cookies_before) << folder;
+  }
+}
+
+}  // namespace
