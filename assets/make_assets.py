@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the program's own icon and hand cursor and writes them in the
+"""Draws the program's own icon and hand cursors and writes them in the
 Windows icon and cursor formats: maskfold.ico (48, 32 and 16 pixels, 256
-colours) and hand.cur (32 x 32, monochrome, hot spot on the fingertip).
+colours), hand.cur and about_hand.cur (32 x 32, monochrome, hot spot on the
+fingertip).
 
 Run from anywhere; writes beside this script."""
 import math
@@ -102,6 +103,24 @@ HAND = """
 """
 
 
+# The About window's own pointer: a small hand in the top-left quarter with
+# the fingertip on the hot spot (0, 0).
+ABOUT_HAND = """
+##
+#o#
+#o#
+#o###
+#o#o###
+#o#o#o##
+#oooooo#o#
+#oooooooo#
+#oooooooo#
+.#oooooo#
+.#oooooo#
+..######
+"""
+
+
 def write_cursor(path, art, hotspot):
     lines = [line for line in art.strip('\n').split('\n')]
     size = 32
@@ -124,3 +143,4 @@ def write_cursor(path, art, hotspot):
 if __name__ == '__main__':
     write_icon(os.path.join(HERE, 'maskfold.ico'), [48, 32, 16])
     write_cursor(os.path.join(HERE, 'hand.cur'), HAND, (6, 0))
+    write_cursor(os.path.join(HERE, 'about_hand.cur'), ABOUT_HAND, (0, 0))

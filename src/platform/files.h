@@ -26,6 +26,15 @@ std::optional<std::uint32_t> Attributes(const std::string& path);
 // Expands %NAME% references from the environment; unknown ones stay.
 std::string ExpandEnvironment(const std::string& text);
 
+// The whole content of a file; throws std::runtime_error when it cannot be
+// read.
+std::string ReadWholeFile(const std::string& path);
+
+// Opens a program, document or web address the way the shell does, detached,
+// without waiting: target is the program or address, arguments what follows
+// it. False when it could not be started.
+bool Launch(const std::string& target, const std::string& arguments);
+
 // Ends the process at once with the given exit code.
 [[noreturn]] void EndProcess(unsigned code);
 

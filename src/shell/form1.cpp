@@ -4,12 +4,16 @@
 
 #include <array>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/files.h"
 #include "registry/settings.h"
+#include "shell/form3.h"
+#include "shell/links.h"
 #include "shell/menu_ids.h"
 #include "shell/ontop.h"
+#include "shell/open_page.h"
 #include "shell/options.h"
 #include "shell/resource.h"
 #include "wipe/cookie_stages.h"
@@ -116,6 +120,7 @@ void Form1::Load() {
   SetProxyTooltip(settings::Read(settings::kInternetSettings, settings::kProxyServer));
   ::SetWindowTextA(Control(kCombo1),
                    settings::Read(settings::kInternetSettings, settings::kProxyServer).c_str());
+  proxylist::LoadProxyList(*this);
   ::SetWindowTextA(Control(kLabel6),
                    wipe::CookiesFolderFromRegistry(
                        settings::Read(settings::kCookiesPath, settings::kCookiesDirectory))
@@ -161,6 +166,12 @@ void Form1::CreateTooltips() {
 }
 
 std::string Form1::Label6Caption() const { return WindowText(Control(kLabel6)); }
+
+void Form1::Append(const std::string& entry) {
+  const LRESULT index =
+      ::SendMessageA(Control(kCombo1), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  if (index == CB_ERR || index == CB_ERRSPACE) throw std::runtime_error("the proxy list is full");
+}
 
 std::string Form1::ProxyText() const { return WindowText(Control(kCombo1)); }
 
@@ -220,6 +231,15 @@ void Form1::OnCommand(int id) {
       break;
     case menu::kOntop:
       ToggleAlwaysOnTop(Id(), menu::kOntop);
+      break;
+    case menu::kEdit:
+      proxylist::EditProxyList();
+      break;
+    case menu::kContents:
+      OpenPage(links::kHelpPage);
+      break;
+    case menu::kAbout:
+      Form3::Get().Show();
       break;
     default:
       break;

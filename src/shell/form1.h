@@ -5,12 +5,13 @@
 #include <string>
 
 #include "platform/win32/handles.h"
+#include "proxylist/proxy_list.h"
 #include "shell/window.h"
 #include "wipe/apply.h"
 
 namespace shell {
 
-class Form1 final : public Window, public wipe::MainWindowState {
+class Form1 final : public Window, public wipe::MainWindowState, public proxylist::EntrySink {
  public:
   // The single instance; the first touch creates the window hidden and runs
   // its load.
@@ -22,6 +23,8 @@ class Form1 final : public Window, public wipe::MainWindowState {
   std::string ProxyText() const override;
   void SetProxyTooltip(const std::string& text) override;
   std::string CookiesFolder() const override { return Label6Caption(); }
+  // Adds an entry at the end of the proxy list.
+  void Append(const std::string& entry) override;
 
  private:
   Form1();

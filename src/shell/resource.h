@@ -2,3 +2,4 @@
 #pragma once
 
 #define IDI_MASKFOLD 100
+#define IDC_ABOUT_HAND 101

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <stdexcept>
 
 #include "platform/fileop.h"
 #include "platform/files.h"
@@ -97,6 +98,17 @@ std::string ExpandEnvironment(const std::string& text) {
     at = close + 1;
   }
   return result + text.substr(std::min(at, text.size()));
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  auto found = system_state.files.find(path);
+  if (found == system_state.files.end()) throw std::runtime_error("cannot open " + path);
+  return found->second;
+}
+
+bool Launch(const std::string& target, const std::string& arguments) {
+  system_state.launches.push_back(target + "|" + arguments);
+  return system_state.launch_works;
 }
 
 void EndProcess(unsigned code) {

@@ -36,6 +36,10 @@ struct FakeSystem {
   // Existing files and folders with their attributes.
   std::map<std::string, std::uint32_t> attributes;
   std::map<std::string, std::string> environment;  // for %NAME% expansion
+  std::map<std::string, std::string> files;        // path -> content, for ReadWholeFile
+  // Launches made: "target|arguments"; the next ones fail while false.
+  std::vector<std::string> launches;
+  bool launch_works = true;
   // Shell file operations run: "Delete(from|flags)", "Copy(from|to|flags)".
   std::vector<std::string> file_operations;
   std::vector<std::string> calls;  // "NotifySettingsChanged", "EndProcess(0)"

@@ -2,7 +2,12 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <stdexcept>
 #include <vector>
+
+#include "platform/win32/handles.h"
 
 namespace platform::files {
 
@@ -43,6 +48,29 @@ std::string ExpandEnvironment(const std::string& text) {
   if (written == 0 || written > size) return text;
   expanded.resize(written - 1);
   return expanded;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  const HANDLE opened = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
+  const win32::UniqueHandle file(opened);
+  std::string bytes;
+  char buffer[65536];
+  DWORD read = 0;
+  for (;;) {
+    if (!::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr))
+      throw std::runtime_error("cannot read " + path);
+    if (read == 0) return bytes;
+    bytes.append(buffer, read);
+  }
+}
+
+bool Launch(const std::string& target, const std::string& arguments) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteA(nullptr, "open", target.c_str(),
+                      arguments.empty() ? nullptr : arguments.c_str(), nullptr, SW_SHOWNORMAL));
+  return result > 32;
 }
 
 void EndProcess(unsigned code) { ::ExitProcess(code); }

@@ -1,0 +1,25 @@
+// The proxy list file "proxy.dat" beside the program: loaded into the main
+// window's combo box once, edited in the text editor.
+#pragma once
+
+#include <string>
+
+namespace proxylist {
+
+// Where loaded entries go.
+class EntrySink {
+ public:
+  virtual ~EntrySink() = default;
+  virtual void Append(const std::string& entry) = 0;
+};
+
+std::string ProxyListPath();
+
+// Appends every item of the file, letting pending window messages run after
+// each one. A failure ends the loading quietly; entries read so far stay.
+void LoadProxyList(EntrySink& sink);
+
+// Opens the file in Notepad, detached; tells the user when it cannot.
+void EditProxyList();
+
+}  // namespace proxylist

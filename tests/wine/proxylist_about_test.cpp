@@ -1,0 +1,192 @@
+// The proxy list in the main window, the About window, and every launch the
+// program makes (editor, help page, maker's site) from a folder whose path
+// holds a blank and an "&".
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "driver.h"
+
+namespace {
+using driver::Program;
+constexpr int kEdit = 201, kContents = 301, kAbout = 302;
+
+std::vector<std::string> ComboEntries(HWND combo) {
+  std::vector<std::string> entries;
+  const auto count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    // Another process's combo hands its text back as UTF-16.
+    wchar_t text[512] = {};
+    ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    char narrow[512] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    entries.push_back(narrow);
+  }
+  return entries;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Launches(std::size_t expected, DWORD timeout_ms = 15000) {
+  const DWORD start = ::GetTickCount();
+  std::vector<std::string> lines;
+  do {
+    lines.clear();
+    std::ifstream log(R"(C:\launches.txt)");
+    for (std::string line; std::getline(log, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line);
+    }
+    if (lines.size() >= expected) break;
+    ::Sleep(100);
+  } while (::GetTickCount() - start < timeout_ms);
+  return lines;
+}
+
+struct AboutSearch {
+  DWORD process;
+  HWND found;
+  int count;
+};
+
+BOOL CALLBACK CountAboutWindows(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<AboutSearch*>(data);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  if (owner == search->process && std::string(name) == "MaskfoldForm3") {
+    search->found = window;
+    ++search->count;
+  }
+  return TRUE;
+}
+
+// The About window of the process, and how many there are.
+HWND AboutWindow(DWORD process, int* count) {
+  AboutSearch search{process, nullptr, 0};
+  ::EnumWindows(&CountAboutWindows, reinterpret_cast<LPARAM>(&search));
+  *count = search.count;
+  return search.found;
+}
+
+class ProxyListAboutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    driver::SetText(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer", "registry:1");
+    ::CreateDirectoryA(R"(C:\cookies)", nullptr);
+    driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", R"(C:\cookies)");
+    folder_ = driver::InstallProgram("Maskfold & Co");
+  }
+  std::string folder_;
+};
+
+TEST_F(ProxyListAboutTest, TheComboListsTheFileEntriesInOrderAndKeepsTheRegistryText) {
+  WriteFile(folder_ + R"(\proxy.dat)", "\"a,b\",,dup\r\n  spaced  \r\n\r\ndup\r\n\"q r\"");
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  const std::vector<std::string> expected = {"a,b", "", "dup", "spaced", "", "dup", "q r"};
+  EXPECT_EQ(ComboEntries(program.Combo()), expected);
+  EXPECT_EQ(driver::WindowText(program.Combo()), "registry:1");
+  EXPECT_EQ(program.Tooltip(program.Combo()), "registry:1");
+}
+
+TEST_F(ProxyListAboutTest, WithoutAProxyFileTheListIsEmptyAndTheWindowStillShows) {
+  ::DeleteFileA((folder_ + R"(\proxy.dat)").c_str());
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  EXPECT_TRUE(ComboEntries(program.Combo()).empty());
+  EXPECT_EQ(driver::WindowText(program.Combo()), "registry:1");
+}
+
+TEST_F(ProxyListAboutTest, TheAboutWindowIsOneWindowHiddenAndShownAtTheSamePlace) {
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  DWORD process = ::GetProcessId(program.Process());
+  int count = 0;
+  EXPECT_FALSE(AboutWindow(process, &count));
+
+  program.ChooseMenuItem(kAbout);
+  const HWND about = AboutWindow(process, &count);
+  ASSERT_TRUE(about);
+  EXPECT_EQ(count, 1);
+  EXPECT_TRUE(::IsWindowVisible(about));
+  EXPECT_EQ(driver::WindowText(about), "Corvane");
+  EXPECT_TRUE(::GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(driver::FindChild(about, "Static", "Corvane can be found on the internet at:"));
+  EXPECT_TRUE(driver::FindChild(about, "Static", "maskfold.example"));
+  EXPECT_TRUE(driver::FindChild(about, "Static", "E-mail:  support@maskfold.example"));
+  RECT first{};
+  ::GetWindowRect(about, &first);
+  EXPECT_NEAR(first.left, (::GetSystemMetrics(SM_CXSCREEN) - (first.right - first.left)) / 2, 1);
+
+  // Moved by the user, hidden, shown again: where the user left it.
+  ::SetWindowPos(about, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(driver::FindChild(about, "Button", "Hide"), BM_CLICK, 0, 0, SMTO_NORMAL,
+                        10000, &result);
+  EXPECT_FALSE(::IsWindowVisible(about));
+  program.ChooseMenuItem(kAbout);
+  program.ChooseMenuItem(kAbout);
+  EXPECT_EQ(AboutWindow(process, &count), about);
+  EXPECT_EQ(count, 1);
+  EXPECT_TRUE(::IsWindowVisible(about));
+  RECT again{};
+  ::GetWindowRect(about, &again);
+  EXPECT_EQ(again.left, 10);
+  EXPECT_EQ(again.top, 20);
+
+  // The close box hides it like "Hide".
+  ::SendMessageTimeoutA(about, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result);
+  EXPECT_FALSE(::IsWindowVisible(about));
+  EXPECT_TRUE(::IsWindow(about));
+}
+
+TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
+  // A recorder stands in for Notepad and for the browser.
+  ::CreateDirectoryA(R"(C:\tools)", nullptr);
+  const std::string recorder = driver::BuildFolder() + R"(\launch_recorder.exe)";
+  ASSERT_TRUE(::CopyFileA(recorder.c_str(), R"(C:\tools\recorder.exe)", FALSE));
+  ASSERT_TRUE(::CopyFileA(recorder.c_str(), R"(C:\windows\system32\notepad.exe)", FALSE));
+  driver::SetText(HKEY_CURRENT_USER, R"(Software\Wine\DllOverrides)", "notepad.exe", "native");
+  for (const char* key : {R"(Software\Classes\http\shell\open\command)",
+                          R"(Software\Classes\https\shell\open\command)"})
+    driver::SetText(HKEY_LOCAL_MACHINE, key, nullptr, R"("C:\tools\recorder.exe" "%1")");
+  ::DeleteFileA(R"(C:\launches.txt)");
+
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  program.ChooseMenuItem(kEdit);
+  EXPECT_EQ(Launches(1).size(), 1u);
+  program.ChooseMenuItem(kContents);
+  EXPECT_EQ(Launches(2).size(), 2u);
+
+  // A click on the web address of the About window.
+  program.ChooseMenuItem(kAbout);
+  int count = 0;
+  const HWND about = AboutWindow(::GetProcessId(program.Process()), &count);
+  ASSERT_TRUE(about);
+  RECT label{};
+  ::GetWindowRect(driver::FindChild(about, "Static", "maskfold.example"), &label);
+  POINT middle{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+  ::ScreenToClient(about, &middle);
+  const LPARAM at = MAKELPARAM(middle.x, middle.y);
+  ::PostMessageA(about, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageA(about, WM_LBUTTONUP, 0, at);
+
+  const std::vector<std::string> expected = {
+      R"("C:\windows\system32\notepad.exe" "C:\Program Files\Maskfold & Co\proxy.dat")",
+      R"("C:\tools\recorder.exe" "https://maskfold.example/help.htm")",
+      R"("C:\tools\recorder.exe" "https://maskfold.example/")"};
+  EXPECT_EQ(Launches(3), expected);
+  // The program did not wait for any of them and shows no message.
+  EXPECT_TRUE(program.Dialogs().empty());
+}
+
+}  // namespace
