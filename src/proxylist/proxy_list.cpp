@@ -4,16 +4,22 @@
 #include "platform/ui.h"
 #include "proxylist/reader.h"
 
+#include <vector>
+
 namespace proxylist {
 
 std::string ProxyListPath() { return platform::files::ApplicationFolder() + "\\proxy.dat"; }
 
 void LoadProxyList(EntrySink& sink) {
   try {
-    const std::string bytes = platform::files::ReadWholeFile(ProxyListPath());
-    Reader reader(bytes);
-    while (!reader.AtEnd()) {
-      const std::string entry = reader.Next();
+    // The whole file is read and parsed first, so that the list can make
+    // room for every entry at once.
+    const std::vector<std::string> entries =
+        ReadAll(platform::files::ReadWholeFile(ProxyListPath()));
+    std::size_t bytes = 0;
+    for (const auto& entry : entries) bytes += entry.size() + 1;
+    sink.Reserve(entries.size(), bytes);
+    for (const auto& entry : entries) {
       platform::ui::ProcessPendingMessages();
       sink.Append(entry);
     }

@@ -2,6 +2,7 @@
 // window's combo box once, edited in the text editor.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace proxylist {
@@ -10,6 +11,8 @@ namespace proxylist {
 class EntrySink {
  public:
   virtual ~EntrySink() = default;
+  // Told once, before the first entry, how many entries and bytes follow.
+  virtual void Reserve(std::size_t entries, std::size_t bytes) = 0;
   virtual void Append(const std::string& entry) = 0;
 };
 

@@ -109,7 +109,6 @@ Form1::Form1() {
   Create(frame, kLayout);
   for (int id : {kCommand1, kCommand2})
     ::SetWindowSubclass(Control(id), &Form1::ButtonSubclass, 0, reinterpret_cast<DWORD_PTR>(this));
-  CreateTooltips();
 }
 
 void Form1::Load() {
@@ -121,11 +120,15 @@ void Form1::Load() {
   ::SetWindowTextA(Control(kCombo1),
                    settings::Read(settings::kInternetSettings, settings::kProxyServer).c_str());
   proxylist::LoadProxyList(*this);
+  ::SendMessageA(Control(kCombo1), WM_SETREDRAW, TRUE, 0);
   ::SetWindowTextA(Control(kLabel6),
                    wipe::CookiesFolderFromRegistry(
                        settings::Read(settings::kCookiesPath, settings::kCookiesDirectory))
                        .c_str());
   SetInitialOptionTicks(Id());
+  // Tooltips watch their controls' messages: adding them after the proxy
+  // list spares every one of its entries that detour.
+  CreateTooltips();
 }
 
 void Form1::LoadHandCursor() {
@@ -158,14 +161,19 @@ void Form1::CreateTooltips() {
   COMBOBOXINFO combo_info{};
   combo_info.cbSize = sizeof combo_info;
   ::GetComboBoxInfo(combo, &combo_info);
-  add(TTF_IDISHWND, reinterpret_cast<UINT_PTR>(combo), {}, "");
+  add(TTF_IDISHWND, reinterpret_cast<UINT_PTR>(combo), {}, proxy_tooltip_.c_str());
   if (combo_info.hwndItem)
-    add(TTF_IDISHWND, reinterpret_cast<UINT_PTR>(combo_info.hwndItem), {}, "");
+    add(TTF_IDISHWND, reinterpret_cast<UINT_PTR>(combo_info.hwndItem), {}, proxy_tooltip_.c_str());
   // The frame lets the mouse through to the window, so its tip is an area.
   add(0, kFrame1, ControlRect(kFrame1), "Click Here");
 }
 
 std::string Form1::Label6Caption() const { return WindowText(Control(kLabel6)); }
+
+void Form1::Reserve(std::size_t entries, std::size_t bytes) {
+  ::SendMessageA(Control(kCombo1), CB_INITSTORAGE, entries, static_cast<LPARAM>(bytes));
+  ::SendMessageA(Control(kCombo1), WM_SETREDRAW, FALSE, 0);
+}
 
 void Form1::Append(const std::string& entry) {
   const LRESULT index =
@@ -176,6 +184,7 @@ void Form1::Append(const std::string& entry) {
 std::string Form1::ProxyText() const { return WindowText(Control(kCombo1)); }
 
 void Form1::SetProxyTooltip(const std::string& text) {
+  proxy_tooltip_ = text;
   if (!tooltip_) return;
   const HWND combo = Control(kCombo1);
   COMBOBOXINFO combo_info{};

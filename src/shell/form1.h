@@ -23,7 +23,8 @@ class Form1 final : public Window, public wipe::MainWindowState, public proxylis
   std::string ProxyText() const override;
   void SetProxyTooltip(const std::string& text) override;
   std::string CookiesFolder() const override { return Label6Caption(); }
-  // Adds an entry at the end of the proxy list.
+  // Makes room in the proxy list, then adds entries at its end.
+  void Reserve(std::size_t entries, std::size_t bytes) override;
   void Append(const std::string& entry) override;
 
  private:
@@ -46,6 +47,7 @@ class Form1 final : public Window, public wipe::MainWindowState, public proxylis
   HCURSOR hand_ = nullptr;
   platform::win32::UniqueCursor hand_from_file_;
   platform::win32::UniqueWindow tooltip_;
+  std::string proxy_tooltip_;
   HWND focus_ = nullptr;
   bool activated_before_ = false;
 };

@@ -14,6 +14,10 @@ constexpr const char* kList = R"(C:\Program Files\Maskfold\proxy.dat)";
 struct Combo : proxylist::EntrySink {
   std::vector<std::string> entries;
   std::size_t fail_at = SIZE_MAX;  // the append that fails
+  void Reserve(std::size_t entries, std::size_t bytes) override {
+    FakeUi::Get().calls.push_back("Reserve(" + std::to_string(entries) + "," +
+                                  std::to_string(bytes) + ")");
+  }
   void Append(const std::string& entry) override {
     if (entries.size() == fail_at) throw std::runtime_error("cannot add");
     entries.push_back(entry);
@@ -35,8 +39,9 @@ TEST_F(ProxyListTest, EachEntryIsAddedAfterPendingMessagesRan) {
   proxylist::LoadProxyList(combo);
   EXPECT_EQ(combo.entries, (std::vector<std::string>{"a", "b c", "", "a"}));
   const std::vector<std::string> expected = {
-      "ProcessPendingMessages", "Append(a)", "ProcessPendingMessages", "Append(b c)",
-      "ProcessPendingMessages", "Append()",  "ProcessPendingMessages", "Append(a)"};
+      "Reserve(4,9)", "ProcessPendingMessages", "Append(a)", "ProcessPendingMessages",
+      "Append(b c)",  "ProcessPendingMessages", "Append()",  "ProcessPendingMessages",
+      "Append(a)"};
   EXPECT_EQ(FakeUi::Get().calls, expected);
 }
 
