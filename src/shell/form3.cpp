@@ -23,7 +23,7 @@ const std::array<ControlSpec, 4> kLayout{{
     {kCommand1, WC_BUTTONA, "Hide", WS_TABSTOP | BS_PUSHBUTTON, 1395, 1935, 1200, 495},
     {kLabel1, WC_STATICA, "Corvane can be found on the internet at:", SS_LEFT, 105, 375, 3930, 255},
     {kLabel2, WC_STATICA, kAddress.c_str(), SS_LEFT | SS_NOPREFIX, 855, 720, 2265, 195},
-    {kLabel3, WC_STATICA, kEmail.c_str(), SS_LEFT | SS_NOPREFIX, 570, 1140, 2925, 240},
+    {kLabel3, WC_STATICA, kEmail.c_str(), SS_LEFTNOWORDWRAP | SS_NOPREFIX, 570, 1140, 2925, 240},
 }};
 
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);

@@ -10,6 +10,6 @@ inline constexpr std::string_view kClickThroughPage = "https://maskfold.example/
 inline constexpr std::string_view kMakerSite = "https://maskfold.example/";
 // What the About window shows of the maker.
 inline constexpr std::string_view kMakerHost = "maskfold.example";
-inline constexpr std::string_view kMakerEmail = "support@maskfold.example";
+inline constexpr std::string_view kMakerEmail = "info@maskfold.example";
 
 }  // namespace shell::links

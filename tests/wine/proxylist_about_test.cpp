@@ -121,7 +121,7 @@ TEST_F(ProxyListAboutTest, TheAboutWindowIsOneWindowHiddenAndShownAtTheSamePlace
   EXPECT_TRUE(::GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
   EXPECT_TRUE(driver::FindChild(about, "Static", "Corvane can be found on the internet at:"));
   EXPECT_TRUE(driver::FindChild(about, "Static", "maskfold.example"));
-  EXPECT_TRUE(driver::FindChild(about, "Static", "E-mail:  support@maskfold.example"));
+  EXPECT_TRUE(driver::FindChild(about, "Static", "E-mail:  info@maskfold.example"));
   RECT first{};
   ::GetWindowRect(about, &first);
   EXPECT_NEAR(first.left, (::GetSystemMetrics(SM_CXSCREEN) - (first.right - first.left)) / 2, 1);
