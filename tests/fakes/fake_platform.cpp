@@ -106,6 +106,12 @@ std::string ReadWholeFile(const std::string& path) {
   return found->second;
 }
 
+bool ReplaceFile(const std::string& path, const std::string& bytes) {
+  if (system_state.unwritable.count(path)) return false;
+  system_state.files[path] = bytes;
+  return true;
+}
+
 bool Launch(const std::string& target, const std::string& arguments) {
   system_state.launches.push_back(target + "|" + arguments);
   return system_state.launch_works;
@@ -120,6 +126,15 @@ void EndProcess(unsigned code) {
 
 namespace platform::transfer {
 void NotifySettingsChanged() { fake::system_state.calls.push_back("NotifySettingsChanged"); }
+
+bool Control::Busy() const { return busy_; }
+
+Response Control::OpenUrl(const std::string& url) {
+  fake::system_state.requests.push_back(url);
+  auto found = fake::system_state.responses.find(url);
+  if (found == fake::system_state.responses.end()) return Response{true, 0, {}};
+  return found->second;
+}
 }  // namespace platform::transfer
 
 namespace platform::fileop {

@@ -3,9 +3,11 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "platform/transfer.h"
 #include "platform/ui.h"
 
 namespace fake {
@@ -37,6 +39,10 @@ struct FakeSystem {
   std::map<std::string, std::uint32_t> attributes;
   std::map<std::string, std::string> environment;  // for %NAME% expansion
   std::map<std::string, std::string> files;        // path -> content, for ReadWholeFile
+  std::set<std::string> unwritable;  // ReplaceFile fails on these
+  // Answers of the transfer control by URL; others fail. URLs asked, in order.
+  std::map<std::string, platform::transfer::Response> responses;
+  std::vector<std::string> requests;
   // Launches made: "target|arguments"; the next ones fail while false.
   std::vector<std::string> launches;
   bool launch_works = true;
