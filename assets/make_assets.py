@@ -9,6 +9,8 @@ import math
 import os
 import struct
 
+from gif_writer import gif_bytes
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 # Palette indices of the icon.
@@ -140,7 +142,31 @@ def write_cursor(path, art, hotspot):
         f.write(out + data)
 
 
+def write_splash(path):
+    """The splash image, 189 x 280: the badge on a dark field, a light band
+    under it where the start-up dots sit."""
+    width, height = 189, 280
+    palette = [PALETTE[i] for i in (CLEAR, NAVY, WHITE, SKY, INK)] + [(0x16, 0x2A, 0x4C)]
+    field = 5
+    badge = icon_pixels(120)
+    rows = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            colour = field
+            bx, by = x - (width - 120) // 2, y - 24
+            if 0 <= bx < 120 and 0 <= by < 120 and badge[by][bx] != CLEAR:
+                colour = badge[by][bx]
+            elif 150 <= y < 156:
+                colour = SKY
+            row.append(colour)
+        rows.append(row)
+    with open(path, 'wb') as f:
+        f.write(gif_bytes(width, height, palette, [rows]))
+
+
 if __name__ == '__main__':
     write_icon(os.path.join(HERE, 'maskfold.ico'), [48, 32, 16])
     write_cursor(os.path.join(HERE, 'hand.cur'), HAND, (6, 0))
     write_cursor(os.path.join(HERE, 'about_hand.cur'), ABOUT_HAND, (0, 0))
+    write_splash(os.path.join(HERE, 'splash.gif'))

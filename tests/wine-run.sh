@@ -6,8 +6,8 @@
 #   wine-run.sh program.exe [args...]
 #
 # MASKFOLD_WINE_TEMPLATE  initialised prefix to copy (made here on first use)
-# MASKFOLD_START_PROXY=1  also start a loopback HTTP proxy; its port is passed
-#                         on as MASKFOLD_PROXY_PORT
+# A loopback web server and proxy (tests/tools/loopback_server.py) runs beside
+# the program; its port is passed on as MASKFOLD_SERVER_PORT.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -50,12 +50,10 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=:$(cat "$work/display")
 
-if [ "${MASKFOLD_START_PROXY:-}" = 1 ]; then
-  python3 "$here/tools/loopback_proxy.py" "$work/proxy.port" >"$work/proxy.log" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$work/proxy.port" ] && break; sleep 0.05; done
-  export MASKFOLD_PROXY_PORT=$(cat "$work/proxy.port")
-fi
+python3 "$here/tools/loopback_server.py" "$work/server.port" >"$work/server.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/server.port" ] && break; sleep 0.05; done
+export MASKFOLD_SERVER_PORT=$(cat "$work/server.port")
 
 # wineserver and Wine's services inherit the output of the first Wine
 # process and would keep a pipe open for ever: start the server detached and

@@ -21,8 +21,8 @@ bool IsReservedDeviceName(std::string_view name) {
   while (!upper.empty() && upper.back() == ' ') upper.pop_back();
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  static constexpr std::array<std::string_view, 6> kNames{"CON", "PRN", "AUX", "NUL", "CONIN$",
-                                                          "CONOUT$"};
+  static constexpr std::array<std::string_view, 6> kNames{"CON", "PRN",    "AUX",
+                                                          "NUL", "CONIN$", "CONOUT$"};
   if (std::find(kNames.begin(), kNames.end(), upper) != kNames.end()) return true;
   return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&
          upper[3] >= '1' && upper[3] <= '9';
@@ -49,7 +49,7 @@ bool DownloadFile(platform::transfer::Control& inet, const std::string& url,
     const auto name = FileNameFromUrl(url);
     // An error page is never stored in place of the file.
     if (response.failed || response.status < 200 || response.status > 299 || !name ||
-        !platform::files::ReplaceFile(folder + "\\" + *name, response.body))
+        !platform::files::WriteWholeFile(folder + "\\" + *name, response.body))
       throw std::runtime_error("transfer or write failed");
     return true;
   } catch (...) {

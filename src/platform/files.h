@@ -33,7 +33,7 @@ std::string ReadWholeFile(const std::string& path);
 // Writes the bytes to a new file beside the target and moves it over the
 // target, so that the target is either its old self or the new bytes in
 // full. False when it cannot.
-bool ReplaceFile(const std::string& path, const std::string& bytes);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
 // Opens a program, document or web address the way the shell does, detached,
 // without waiting: target is the program or address, arguments what follows

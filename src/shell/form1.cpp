@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "banner/gif_view.h"
 #include "platform/files.h"
 #include "registry/settings.h"
 #include "shell/form3.h"
@@ -39,7 +40,7 @@ constexpr std::array<ControlSpec, 7> kLayout{{
     {kCombo1, WC_COMBOBOXA, "Combo1", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 105,
      1710, 2235, 2400},
     {kLabel1, WC_STATICA, "Current Proxy && Port", SS_LEFT, 120, 1485, 2085, 255},
-    {kGif89a1, WC_STATICA, "", SS_NOTIFY, 150, 30, 1695, 705},
+    {kGif89a1, banner::kGifViewClass, "", 0, 150, 30, 1695, 705},
     {kFrame1, WC_BUTTONA, "", BS_GROUPBOX, 135, -75, 2190, 1470},
     // Below the visible client area: holds the cookies folder path, never seen.
     {kLabel6, WC_STATICA, "Label6", SS_LEFT | SS_NOPREFIX, 1725, 3480, 4080, 300},
@@ -113,7 +114,7 @@ Form1::Form1() {
 
 void Form1::Load() {
   CenterForm(Id());
-  // The banner control is pointed at its file by the banner display.
+  ReloadBanner();
   LoadHandCursor();
   pointer_setting_ = 0;
   SetProxyTooltip(settings::Read(settings::kInternetSettings, settings::kProxyServer));
@@ -129,6 +130,10 @@ void Form1::Load() {
   // Tooltips watch their controls' messages: adding them after the proxy
   // list spares every one of its entries that detour.
   CreateTooltips();
+}
+
+void Form1::ReloadBanner() {
+  banner::ShowGifFile(Control(kGif89a1), platform::files::ApplicationFolder() + "\\cache.gif");
 }
 
 void Form1::LoadHandCursor() {
@@ -209,6 +214,18 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MOUSEMOVE:
       OnMouseMove({static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
       return 0;
+    case WM_LBUTTONDOWN:
+      pressed_on_frame_ = Contains(ControlRect(kFrame1), {static_cast<short>(LOWORD(lparam)),
+                                                          static_cast<short>(HIWORD(lparam))});
+      return 0;
+    case WM_LBUTTONUP: {
+      const bool click =
+          pressed_on_frame_ && Contains(ControlRect(kFrame1), {static_cast<short>(LOWORD(lparam)),
+                                                               static_cast<short>(HIWORD(lparam))});
+      pressed_on_frame_ = false;
+      if (click) OpenPage(links::kClickThroughPage);
+      return 0;
+    }
     case WM_SETCURSOR:
       if (OnSetCursor(lparam)) return TRUE;
       break;
@@ -278,9 +295,7 @@ void Form1::OnActivate(WPARAM wparam, LPARAM lparam) {
   // count; coming back from another application does not.
   const bool from_program = !activated_before_ || IsProgramWindow(reinterpret_cast<HWND>(lparam));
   activated_before_ = true;
-  if (from_program) {
-    // The banner display reloads its image here.
-  }
+  if (from_program) ReloadBanner();
   ::SetFocus(focus_ && ::IsChild(Handle(), focus_) ? focus_ : Control(kCommand2));
 }
 

@@ -32,6 +32,8 @@ class Form1 final : public Window, public wipe::MainWindowState, public proxylis
   void Load();
   void CreateTooltips();
   void LoadHandCursor();
+  // Points the banner control at the banner file again: it reads it anew.
+  void ReloadBanner();
 
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnCommand(int id);
@@ -50,6 +52,7 @@ class Form1 final : public Window, public wipe::MainWindowState, public proxylis
   std::string proxy_tooltip_;
   HWND focus_ = nullptr;
   bool activated_before_ = false;
+  bool pressed_on_frame_ = false;
 };
 
 }  // namespace shell

@@ -1,11 +1,15 @@
-// Entry point: the main window is loaded on first touch, shown, and drives
-// the program from then on.
+// Entry point: the splash window's load starts the program; the main window
+// drives it from then on.
+//
+// Command line: maskfold.exe [--banner-url=URL]  fetch the banner from URL
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include "banner/gif_view.h"
 #include "shell/fatal.h"
-#include "shell/form1.h"
+#include "shell/splash.h"
+#include "shell/startup.h"
 
 namespace {
 
@@ -28,8 +32,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   return shell::Untrapped([] {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    shell::Form1& main_window = shell::Form1::Get();
-    main_window.Show();
+    const banner::GdiplusSession gdiplus;
+    banner::RegisterGifView();
+    shell::FrmSplash::Load(shell::BannerUrl(::GetCommandLineA()));
     return RunMessageLoop();
   });
 }

@@ -3,3 +3,4 @@
 
 #define IDI_MASKFOLD 100
 #define IDC_ABOUT_HAND 101
+#define IDR_SPLASH 102

@@ -26,6 +26,9 @@ bool Window::IsProgramWindow(HWND window) {
 
 void Window::Show() { ::ShowWindow(hwnd_, SW_SHOW); }
 void Window::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
+void Window::Unload() {
+  if (hwnd_) ::DestroyWindow(hwnd_);
+}
 void Window::Repaint() {
   ::RedrawWindow(hwnd_, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);

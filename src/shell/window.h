@@ -41,6 +41,8 @@ class Window {
   void Show();
   void Hide();
   void Repaint();
+  // Destroys the window; the object stays, without a window.
+  void Unload();
 
  protected:
   // Creates the hidden window and its controls from the layout table.

@@ -12,16 +12,12 @@ namespace fake {
 namespace {
 FakeUi ui_state;
 FakeSystem system_state;
-std::set<std::string> directories;
 }  // namespace
 
 FakeUi& FakeUi::Get() { return ui_state; }
 void FakeUi::Reset() { ui_state = FakeUi{}; }
 FakeSystem& FakeSystem::Get() { return system_state; }
-void FakeSystem::Reset() {
-  system_state = FakeSystem{};
-  directories.clear();
-}
+void FakeSystem::Reset() { system_state = FakeSystem{}; }
 
 }  // namespace fake
 
@@ -72,8 +68,12 @@ namespace platform::files {
 using fake::system_state;
 
 std::string ApplicationFolder() { return system_state.application_folder; }
-bool Exists(const std::string& path) { return fake::directories.count(path) != 0; }
-bool MakeDirectory(const std::string& path) { return fake::directories.insert(path).second; }
+bool Exists(const std::string& path) { return system_state.attributes.count(path) != 0; }
+bool MakeDirectory(const std::string& path) {
+  if (system_state.unwritable.count(path) || system_state.attributes.count(path)) return false;
+  system_state.attributes[path] = kAttributeDirectory;
+  return true;
+}
 void SetAttributes(const std::string& path, std::uint32_t attributes) {
   system_state.calls.push_back("SetAttributes(" + path + "," + std::to_string(attributes) + ")");
 }
@@ -106,7 +106,7 @@ std::string ReadWholeFile(const std::string& path) {
   return found->second;
 }
 
-bool ReplaceFile(const std::string& path, const std::string& bytes) {
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   if (system_state.unwritable.count(path)) return false;
   system_state.files[path] = bytes;
   return true;

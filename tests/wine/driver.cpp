@@ -44,6 +44,12 @@ std::string BuildFolder() {
   return path;
 }
 
+std::string ServerUrl(const std::string& path) {
+  const char* port = std::getenv("MASKFOLD_SERVER_PORT");
+  if (!port) throw std::runtime_error("MASKFOLD_SERVER_PORT is not set");
+  return std::string("http://127.0.0.1:") + port + path;
+}
+
 std::string InstallProgram(const std::string& name, bool with_hand_cursor) {
   const std::string folder = R"(C:\Program Files\)" + name;
   ::CreateDirectoryA(folder.c_str(), nullptr);
@@ -153,8 +159,9 @@ void DialogWatcher::Watch() {
   }
 }
 
-Program::Program(const std::string& folder) {
-  std::string command = "\"" + folder + R"(\maskfold.exe")";
+Program::Program(const std::string& folder, const std::string& banner_url) {
+  std::string command = "\"" + folder + R"(\maskfold.exe" --banner-url=)";
+  command += banner_url.empty() ? ServerUrl("/cache.gif") : banner_url;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,

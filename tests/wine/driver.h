@@ -18,6 +18,9 @@ namespace driver {
 // The build folder as a Windows path (MASKFOLD_BIN, a Unix path, on Z:).
 std::string BuildFolder();
 
+// "http://127.0.0.1:PORT" + path on the test's loopback server.
+std::string ServerUrl(const std::string& path);
+
 // Copies maskfold.exe (and hand.cur unless told not to) into a fresh folder
 // of the prefix whose name has a space, and returns that folder.
 std::string InstallProgram(const std::string& name, bool with_hand_cursor = true);
@@ -66,7 +69,9 @@ class DialogWatcher {
 // Its dialog boxes are answered by a watcher.
 class Program {
  public:
-  explicit Program(const std::string& folder);
+  // Started with the banner from the test's loopback server, or from the
+  // given URL.
+  explicit Program(const std::string& folder, const std::string& banner_url = "");
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

@@ -13,8 +13,8 @@ namespace {
 class ProxySwitchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* port = std::getenv("MASKFOLD_PROXY_PORT");
-    ASSERT_TRUE(port) << "run with MASKFOLD_START_PROXY=1";
+    const char* port = std::getenv("MASKFOLD_SERVER_PORT");
+    ASSERT_TRUE(port) << "run through tests/wine-run.sh";
     port_ = port;
     fetch_ = driver::BuildFolder() + R"(\wininet_fetch.exe)";
     driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);

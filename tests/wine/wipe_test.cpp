@@ -166,10 +166,13 @@ TEST_F(WipeTest, AHostileCookiesFolderDeletesAndCopiesNothing) {
     driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", folder);
     driver::Program program(driver::InstallProgram("Maskfold Hostile"));
     ASSERT_TRUE(program.WaitForMainWindow()) << folder;
+    // Start-up may have told of a missing jar already; Apply says one thing.
+    const std::size_t before = program.Dialogs().size();
     program.ClickAndWait("&Apply");
     const auto dialogs = program.Dialogs();
-    ASSERT_EQ(dialogs.size(), 1u) << folder;
-    EXPECT_EQ(dialogs[0].rfind("Maskfold|Your cookies were left alone", 0), 0u) << dialogs[0];
+    ASSERT_EQ(dialogs.size(), before + 1) << folder;
+    EXPECT_EQ(dialogs.back().rfind("Maskfold|Your cookies were left alone", 0), 0u)
+        << dialogs.back();
     EXPECT_TRUE(Exists(R"(C:\rootnote.txt)")) << folder;
     EXPECT_EQ(Files(cookies_, "*"), cookies_before) << folder;
   }

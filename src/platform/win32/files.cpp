@@ -66,6 +66,27 @@ std::string ReadWholeFile(const std::string& path) {
   }
 }
 
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  const std::string folder = path.substr(0, path.find_last_of('\\'));
+  char temporary[MAX_PATH] = {};
+  if (!::GetTempFileNameA(folder.c_str(), "mfd", 0, temporary)) return false;
+  bool written = false;
+  {
+    const HANDLE opened = ::CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened != INVALID_HANDLE_VALUE) {
+      const win32::UniqueHandle file(opened);
+      DWORD count = 0;
+      written = ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
+                            nullptr) &&
+                count == bytes.size();
+    }
+  }
+  if (written && ::MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  ::DeleteFileA(temporary);
+  return false;
+}
+
 bool Launch(const std::string& target, const std::string& arguments) {
   const auto result = reinterpret_cast<INT_PTR>(
       ::ShellExecuteA(nullptr, "open", target.c_str(),

@@ -1,13 +1,75 @@
 #include "platform/transfer.h"
 
 #include <windows.h>
+
 #include <wininet.h>
 
+#include "platform/win32/handles.h"
+
 namespace platform::transfer {
+namespace {
+
+inline void CloseInternetHandle(HINTERNET handle) { ::InternetCloseHandle(handle); }
+using UniqueInternet = win32::Unique<HINTERNET, CloseInternetHandle>;
+
+// A server that accepts and never answers delays start-up by this at most.
+constexpr DWORD kTimeoutMs = 10000;
+
+// Keeps the busy flag up for the length of one request.
+class BusyWhile {
+ public:
+  explicit BusyWhile(bool& flag) : flag_(flag) { flag_ = true; }
+  ~BusyWhile() { flag_ = false; }
+  BusyWhile(const BusyWhile&) = delete;
+  BusyWhile& operator=(const BusyWhile&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
 
 void NotifySettingsChanged() {
   ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
   ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+}
+
+bool Control::Busy() const { return busy_; }
+
+Response Control::OpenUrl(const std::string& url) {
+  const BusyWhile busy(busy_);
+  Response response;
+  response.failed = true;
+  // Preconfigured: the request takes the proxy the browser is set to.
+  const UniqueInternet session(
+      ::InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!session) return response;
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                       INTERNET_OPTION_SEND_TIMEOUT}) {
+    DWORD timeout = kTimeoutMs;
+    ::InternetSetOptionA(session.Get(), option, &timeout, sizeof timeout);
+  }
+  const UniqueInternet request(
+      ::InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0,
+                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                             INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI,
+                         0));
+  if (!request) return response;
+  DWORD status = 0;
+  DWORD size = sizeof status;
+  if (!::HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                        &size, nullptr))
+    return response;
+  response.status = static_cast<int>(status);
+  char buffer[16384];
+  for (;;) {
+    DWORD read = 0;
+    if (!::InternetReadFile(request.Get(), buffer, sizeof buffer, &read)) return response;
+    if (read == 0) break;
+    response.body.append(buffer, read);
+  }
+  response.failed = false;
+  return response;
 }
 
 }  // namespace platform::transfer

@@ -1,0 +1,84 @@
+#include "shell/splash.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <stdexcept>
+
+#include "banner/gif_view.h"
+#include "shell/form1.h"
+#include "shell/ontop.h"
+#include "shell/resource.h"
+
+namespace shell {
+namespace {
+
+enum ControlId : int { kLabel1First = 1201, kPicture1 = 1210 };
+
+// Three red dots in a row over the picture; the picture fills the window.
+constexpr std::array<ControlSpec, 4> kLayout{{
+    {kLabel1First + 0, WC_STATICA, ".", SS_LEFT, 2100, 1845, 150, 405},
+    {kLabel1First + 2, WC_STATICA, ".", SS_LEFT, 2205, 1845, 150, 405},
+    {kLabel1First + 1, WC_STATICA, ".", SS_LEFT, 2310, 1845, 150, 405},
+    {kPicture1, banner::kGifViewClass, "", 0, -30, -45, 2895, 4260},
+}};
+
+std::string SplashImage() {
+  const HMODULE module = ::GetModuleHandleA(nullptr);
+  const HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(IDR_SPLASH), RT_RCDATA);
+  const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
+  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+  if (!bytes) return {};
+  return std::string(static_cast<const char*>(bytes), ::SizeofResource(module, found));
+}
+
+}  // namespace
+
+void FrmSplash::Load(const std::string& banner_url) {
+  FrmSplash splash;
+  RunStartup(splash, banner_url);
+}
+
+FrmSplash::FrmSplash() {
+  const FrameSpec frame{
+      "MaskfoldSplash",
+      "",
+      WS_POPUP | WS_DLGFRAME,  // no caption, fixed dialog border
+      WS_EX_TOOLWINDOW,        // not in the task bar
+      2850,
+      4170,
+      nullptr,
+      nullptr,
+  };
+  Create(frame, kLayout);
+  dot_font_ = MakeFont("MS Sans Serif", 18, Dpi(), true);
+  for (int i = 0; i < 3; ++i)
+    ::SendMessageA(Control(kLabel1First + i), WM_SETFONT, reinterpret_cast<WPARAM>(dot_font_.Get()),
+                   FALSE);
+  banner::ShowGifBytes(Control(kPicture1), SplashImage());
+  CenterForm(Id());
+}
+
+LRESULT FrmSplash::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CTLCOLORSTATIC) {
+    // Red dots on the picture, with no background of their own.
+    const auto dc = reinterpret_cast<HDC>(wparam);
+    ::SetTextColor(dc, RGB(255, 0, 0));
+    ::SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+  }
+  return Window::OnMessage(message, wparam, lparam);
+}
+
+std::string FrmSplash::CookiesFolder() { return Form1::Get().Label6Caption(); }
+
+void FrmSplash::ShowSplash() {
+  Show();
+  Repaint();
+}
+
+void FrmSplash::ShowMain() { Form1::Get().Show(); }
+
+void FrmSplash::UnloadSplash() { Unload(); }
+
+}  // namespace shell
