@@ -23,6 +23,12 @@ mkdir -p "$(dirname "$template")"
   if [ ! -f "$template/.ready" ]; then
     rm -rf "$template"
     WINEPREFIX=$template wineboot --init >/dev/null 2>&1 </dev/null
+    # One virtual desktop: windows get Wine's own frames and, with no window
+    # manager on the display, hiding or closing one does not wait for it.
+    WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+      >/dev/null 2>&1 </dev/null
+    WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+      >/dev/null 2>&1 </dev/null
     WINEPREFIX=$template wineserver -w
     touch "$template/.ready"
   fi

@@ -164,6 +164,9 @@ LRESULT CALLBACK GifViewProcedure(HWND view, UINT message, WPARAM wparam, LPARAM
       ::FillRect(reinterpret_cast<HDC>(wparam), &client, ::GetSysColorBrush(COLOR_BTNFACE));
       return 1;
     }
+    case WM_CTLCOLORSTATIC:
+      // Labels lying in the view take their colours from the window.
+      return ::SendMessageA(::GetParent(view), message, wparam, lparam);
     case WM_NCDESTROY:
       Replace(view, nullptr);
       break;

@@ -19,7 +19,8 @@ struct ControlSpec {
   const char* window_class;
   const char* text;
   unsigned long style;
-  int left, top, width, height;  // twips, relative to the client area
+  int left, top, width, height;  // twips, relative to the parent's client area
+  int parent = 0;                // the id of a control it lies in; 0: the window
 };
 
 }  // namespace shell

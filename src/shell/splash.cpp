@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "banner/gif_view.h"
+#include "platform/ui.h"
 #include "shell/form1.h"
 #include "shell/ontop.h"
 #include "shell/resource.h"
@@ -14,13 +15,14 @@ namespace shell {
 namespace {
 
 enum ControlId : int { kLabel1First = 1201, kPicture1 = 1210 };
+constexpr DWORD kSettleMs = 150;
 
-// Three red dots in a row over the picture; the picture fills the window.
+// The picture fills the window; three red dots lie in it, in a row.
 constexpr std::array<ControlSpec, 4> kLayout{{
-    {kLabel1First + 0, WC_STATICA, ".", SS_LEFT, 2100, 1845, 150, 405},
-    {kLabel1First + 2, WC_STATICA, ".", SS_LEFT, 2205, 1845, 150, 405},
-    {kLabel1First + 1, WC_STATICA, ".", SS_LEFT, 2310, 1845, 150, 405},
     {kPicture1, banner::kGifViewClass, "", 0, -30, -45, 2895, 4260},
+    {kLabel1First + 0, WC_STATICA, ".", SS_LEFT, 2100, 1845, 150, 405, kPicture1},
+    {kLabel1First + 2, WC_STATICA, ".", SS_LEFT, 2205, 1845, 150, 405, kPicture1},
+    {kLabel1First + 1, WC_STATICA, ".", SS_LEFT, 2310, 1845, 150, 405, kPicture1},
 }};
 
 std::string SplashImage() {
@@ -53,8 +55,8 @@ FrmSplash::FrmSplash() {
   Create(frame, kLayout);
   dot_font_ = MakeFont("MS Sans Serif", 18, Dpi(), true);
   for (int i = 0; i < 3; ++i)
-    ::SendMessageA(Control(kLabel1First + i), WM_SETFONT, reinterpret_cast<WPARAM>(dot_font_.Get()),
-                   FALSE);
+    ::SendMessageA(::GetDlgItem(Control(kPicture1), kLabel1First + i), WM_SETFONT,
+                   reinterpret_cast<WPARAM>(dot_font_.Get()), FALSE);
   banner::ShowGifBytes(Control(kPicture1), SplashImage());
   CenterForm(Id());
 }
@@ -75,6 +77,14 @@ std::string FrmSplash::CookiesFolder() { return Form1::Get().Label6Caption(); }
 void FrmSplash::ShowSplash() {
   Show();
   Repaint();
+  // The download that follows blocks the thread. Where the display draws a
+  // new window only when asked back (X11 under Wine), let those requests in
+  // first, for a moment, so that the splash is drawn and not a blank box.
+  const DWORD start = ::GetTickCount();
+  for (DWORD waited = 0; waited < kSettleMs; waited = ::GetTickCount() - start) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kSettleMs - waited, QS_ALLINPUT);
+    platform::ui::ProcessPendingMessages();
+  }
 }
 
 void FrmSplash::ShowMain() { Form1::Get().Show(); }

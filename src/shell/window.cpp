@@ -73,9 +73,10 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
   font_ = MakeFont("MS Sans Serif", 8.25, dpi_);
   for (const ControlSpec& spec : controls) {
     const HWND control = ::CreateWindowExA(
-        0, spec.window_class, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
+        0, spec.window_class, spec.text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | spec.style,
         TwipsToPixels(spec.left, dpi_), TwipsToPixels(spec.top, dpi_),
-        TwipsToPixels(spec.width, dpi_), TwipsToPixels(spec.height, dpi_), hwnd,
+        TwipsToPixels(spec.width, dpi_), TwipsToPixels(spec.height, dpi_),
+        spec.parent ? ::GetDlgItem(hwnd, spec.parent) : hwnd,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
     if (!control) throw std::runtime_error(std::string("cannot create control ") + spec.text);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);

@@ -130,6 +130,19 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM data) {
   return TRUE;
 }
 
+BOOL CALLBACK NoteOtherVisibleWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<DialogSearch*>(data);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  const std::string kind(name);
+  if (process == search->process && ::IsWindowVisible(window) && kind != "#32770" &&
+      kind != "tooltips_class32")
+    search->found.push_back(window);
+  return TRUE;
+}
+
 BOOL CALLBACK CollectStaticText(HWND child, LPARAM data) {
   char name[64] = {};
   ::GetClassNameA(child, name, sizeof name);
@@ -148,6 +161,9 @@ void DialogWatcher::Watch() {
       if (answered_.count(dialog)) continue;
       std::string record = WindowText(dialog);
       ::EnumChildWindows(dialog, &CollectStaticText, reinterpret_cast<LPARAM>(&record));
+      DialogSearch others{process_, {}};
+      ::EnumWindows(&NoteOtherVisibleWindow, reinterpret_cast<LPARAM>(&others));
+      if (!others.found.empty()) record += "|(with another window visible)";
       const int answer = ::GetDlgItem(dialog, IDYES) ? IDYES : IDOK;
       ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                      reinterpret_cast<LPARAM>(::GetDlgItem(dialog, answer)));

@@ -40,21 +40,44 @@ Response Control::OpenUrl(const std::string& url) {
   const BusyWhile busy(busy_);
   Response response;
   response.failed = true;
+
+  char host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
+  char path[INTERNET_MAX_PATH_LENGTH] = {};
+  char extra[INTERNET_MAX_PATH_LENGTH] = {};
+  URL_COMPONENTSA parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.lpszHostName = host;
+  parts.dwHostNameLength = sizeof host;
+  parts.lpszUrlPath = path;
+  parts.dwUrlPathLength = sizeof path;
+  parts.lpszExtraInfo = extra;
+  parts.dwExtraInfoLength = sizeof extra;
+  if (!::InternetCrackUrlA(url.c_str(), 0, 0, &parts)) return response;
+  if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
+    return response;
+
   // Preconfigured: the request takes the proxy the browser is set to.
   const UniqueInternet session(
       ::InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return response;
+  const UniqueInternet connection(::InternetConnectA(session.Get(), host, parts.nPort, nullptr,
+                                                     nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  if (!connection) return response;
+  const std::string object = std::string(path) + extra;
+  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                INTERNET_FLAG_NO_UI;
+  if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+  const UniqueInternet request(::HttpOpenRequestA(connection.Get(), "GET", object.c_str(), nullptr,
+                                                  nullptr, nullptr, flags, 0));
+  if (!request) return response;
+  // Set on the request itself: that is where every implementation reads them.
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                        INTERNET_OPTION_SEND_TIMEOUT}) {
     DWORD timeout = kTimeoutMs;
-    ::InternetSetOptionA(session.Get(), option, &timeout, sizeof timeout);
+    ::InternetSetOptionA(request.Get(), option, &timeout, sizeof timeout);
   }
-  const UniqueInternet request(
-      ::InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0,
-                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                             INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI,
-                         0));
-  if (!request) return response;
+  if (!::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return response;
+
   DWORD status = 0;
   DWORD size = sizeof status;
   if (!::HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,

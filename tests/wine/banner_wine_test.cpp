@@ -1,0 +1,216 @@
+// The banner against the real platform: the download over WinINet from the
+// test's loopback server, start-up with its jar repair, and the banner shown
+// and re-read on activation.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "banner/live_update.h"
+#include "driver.h"
+
+namespace {
+using driver::Program;
+constexpr int kAbout = 302;
+const std::string kFailure =
+    "Maskfold|An error has occured in the file transfer or write.  Please try again later.";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ServerBytes(const std::string& path) {
+  std::string command = "\"";
+  command += driver::BuildFolder();
+  command += R"(\wininet_fetch.exe" direct )";
+  command += driver::ServerUrl(path);
+  return driver::Run(command).output;
+}
+
+std::string Count() { return ServerBytes("/count"); }
+
+class DownloadFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::CreateDirectoryA(kFolder, nullptr);
+    WriteFile(kTarget,
+              "an older banner, longer than the new one will be" + std::string(20000, '.'));
+    driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
+  }
+  static constexpr const char* kFolder = R"(C:\banner test)";
+  static constexpr const char* kTarget = R"(C:\banner test\cache.gif)";
+  platform::transfer::Control inet;
+  // Message boxes of this very process are answered like a user would.
+  driver::DialogWatcher dialogs{::GetCurrentProcessId()};
+};
+
+TEST_F(DownloadFileTest, StoresTheBodyByteForByte) {
+  EXPECT_TRUE(banner::DownloadFile(inet, driver::ServerUrl("/cache.gif?v=2"), kFolder));
+  const std::string stored = ReadFile(kTarget);
+  EXPECT_EQ(stored.substr(0, 6), "GIF89a");
+  EXPECT_EQ(stored, ServerBytes("/cache.gif"));
+  EXPECT_TRUE(dialogs.Seen().empty());
+}
+
+TEST_F(DownloadFileTest, A404LeavesTheOldBannerAndShowsTheMessageOnce) {
+  const std::string before = ReadFile(kTarget);
+  EXPECT_FALSE(banner::DownloadFile(inet, driver::ServerUrl("/missing.gif"), kFolder));
+  EXPECT_EQ(ReadFile(kTarget), before);
+  EXPECT_FALSE(::GetFileAttributesA(R"(C:\banner test\missing.gif)") != INVALID_FILE_ATTRIBUTES);
+  ::Sleep(200);
+  EXPECT_EQ(dialogs.Seen(), std::vector<std::string>{kFailure});
+}
+
+TEST_F(DownloadFileTest, AServerThatNeverAnswersFailsWithinTheTimeOut) {
+  const DWORD start = ::GetTickCount();
+  EXPECT_FALSE(banner::DownloadFile(inet, driver::ServerUrl("/hang.gif"), kFolder));
+  EXPECT_LT(::GetTickCount() - start, 40000u);
+  ::Sleep(200);
+  EXPECT_EQ(dialogs.Seen(), std::vector<std::string>{kFailure});
+}
+
+TEST_F(DownloadFileTest, ABusyControlReturnsFalseSilently) {
+  struct Executing : platform::transfer::Control {
+    bool Busy() const override { return true; }
+  } executing;
+  const std::string count = Count();
+  EXPECT_FALSE(banner::DownloadFile(executing, driver::ServerUrl("/cache.gif"), kFolder));
+  EXPECT_EQ(Count(), count);
+  EXPECT_TRUE(dialogs.Seen().empty());
+}
+
+TEST_F(DownloadFileTest, TheRequestTakesTheProxyTheBrowserIsSetTo) {
+  driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 1);
+  driver::SetText(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer",
+                  driver::ServerUrl("").substr(7));  // 127.0.0.1:PORT
+  const std::string count = Count();
+  EXPECT_TRUE(banner::DownloadFile(inet, "http://maskfold.example/cache.gif", kFolder));
+  EXPECT_EQ(std::stoi(Count()), std::stoi(count) + 1);
+  EXPECT_EQ(ReadFile(kTarget).substr(0, 6), "GIF89a");
+  driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
+}
+
+// The colour on the screen in the middle of the main window's banner.
+COLORREF BannerColour(HWND main) {
+  const HWND banner = driver::FindChild(main, "MaskfoldGif");
+  RECT rect{};
+  ::GetWindowRect(banner, &rect);
+  HDC screen = ::GetDC(nullptr);
+  const COLORREF colour =
+      ::GetPixel(screen, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  ::ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+// The colours the banner shows over a while: an animation shows several.
+std::set<COLORREF> BannerColours(HWND main, DWORD ms = 1500) {
+  std::set<COLORREF> colours;
+  for (DWORD waited = 0; waited < ms; waited += 50) {
+    colours.insert(BannerColour(main));
+    ::Sleep(50);
+  }
+  return colours;
+}
+
+constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 255, 0);
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
+    ::CreateDirectoryA(R"(C:\cookies)", nullptr);
+    driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", R"(C:\cookies)");
+    folder_ = driver::InstallProgram("Maskfold Startup");
+    ::RemoveDirectoryA(R"(C:\cookies\Jar)");
+    ::DeleteFileA(R"(C:\cookies\Jar)");
+  }
+  std::string folder_;
+};
+
+TEST_F(StartupTest, AMissingJarIsAnnouncedAloneThenCreated) {
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  EXPECT_EQ(program.Dialogs(),
+            std::vector<std::string>{
+                R"(Maskfold|The folder C:\cookies\Jar is missing--Click OK to restore it.)"});
+  EXPECT_EQ(::GetFileAttributesA(R"(C:\cookies\Jar)") & FILE_ATTRIBUTE_DIRECTORY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+}
+
+TEST_F(StartupTest, AFileNamedJarSatisfiesTheTest) {
+  WriteFile(R"(C:\cookies\Jar)", "a file, not a folder");
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  EXPECT_TRUE(program.Dialogs().empty());
+  EXPECT_EQ(ReadFile(R"(C:\cookies\Jar)"), "a file, not a folder");
+}
+
+TEST_F(StartupTest, AReadOnlyBannerIsRewrittenAndShownAnimated) {
+  ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
+  const std::string banner = folder_ + R"(\cache.gif)";
+  WriteFile(banner, "an old banner");
+  ::SetFileAttributesA(banner.c_str(), FILE_ATTRIBUTE_READONLY);
+  Program program(folder_);
+  const HWND main = program.WaitForMainWindow();
+  ASSERT_TRUE(main);
+  EXPECT_EQ(ReadFile(banner), ServerBytes("/cache.gif"));
+  EXPECT_TRUE(program.Dialogs().empty());
+  const auto colours = BannerColours(main);
+  std::string seen;
+  for (COLORREF colour : colours) seen += std::to_string(colour) + " ";
+  EXPECT_TRUE(colours.count(kRed) && colours.count(kBlue)) << "both frames in turn; seen " << seen;
+}
+
+TEST_F(StartupTest, AFailedDownloadStillShowsTheMainWindowAndTheSplashGoes) {
+  ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
+  Program program(folder_, driver::ServerUrl("/missing.gif"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  EXPECT_EQ(program.Dialogs(),
+            std::vector<std::string>{kFailure + "|(with another window visible)"});
+  // The main window shows first, then the splash window goes.
+  for (int i = 0; i < 50 && ::FindWindowA("MaskfoldSplash", nullptr); ++i) ::Sleep(100);
+  EXPECT_FALSE(::FindWindowA("MaskfoldSplash", nullptr));
+}
+
+TEST_F(StartupTest, TheBannerIsReadAgainOnlyWhenComingBackFromTheProgramsOwnWindow) {
+  ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
+  Program program(folder_);
+  const HWND main = program.WaitForMainWindow();
+  ASSERT_TRUE(main);
+  const std::string banner = folder_ + R"(\cache.gif)";
+
+  // Replaced while the program runs: seen after a visit to the About window.
+  WriteFile(banner, ServerBytes("/green.gif"));
+  program.ChooseMenuItem(kAbout);
+  const HWND about = ::FindWindowA("MaskfoldForm3", nullptr);
+  ASSERT_TRUE(about);
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(driver::FindChild(about, "Button", "Hide"), BM_CLICK, 0, 0, SMTO_NORMAL,
+                        10000, &result);
+  ::SetForegroundWindow(main);
+  ::Sleep(300);
+  EXPECT_EQ(BannerColours(main, 600), std::set<COLORREF>{kGreen});
+
+  // Replaced again, but the user only went to another program and back.
+  WriteFile(banner, ServerBytes("/cache.gif"));
+  const HWND other = ::CreateWindowExA(0, "STATIC", "another program", WS_POPUP | WS_VISIBLE, 0, 0,
+                                       50, 50, nullptr, nullptr, nullptr, nullptr);
+  ::SetForegroundWindow(other);
+  ::Sleep(300);
+  ::SetForegroundWindow(main);
+  ::Sleep(300);
+  ::DestroyWindow(other);
+  EXPECT_EQ(BannerColours(main, 600), std::set<COLORREF>{kGreen});
+}
+
+}  // namespace
