@@ -84,15 +84,23 @@ mkdir -p "$app_unix"
 cp build/win32/maskfold.exe build/win32/hand.cur "$app_unix/"
 [ -f "$app_unix/proxy.dat" ] || printf '127.0.0.1:3128\n127.0.0.1:8080\n"127.0.0.1:8118"\n' >"$app_unix/proxy.dat"
 
+# The banner comes from a loopback server: the maker's site is not reachable
+# from here.
+python3 tests/tools/loopback_server.py "$root/demo/server.port" >"$root/demo/server.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$root/demo/server.port" ] && break; sleep 0.05; done
+banner="--banner-url=http://127.0.0.1:$(cat "$root/demo/server.port")/cache.gif"
+rm -f "$root/demo/server.port"
+
 wineserver -p >/dev/null 2>&1 </dev/null || true
 if [ -z "$shot" ]; then
   echo "Starting Maskfold (demo prefix: demo/prefix)..."
-  wine "$app_win\\maskfold.exe" >"$root/demo/wine.log" 2>&1 </dev/null
+  wine "$app_win\\maskfold.exe" "$banner" >"$root/demo/wine.log" 2>&1 </dev/null
   exit 0
 fi
 
 # Without a window manager Xvfb draws no frames: Wine's own desktop window does.
-wine explorer /desktop=Maskfold,640x480 "$app_win\\maskfold.exe" >"$root/demo/wine.log" 2>&1 </dev/null &
+wine explorer /desktop=Maskfold,640x480 "$app_win\\maskfold.exe" "$banner" >"$root/demo/wine.log" 2>&1 </dev/null &
 pids+=($!)
 sleep 8
 mkdir -p "$(dirname "$shot")"

@@ -180,11 +180,24 @@ TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
   ::PostMessageA(about, WM_LBUTTONDOWN, MK_LBUTTON, at);
   ::PostMessageA(about, WM_LBUTTONUP, 0, at);
 
+  EXPECT_EQ(Launches(3).size(), 3u);
+
+  // A click on the banner's frame, beside the banner itself.
+  const HWND main = ::FindWindowA("MaskfoldForm1", nullptr);
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  const LPARAM on_frame =
+      MAKELPARAM(std::lround(2225 * dpi / 1440.0), std::lround(1000 * dpi / 1440.0));
+  ::PostMessageA(main, WM_LBUTTONDOWN, MK_LBUTTON, on_frame);
+  ::PostMessageA(main, WM_LBUTTONUP, 0, on_frame);
+
   const std::vector<std::string> expected = {
       R"("C:\windows\system32\notepad.exe" "C:\Program Files\Maskfold & Co\proxy.dat")",
       R"("C:\tools\recorder.exe" "https://maskfold.example/help.htm")",
-      R"("C:\tools\recorder.exe" "https://maskfold.example/")"};
-  EXPECT_EQ(Launches(3), expected);
+      R"("C:\tools\recorder.exe" "https://maskfold.example/")",
+      R"("C:\tools\recorder.exe" "https://maskfold.example/redirect.htm")"};
+  EXPECT_EQ(Launches(4), expected);
   // The program did not wait for any of them and shows no message.
   EXPECT_TRUE(program.Dialogs().empty());
 }
