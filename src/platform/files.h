@@ -30,6 +30,14 @@ std::string ExpandEnvironment(const std::string& text);
 // read.
 std::string ReadWholeFile(const std::string& path);
 
+// Copies one file, replacing a target of the same name.
+bool CopyOneFile(const std::string& source, const std::string& target);
+// Deletes one file.
+bool DeleteOneFile(const std::string& path);
+// Deletes every file matching a wildcard pattern; false when none matches
+// or one cannot be deleted.
+bool DeleteMatching(const std::string& pattern);
+
 // Writes the bytes to a new file beside the target and moves it over the
 // target, so that the target is either its old self or the new bytes in
 // full. False when it cannot.

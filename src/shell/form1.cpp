@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "banner/gif_view.h"
+#include "cookies/form2.h"
 #include "platform/files.h"
 #include "registry/settings.h"
 #include "shell/form3.h"
@@ -145,32 +146,17 @@ void Form1::LoadHandCursor() {
 }
 
 void Form1::CreateTooltips() {
-  // Not owned by the window: under Wine a window that owns a topmost popup
-  // (a tooltip is one) cannot itself be put into the topmost band.
-  tooltip_.Reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                                   WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                   ::GetModuleHandleA(nullptr), nullptr));
-  if (!tooltip_) return;  // tooltips are a help, not a function
-  auto add = [&](UINT flags, UINT_PTR id, RECT rect, const char* text) {
-    TOOLINFOA info{};
-    info.cbSize = sizeof info;
-    info.uFlags = flags | TTF_SUBCLASS;
-    info.hwnd = Handle();
-    info.uId = id;
-    info.rect = rect;
-    info.lpszText = const_cast<char*>(text);
-    ::SendMessageA(tooltip_.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-  };
-  const HWND combo = Control(kCombo1);
-  COMBOBOXINFO combo_info{};
-  combo_info.cbSize = sizeof combo_info;
-  ::GetComboBoxInfo(combo, &combo_info);
-  add(TTF_IDISHWND, reinterpret_cast<UINT_PTR>(combo), {}, proxy_tooltip_.c_str());
-  if (combo_info.hwndItem)
-    add(TTF_IDISHWND, reinterpret_cast<UINT_PTR>(combo_info.hwndItem), {}, proxy_tooltip_.c_str());
-  // The frame lets the mouse through to the window, so its tip is an area.
-  add(0, kFrame1, ControlRect(kFrame1), "Click Here");
+  tooltips_ = std::make_unique<Tooltips>(Handle());
+  for (HWND tool : ComboParts()) tooltips_->Add(tool, proxy_tooltip_);
+  tooltips_->AddArea(kFrame1, ControlRect(kFrame1), "Click Here");
+}
+
+// The combo box and its edit field: the tip shows over both.
+std::array<HWND, 2> Form1::ComboParts() const {
+  COMBOBOXINFO combo{};
+  combo.cbSize = sizeof combo;
+  ::GetComboBoxInfo(Control(kCombo1), &combo);
+  return {Control(kCombo1), combo.hwndItem};
 }
 
 std::string Form1::Label6Caption() const { return WindowText(Control(kLabel6)); }
@@ -190,20 +176,8 @@ std::string Form1::ProxyText() const { return WindowText(Control(kCombo1)); }
 
 void Form1::SetProxyTooltip(const std::string& text) {
   proxy_tooltip_ = text;
-  if (!tooltip_) return;
-  const HWND combo = Control(kCombo1);
-  COMBOBOXINFO combo_info{};
-  combo_info.cbSize = sizeof combo_info;
-  ::GetComboBoxInfo(combo, &combo_info);
-  for (HWND tool : {combo, combo_info.hwndItem}) {
-    if (!tool) continue;
-    TOOLINFOA info{};
-    info.cbSize = sizeof info;
-    info.hwnd = Handle();
-    info.uId = reinterpret_cast<UINT_PTR>(tool);
-    info.lpszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(tooltip_.Get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
-  }
+  if (!tooltips_) return;  // the load adds the tips with this text
+  for (HWND tool : ComboParts()) tooltips_->SetText(tool, text);
 }
 
 LRESULT Form1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -257,6 +231,9 @@ void Form1::OnCommand(int id) {
       break;
     case menu::kOntop:
       ToggleAlwaysOnTop(Id(), menu::kOntop);
+      break;
+    case menu::kProtect:
+      cookies::Form2::Open();
       break;
     case menu::kEdit:
       proxylist::EditProxyList();

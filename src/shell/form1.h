@@ -2,10 +2,13 @@
 // three menus.
 #pragma once
 
+#include <array>
+#include <memory>
 #include <string>
 
 #include "platform/win32/handles.h"
 #include "proxylist/proxy_list.h"
+#include "shell/tooltips.h"
 #include "shell/window.h"
 #include "wipe/apply.h"
 
@@ -31,6 +34,7 @@ class Form1 final : public Window, public wipe::MainWindowState, public proxylis
   Form1();
   void Load();
   void CreateTooltips();
+  std::array<HWND, 2> ComboParts() const;
   void LoadHandCursor();
   // Points the banner control at the banner file again: it reads it anew.
   void ReloadBanner();
@@ -48,7 +52,7 @@ class Form1 final : public Window, public wipe::MainWindowState, public proxylis
   int pointer_setting_ = 0;
   HCURSOR hand_ = nullptr;
   platform::win32::UniqueCursor hand_from_file_;
-  platform::win32::UniqueWindow tooltip_;
+  std::unique_ptr<Tooltips> tooltips_;
   std::string proxy_tooltip_;
   HWND focus_ = nullptr;
   bool activated_before_ = false;

@@ -41,7 +41,7 @@ RECT Window::ControlRect(int id) const {
   return rect;
 }
 
-void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> controls) {
+void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> controls, HWND owner) {
   const HINSTANCE instance = ::GetModuleHandleA(nullptr);
   WNDCLASSEXA window_class{};
   window_class.cbSize = sizeof window_class;
@@ -62,9 +62,9 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
   RECT outer{0, 0, TwipsToPixels(frame.client_width, dpi_),
              TwipsToPixels(frame.client_height, dpi_)};
   ::AdjustWindowRectEx(&outer, frame.style, frame.menu != nullptr, frame.ex_style);
-  const HWND hwnd = ::CreateWindowExA(
-      frame.ex_style, frame.class_name, frame.caption, frame.style, CW_USEDEFAULT, CW_USEDEFAULT,
-      outer.right - outer.left, outer.bottom - outer.top, nullptr, frame.menu, instance, this);
+  const HWND hwnd = ::CreateWindowExA(frame.ex_style, frame.class_name, frame.caption, frame.style,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
+                                      outer.bottom - outer.top, owner, frame.menu, instance, this);
   if (!hwnd) {
     if (frame.menu) ::DestroyMenu(frame.menu);
     throw std::runtime_error(std::string("cannot create window ") + frame.class_name);

@@ -46,7 +46,7 @@ class Window {
 
  protected:
   // Creates the hidden window and its controls from the layout table.
-  void Create(const FrameSpec& frame, std::span<const ControlSpec> controls);
+  void Create(const FrameSpec& frame, std::span<const ControlSpec> controls, HWND owner = nullptr);
   HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
   // The control's rectangle in client coordinates.
   RECT ControlRect(int id) const;

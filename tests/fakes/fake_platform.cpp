@@ -106,6 +106,33 @@ std::string ReadWholeFile(const std::string& path) {
   return found->second;
 }
 
+bool CopyOneFile(const std::string& source, const std::string& target) {
+  auto found = system_state.files.find(source);
+  if (found == system_state.files.end() || system_state.unwritable.count(target)) return false;
+  system_state.files[target] = found->second;
+  return true;
+}
+
+bool DeleteOneFile(const std::string& path) {
+  if (system_state.unwritable.count(path)) return false;
+  return system_state.files.erase(path) != 0;
+}
+
+bool DeleteMatching(const std::string& pattern) {
+  // Only the "folder\*.ext" form the program uses.
+  const std::string folder = pattern.substr(0, pattern.find_last_of('\\') + 1);
+  const std::string extension = pattern.substr(pattern.find_last_of('*') + 1);
+  std::vector<std::string> matching;
+  for (const auto& [path, bytes] : system_state.files)
+    if (path.rfind(folder, 0) == 0 && path.find('\\', folder.size()) == std::string::npos &&
+        path.size() >= folder.size() + extension.size() &&
+        path.compare(path.size() - extension.size(), extension.size(), extension) == 0)
+      matching.push_back(path);
+  bool all_deleted = !matching.empty();
+  for (const auto& path : matching) all_deleted = DeleteOneFile(path) && all_deleted;
+  return all_deleted;
+}
+
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   if (system_state.unwritable.count(path)) return false;
   system_state.files[path] = bytes;

@@ -163,7 +163,15 @@ void DialogWatcher::Watch() {
       ::EnumChildWindows(dialog, &CollectStaticText, reinterpret_cast<LPARAM>(&record));
       DialogSearch others{process_, {}};
       ::EnumWindows(&NoteOtherVisibleWindow, reinterpret_cast<LPARAM>(&others));
-      if (!others.found.empty()) record += "|(with another window visible)";
+      if (!others.found.empty()) {
+        record += "|(visible:";
+        for (HWND other : others.found) {
+          char name[64] = {};
+          ::GetClassNameA(other, name, sizeof name);
+          record += std::string(" ") + name;
+        }
+        record += ")";
+      }
       const int answer = ::GetDlgItem(dialog, IDYES) ? IDYES : IDOK;
       ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                      reinterpret_cast<LPARAM>(::GetDlgItem(dialog, answer)));

@@ -46,9 +46,9 @@ std::string WindowText(HWND window);
 HWND FindChild(HWND parent, const char* window_class, const char* text = nullptr);
 
 // Answers every dialog box a process shows, as a user would: Yes where
-// there is one, otherwise OK. Records each as "caption|text|text...", with
-// "|(with another window visible)" when another window of the process was
-// visible at the time.
+// there is one, otherwise OK. Records each as "caption|text|text...", then
+// "|(visible: CLASS ...)" naming the other windows of the process that were
+// visible at the time, if any.
 class DialogWatcher {
  public:
   explicit DialogWatcher(DWORD process);

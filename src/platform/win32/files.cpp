@@ -66,6 +66,26 @@ std::string ReadWholeFile(const std::string& path) {
   }
 }
 
+bool CopyOneFile(const std::string& source, const std::string& target) {
+  return ::CopyFileA(source.c_str(), target.c_str(), FALSE);
+}
+
+bool DeleteOneFile(const std::string& path) { return ::DeleteFileA(path.c_str()); }
+
+bool DeleteMatching(const std::string& pattern) {
+  const std::string folder = pattern.substr(0, pattern.find_last_of('\\') + 1);
+  WIN32_FIND_DATAA found{};
+  const HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  bool all_deleted = true;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      all_deleted = ::DeleteFileA((folder + found.cFileName).c_str()) && all_deleted;
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  return all_deleted;
+}
+
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   const std::string folder = path.substr(0, path.find_last_of('\\'));
   char temporary[MAX_PATH] = {};

@@ -1,0 +1,36 @@
+// The Cookie Manager: moves single cookies into the jar and empties it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/win32/handles.h"
+#include "shell/tooltips.h"
+#include "shell/window.h"
+
+namespace cookies {
+
+class Form2 final : public shell::Window {
+ public:
+  // Shows the window, loading it first when it is not loaded; Done unloads
+  // it, and the next Open builds it anew.
+  static void Open();
+
+ private:
+  Form2();
+  void Load();
+  void RefreshFile1();
+  void RefreshFile2();
+  void Protect();
+  void Empty();
+  void Done();
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  // Fills a list with the names of the files matching the pattern; tells the
+  // user once when the folder is missing.
+  void FillList(int list, const std::string& folder, const char* pattern);
+
+  platform::win32::UniqueFont bold_;
+  std::unique_ptr<shell::Tooltips> tooltips_;
+};
+
+}  // namespace cookies

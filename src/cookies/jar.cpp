@@ -1,0 +1,32 @@
+#include "cookies/jar.h"
+
+#include "platform/files.h"
+#include "platform/ui.h"
+
+namespace cookies {
+
+std::string JarFolder(const std::string& cookies_folder) { return cookies_folder + "\\Jar"; }
+
+void Protect(const std::string& cookies_folder, const std::string& name) {
+  if (name.empty()) return;
+  const std::string source = cookies_folder + "\\" + name;
+  const std::string target = JarFolder(cookies_folder) + "\\" + name;
+  if (!platform::files::CopyOneFile(source, target)) {
+    platform::ui::ShowMessage("The cookie " + name +
+                                  " could not be copied into the protected folder, so it was left "
+                                  "where it is.",
+                              platform::ui::kStyleInformation);
+    return;
+  }
+  if (!platform::files::DeleteOneFile(source))
+    platform::ui::ShowMessage("The cookie " + name +
+                                  " is protected now, but its original could not be removed from "
+                                  "the cookies folder.",
+                              platform::ui::kStyleInformation);
+}
+
+bool EmptyJar(const std::string& cookies_folder) {
+  return platform::files::DeleteMatching(JarFolder(cookies_folder) + "\\*.txt");
+}
+
+}  // namespace cookies

@@ -1,0 +1,23 @@
+// The jar: the folder "Jar" inside the cookies folder, holding plain copies
+// of the cookies the user protected.
+#pragma once
+
+#include <string>
+
+namespace cookies {
+
+std::string JarFolder(const std::string& cookies_folder);
+
+// Moves one cookie file into the jar, replacing a jar copy of the same name.
+// The original goes only once its copy is made; a failure is told in one
+// message and leaves both folders as they were. An empty name does nothing.
+void Protect(const std::string& cookies_folder, const std::string& name);
+
+// Deletes every "*.txt" of the jar. False when none matched or one could
+// not be deleted.
+bool EmptyJar(const std::string& cookies_folder);
+
+inline constexpr const char* kNoCookiesText = "No protected cookies to delete!";
+inline constexpr const char* kNoCookiesCaption = "No Cookies Found";
+
+}  // namespace cookies

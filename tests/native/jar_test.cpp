@@ -1,0 +1,57 @@
+// Protecting a cookie and emptying the jar.
+#include <gtest/gtest.h>
+
+#include "cookies/jar.h"
+#include "fake_platform.h"
+
+namespace {
+using fake::FakeSystem;
+using fake::FakeUi;
+constexpr const char* kFolder = R"(C:\Cookies)";
+
+class JarTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FakeSystem::Reset();
+    FakeUi::Reset();
+    files()[R"(C:\Cookies\a@site[1].txt)"] = "new cookie";
+    files()[R"(C:\Cookies\Jar\a@site[1].txt)"] = "old jar copy";
+    files()[R"(C:\Cookies\Jar\b@site[1].txt)"] = "another";
+    files()[R"(C:\Cookies\Jar\notes.dat)"] = "not a cookie";
+  }
+  std::map<std::string, std::string>& files() { return FakeSystem::Get().files; }
+};
+
+TEST_F(JarTest, ProtectMovesOneFileAndReplacesTheJarCopy) {
+  cookies::Protect(kFolder, "a@site[1].txt");
+  EXPECT_FALSE(files().count(R"(C:\Cookies\a@site[1].txt)"));
+  EXPECT_EQ(files()[R"(C:\Cookies\Jar\a@site[1].txt)"], "new cookie");
+  EXPECT_TRUE(FakeUi::Get().calls.empty());
+}
+
+TEST_F(JarTest, AFailedCopyLeavesBothFoldersAndTellsOnce) {
+  const auto before = files();
+  FakeSystem::Get().unwritable.insert(R"(C:\Cookies\Jar\a@site[1].txt)");
+  cookies::Protect(kFolder, "a@site[1].txt");
+  EXPECT_EQ(files(), before);
+  ASSERT_EQ(FakeUi::Get().calls.size(), 1u);
+  EXPECT_NE(FakeUi::Get().calls[0].find("could not be copied"), std::string::npos);
+}
+
+TEST_F(JarTest, NothingSelectedDoesNothing) {
+  const auto before = files();
+  cookies::Protect(kFolder, "");
+  EXPECT_EQ(files(), before);
+  EXPECT_TRUE(FakeUi::Get().calls.empty());
+}
+
+TEST_F(JarTest, EmptyDeletesOnlyTheJarsCookieFiles) {
+  EXPECT_TRUE(cookies::EmptyJar(kFolder));
+  const std::map<std::string, std::string> expected = {
+      {R"(C:\Cookies\a@site[1].txt)", "new cookie"},
+      {R"(C:\Cookies\Jar\notes.dat)", "not a cookie"}};
+  EXPECT_EQ(files(), expected);
+  EXPECT_FALSE(cookies::EmptyJar(kFolder)) << "nothing left to match";
+}
+
+}  // namespace

@@ -1,0 +1,199 @@
+// The Cookie Manager against the real platform: a cookies folder with real
+// cookie files (written by WinINet) and a jar.
+#include <windows.h>
+
+#include <shlobj.h>
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "driver.h"
+
+namespace {
+using driver::Program;
+constexpr int kProtect = 202;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListEntries(HWND list) {
+  std::vector<std::string> entries;
+  const auto count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[512] = {};  // another process's list answers in UTF-16
+    ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+    char narrow[512] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    entries.push_back(narrow);
+  }
+  return entries;
+}
+
+class CookieManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[MAX_PATH] = {};
+    ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_COOKIES | CSIDL_FLAG_CREATE, nullptr, 0, folder),
+              S_OK);
+    cookies_ = folder;
+    jar_ = cookies_ + "\\Jar";
+    ::CreateDirectoryA(jar_.c_str(), nullptr);
+    EmptyFolder(jar_);  // the prefix is shared by the cases of this file
+    driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", cookies_);
+    for (const char* site : {"alpha", "beta"}) {
+      const std::string url = std::string("http://") + site + ".example/";
+      const std::string cookie =
+          std::string("id=") + site + "; expires=Fri, 31 Dec 2038 23:59:59 GMT";
+      ASSERT_TRUE(::InternetSetCookieA(url.c_str(), nullptr, cookie.c_str()));
+    }
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((cookies_ + "\\*.txt").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do names_.push_back(found.cFileName);
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    ASSERT_EQ(names_.size(), 2u);
+  }
+
+  static void EmptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+  }
+
+  // Opens the Cookie Manager and returns its window.
+  HWND Open(Program& program) {
+    program.ChooseMenuItem(kProtect);
+    for (int i = 0; i < 50; ++i, ::Sleep(100))
+      if (HWND window = ::FindWindowA("MaskfoldForm2", nullptr);
+          window && ::IsWindowVisible(window))
+        return window;
+    return nullptr;
+  }
+  static HWND File1(HWND form) { return ::GetDlgItem(form, 1301); }
+  static HWND File2(HWND form) { return ::GetDlgItem(form, 1303); }
+  static void Click(HWND form, const char* caption) {
+    const HWND strip = driver::FindChild(form, "MaskfoldStrip");
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(driver::FindChild(strip, "Button", caption), BM_CLICK, 0, 0, SMTO_NORMAL,
+                          30000, &result);
+  }
+  // A double-click on the list's entry, as the list reports it.
+  static void DoubleClick(HWND form, int index) {
+    ::SendMessageA(File1(form), LB_SETCURSEL, index, 0);
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(form, WM_COMMAND, MAKEWPARAM(1301, LBN_DBLCLK),
+                          reinterpret_cast<LPARAM>(File1(form)), SMTO_NORMAL, 30000, &result);
+  }
+
+  std::string cookies_, jar_;
+  std::vector<std::string> names_;
+};
+
+TEST_F(CookieManagerTest, OpensTopmostWithBothListsAndProtectMovesOneFile) {
+  WriteFile(jar_ + "\\" + names_[0], "an older copy in the jar");
+  WriteFile(jar_ + "\\notes.dat", "not a cookie");
+  const std::string bytes = ReadFile(cookies_ + "\\" + names_[0]);
+  Program program(driver::InstallProgram("Maskfold Cookies"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  const HWND form = Open(program);
+  ASSERT_TRUE(form);
+  EXPECT_EQ(driver::WindowText(form), "Cookie Manager");
+  EXPECT_TRUE(::GetWindowLongA(form, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  RECT outer{};
+  ::GetWindowRect(form, &outer);
+  EXPECT_EQ(outer.right - outer.left, 460);
+  EXPECT_EQ(outer.bottom - outer.top, 340);
+  EXPECT_EQ(ListEntries(File1(form)), names_);
+  EXPECT_EQ(ListEntries(File2(form)), (std::vector<std::string>{names_[0], "notes.dat"}));
+
+  DoubleClick(form, 0);
+  EXPECT_FALSE(Exists(cookies_ + "\\" + names_[0]));
+  EXPECT_EQ(ReadFile(jar_ + "\\" + names_[0]), bytes) << "the jar copy is replaced";
+  EXPECT_EQ(ListEntries(File1(form)), std::vector<std::string>{names_[1]});
+  EXPECT_EQ(ListEntries(File2(form)), (std::vector<std::string>{names_[0], "notes.dat"}));
+  EXPECT_TRUE(program.Dialogs().empty());
+}
+
+TEST_F(CookieManagerTest, EmptyDeletesOnlyCookieFilesOrSaysThereAreNone) {
+  WriteFile(jar_ + "\\" + names_[0], "protected");
+  WriteFile(jar_ + "\\notes.dat", "not a cookie");
+  Program program(driver::InstallProgram("Maskfold Cookies"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  const HWND form = Open(program);
+  ASSERT_TRUE(form);
+
+  Click(form, "Empty Protected Cookies");
+  EXPECT_FALSE(Exists(jar_ + "\\" + names_[0]));
+  EXPECT_TRUE(Exists(jar_ + "\\notes.dat"));
+  EXPECT_EQ(ListEntries(File2(form)), std::vector<std::string>{"notes.dat"});
+  EXPECT_TRUE(program.Dialogs().empty());
+
+  // Nothing left to delete: the window steps aside for the message.
+  Click(form, "Empty Protected Cookies");
+  EXPECT_EQ(program.Dialogs(),
+            std::vector<std::string>{
+                "No Cookies Found|No protected cookies to delete!|(visible: MaskfoldForm1)"});
+  EXPECT_TRUE(::IsWindowVisible(form));
+  EXPECT_EQ(ListEntries(File2(form)), std::vector<std::string>{"notes.dat"});
+}
+
+TEST_F(CookieManagerTest, ACopyThatFailsLosesNothing) {
+  const std::string target = jar_ + "\\" + names_[0];
+  WriteFile(target, "held open");
+  const std::string original = ReadFile(cookies_ + "\\" + names_[0]);
+  // Another process holds the jar copy open: it cannot be replaced.
+  const HANDLE held =
+      ::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Program program(driver::InstallProgram("Maskfold Cookies"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  const HWND form = Open(program);
+  ASSERT_TRUE(form);
+  DoubleClick(form, 0);
+  ::CloseHandle(held);
+  EXPECT_EQ(ReadFile(cookies_ + "\\" + names_[0]), original);
+  EXPECT_EQ(ReadFile(target), "held open");
+  const auto dialogs = program.Dialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_NE(dialogs[0].find("could not be copied"), std::string::npos) << dialogs[0];
+}
+
+TEST_F(CookieManagerTest, DoneUnloadsAndTheNextOpenReadsTheListsAfresh) {
+  Program program(driver::InstallProgram("Maskfold Cookies"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  HWND form = Open(program);
+  ASSERT_TRUE(form);
+  EXPECT_TRUE(ListEntries(File2(form)).empty());
+  Click(form, "Done");
+  EXPECT_FALSE(::IsWindow(form));
+
+  WriteFile(jar_ + "\\" + names_[1], "protected meanwhile");
+  form = Open(program);
+  ASSERT_TRUE(form);
+  EXPECT_EQ(ListEntries(File2(form)), std::vector<std::string>{names_[1]});
+  // The close box does what Done does.
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(form, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result);
+  EXPECT_FALSE(::IsWindow(form));
+}
+
+}  // namespace
