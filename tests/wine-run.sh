@@ -6,6 +6,7 @@
 #   wine-run.sh program.exe [args...]
 #
 # MASKFOLD_WINE_TEMPLATE  initialised prefix to copy (made here on first use)
+# MASKFOLD_UNPACK=ZIP|FOLDER unpacks ZIP into C:\FOLDER of the prefix first.
 # A loopback web server and proxy (tests/tools/loopback_server.py) runs beside
 # the program; its port is passed on as MASKFOLD_SERVER_PORT.
 set -euo pipefail
@@ -49,6 +50,10 @@ export WINEPREFIX=$work/prefix
 # SHFileOperation's recycle bin is the XDG trash: keep it inside the run.
 export XDG_DATA_HOME=$work/xdg
 mkdir -p "$XDG_DATA_HOME"
+
+if [ -n "${MASKFOLD_UNPACK:-}" ]; then
+  python3 -m zipfile -e "${MASKFOLD_UNPACK%%|*}" "$WINEPREFIX/drive_c/${MASKFOLD_UNPACK#*|}"
+fi
 
 # A display of our own, never the user's.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
