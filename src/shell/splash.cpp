@@ -16,6 +16,7 @@ namespace {
 
 enum ControlId : int { kLabel1First = 1201, kPicture1 = 1210 };
 constexpr DWORD kSettleMs = 150;
+constexpr DWORD kQuietMs = 15;
 
 // The picture fills the window; three red dots lie in it, in a row.
 constexpr std::array<ControlSpec, 4> kLayout{{
@@ -79,12 +80,12 @@ void FrmSplash::ShowSplash() {
   Repaint();
   // The download that follows blocks the thread. Where the display draws a
   // new window only when asked back (X11 under Wine), let those requests in
-  // first, for a moment, so that the splash is drawn and not a blank box.
+  // first, until the queue stays quiet, so that the splash is drawn and not a
+  // blank box.
   const DWORD start = ::GetTickCount();
-  for (DWORD waited = 0; waited < kSettleMs; waited = ::GetTickCount() - start) {
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kSettleMs - waited, QS_ALLINPUT);
+  while (::GetTickCount() - start < kSettleMs &&
+         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kQuietMs, QS_ALLINPUT) != WAIT_TIMEOUT)
     platform::ui::ProcessPendingMessages();
-  }
 }
 
 void FrmSplash::ShowMain() { Form1::Get().Show(); }
