@@ -5,19 +5,25 @@
 #
 #   scripts/demo.sh                  run it on $DISPLAY (Xvfb and a screenshot without one)
 #   scripts/demo.sh --screenshot F   run it under Xvfb, save the main window's screenshot to F
+#   scripts/demo.sh --screenshots D  under Xvfb: main window, Cookie Manager and About in D
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
 
 shot=
+shots=
 if [ "${1:-}" = --screenshot ]; then
   shot=$(realpath -m "${2:?--screenshot needs a file name}")
+elif [ "${1:-}" = --screenshots ]; then
+  shots=$(realpath -m "${2:?--screenshots needs a folder}")
+  shot=$shots/main.png
 elif [ -z "${DISPLAY:-}" ]; then
   shot=$root/demo/maskfold-main.png
 fi
 
 scripts/install-deps.sh
 scripts/build.sh win32
+cmake --build build/win32 --target post_command >/dev/null
 
 export WINEPREFIX=$root/demo/prefix
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -106,3 +112,17 @@ sleep 8
 mkdir -p "$(dirname "$shot")"
 import -window root -crop 640x480+0+0 +repage "$shot"
 echo "Maskfold ran under Xvfb; screenshot of the main window: $shot"
+[ -n "$shots" ] || exit 0
+
+# The other windows, opened through their menu commands.
+command() {
+  wine explorer /desktop=Maskfold,640x480 "$(winepath -w build/win32/post_command.exe)" "$@" \
+    >>"$root/demo/wine.log" 2>&1 </dev/null
+  sleep 2
+}
+command MaskfoldForm1 202          # Tools > Cookie Manager
+import -window root -crop 640x480+0+0 +repage "$shots/cookie-manager.png"
+command MaskfoldForm2 1308         # Done
+command MaskfoldForm1 302          # Help > About
+import -window root -crop 640x480+0+0 +repage "$shots/about.png"
+echo "Screenshots of the Cookie Manager and the About window: $shots"
