@@ -106,7 +106,9 @@ Form2::Form2() {
 }
 
 void Form2::Load() {
-  platform::ui::SetWindowPos(Id(), platform::ui::kInsertTopmost, 0, 0, 460, 340, 0);
+  // 460 x 340 at 96 dpi, grown on finer screens so that nothing is cut.
+  platform::ui::SetWindowPos(Id(), platform::ui::kInsertTopmost, 0, 0,
+                             platform::ui::ScreenPixels(460), platform::ui::ScreenPixels(340), 0);
   shell::CenterForm(Id());
   Repaint();
   RefreshFile1();
@@ -170,6 +172,11 @@ LRESULT Form2::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
           return 0;
         case kFile1:
           if (HIWORD(wparam) == LBN_DBLCLK) Protect();
+          return 0;
+        case IDOK:
+          // Enter on the cookie list protects the selected cookie, as a
+          // double-click does.
+          if (::GetFocus() == Control(kFile1)) Protect();
           return 0;
       }
       break;

@@ -29,6 +29,9 @@ inline constexpr std::intptr_t kInsertBottom = 1;
 void SetWindowPos(Window window, std::intptr_t insert_after, int x, int y, int cx, int cy,
                   unsigned flags);
 
+// A size given in pixels of a 96-dpi screen, in pixels of this screen.
+int ScreenPixels(int pixels_at_96_dpi);
+
 bool MenuTicked(Window window, int item);
 void SetMenuTick(Window window, int item, bool ticked);
 

@@ -28,13 +28,14 @@ void CenterForm(ui::Window window) {
 }
 
 void ToggleAlwaysOnTop(ui::Window main_window, int ontop_item) {
-  // Size and position are the fixed figures the switch has always passed;
-  // CenterForm puts the window back in the middle straight after.
-  constexpr int kWidth = 168, kHeight = 220;
+  // Size and position are the fixed figures the switch has always passed,
+  // grown on screens finer than 96 dpi so that the window is not cut;
+  // CenterForm puts it back in the middle straight after.
+  const int width = ui::ScreenPixels(168), height = ui::ScreenPixels(220);
   const bool was_on_top = ui::MenuTicked(main_window, ontop_item);
   ui::SetMenuTick(main_window, ontop_item, !was_on_top);
-  ui::SetWindowPos(main_window, was_on_top ? ui::kInsertBottom : ui::kInsertTopmost, 0, 0, kWidth,
-                   kHeight, 0);
+  ui::SetWindowPos(main_window, was_on_top ? ui::kInsertBottom : ui::kInsertTopmost, 0, 0, width,
+                   height, 0);
   CenterForm(main_window);
 }
 

@@ -45,6 +45,8 @@ void SetWindowPos(Window window, std::intptr_t insert_after, int x, int y, int c
                            "," + std::to_string(flags) + ")");
 }
 
+int ScreenPixels(int pixels_at_96_dpi) { return pixels_at_96_dpi * ui_state.dpi / 96; }
+
 bool MenuTicked(Window window, int item) { return ui_state.windows[window].ticks[item]; }
 
 void SetMenuTick(Window window, int item, bool ticked) {

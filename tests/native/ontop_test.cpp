@@ -59,6 +59,12 @@ TEST_F(PlacementTest, CenterFormOnAWideScreen) {
   EXPECT_EQ(FakeUi::Get().windows[kWindow].top, 14550);
 }
 
+TEST_F(PlacementTest, AlwaysOnTopSizeGrowsWithTheScreenResolution) {
+  FakeUi::Get().dpi = 192;
+  shell::ToggleAlwaysOnTop(kWindow, kOntop);
+  EXPECT_EQ(calls()[1], "SetWindowPos(7,-1,0,0,336,440,0)");
+}
+
 TEST_F(PlacementTest, AlwaysOnTopAlternatesBandsWithTheSameArguments) {
   shell::ToggleAlwaysOnTop(kWindow, kOntop);
   EXPECT_TRUE(FakeUi::Get().windows[kWindow].ticks[kOntop]);

@@ -49,6 +49,10 @@ void SetWindowPos(Window window, std::intptr_t insert_after, int x, int y, int c
   ::SetWindowPos(ToHwnd(window), reinterpret_cast<HWND>(insert_after), x, y, cx, cy, flags);
 }
 
+int ScreenPixels(int pixels_at_96_dpi) {
+  return static_cast<int>(std::lround(pixels_at_96_dpi * win32::ScreenDpi() / 96.0));
+}
+
 bool MenuTicked(Window window, int item) {
   return (::GetMenuState(::GetMenu(ToHwnd(window)), item, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
