@@ -12,19 +12,13 @@
 #include <vector>
 
 #include "driver.h"
+#include "stopwatch.h"
 
 namespace {
 
 constexpr int kCacheEntries = 5000;
 constexpr int kCookies = 2000;
 constexpr int kProtected = 100;
-
-double Seconds() {
-  LARGE_INTEGER now, frequency;
-  ::QueryPerformanceCounter(&now);
-  ::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::string Url(int i) { return "http://bench.example/page" + std::to_string(i); }
 std::string Cookie(int i) { return "user@site" + std::to_string(i) + "[1].txt"; }

@@ -7,18 +7,12 @@
 #include <string>
 
 #include "driver.h"
+#include "stopwatch.h"
 
 namespace {
 
 constexpr int kCookies = 10000;
 constexpr int kProtect = 202;
-
-double Seconds() {
-  LARGE_INTEGER now, frequency;
-  ::QueryPerformanceCounter(&now);
-  ::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 int List(const std::string& pattern) {
   int count = 0;

@@ -8,17 +8,11 @@
 
 #include "driver.h"
 #include "proxylist/reader.h"
+#include "stopwatch.h"
 
 namespace {
 
 constexpr int kItems = 100000;
-
-double Seconds() {
-  LARGE_INTEGER now, frequency;
-  ::QueryPerformanceCounter(&now);
-  ::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // From process start to the main window shown.
 double StartUp(const std::string& folder) {

@@ -11,17 +11,11 @@
 #include <vector>
 
 #include "driver.h"
+#include "stopwatch.h"
 
 namespace {
 
 constexpr int kRuns = 5;
-
-double Seconds() {
-  LARGE_INTEGER now, frequency;
-  ::QueryPerformanceCounter(&now);
-  ::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 struct Search {
   DWORD process;

@@ -18,17 +18,6 @@ constexpr int kAbout = 302;
 const std::string kFailure =
     "Maskfold|An error has occured in the file transfer or write.  Please try again later.";
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::string ServerBytes(const std::string& path) {
   std::string command = "\"";
   command += driver::BuildFolder();
@@ -43,8 +32,8 @@ class DownloadFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ::CreateDirectoryA(kFolder, nullptr);
-    WriteFile(kTarget,
-              "an older banner, longer than the new one will be" + std::string(20000, '.'));
+    driver::WriteFileBytes(
+        kTarget, "an older banner, longer than the new one will be" + std::string(20000, '.'));
     driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
   }
   static constexpr const char* kFolder = R"(C:\banner test)";
@@ -56,16 +45,16 @@ class DownloadFileTest : public ::testing::Test {
 
 TEST_F(DownloadFileTest, StoresTheBodyByteForByte) {
   EXPECT_TRUE(banner::DownloadFile(inet, driver::ServerUrl("/cache.gif?v=2"), kFolder));
-  const std::string stored = ReadFile(kTarget);
+  const std::string stored = driver::ReadFileBytes(kTarget);
   EXPECT_EQ(stored.substr(0, 6), "GIF89a");
   EXPECT_EQ(stored, ServerBytes("/cache.gif"));
   EXPECT_TRUE(dialogs.Seen().empty());
 }
 
 TEST_F(DownloadFileTest, A404LeavesTheOldBannerAndShowsTheMessageOnce) {
-  const std::string before = ReadFile(kTarget);
+  const std::string before = driver::ReadFileBytes(kTarget);
   EXPECT_FALSE(banner::DownloadFile(inet, driver::ServerUrl("/missing.gif"), kFolder));
-  EXPECT_EQ(ReadFile(kTarget), before);
+  EXPECT_EQ(driver::ReadFileBytes(kTarget), before);
   EXPECT_FALSE(::GetFileAttributesA(R"(C:\banner test\missing.gif)") != INVALID_FILE_ATTRIBUTES);
   ::Sleep(200);
   EXPECT_EQ(dialogs.Seen(), std::vector<std::string>{kFailure});
@@ -96,7 +85,7 @@ TEST_F(DownloadFileTest, TheRequestTakesTheProxyTheBrowserIsSetTo) {
   const std::string count = Count();
   EXPECT_TRUE(banner::DownloadFile(inet, "http://maskfold.example/cache.gif", kFolder));
   EXPECT_EQ(std::stoi(Count()), std::stoi(count) + 1);
-  EXPECT_EQ(ReadFile(kTarget).substr(0, 6), "GIF89a");
+  EXPECT_EQ(driver::ReadFileBytes(kTarget).substr(0, 6), "GIF89a");
   driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
 }
 
@@ -148,22 +137,22 @@ TEST_F(StartupTest, AMissingJarIsAnnouncedAloneThenCreated) {
 }
 
 TEST_F(StartupTest, AFileNamedJarSatisfiesTheTest) {
-  WriteFile(R"(C:\cookies\Jar)", "a file, not a folder");
+  driver::WriteFileBytes(R"(C:\cookies\Jar)", "a file, not a folder");
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
   EXPECT_TRUE(program.Dialogs().empty());
-  EXPECT_EQ(ReadFile(R"(C:\cookies\Jar)"), "a file, not a folder");
+  EXPECT_EQ(driver::ReadFileBytes(R"(C:\cookies\Jar)"), "a file, not a folder");
 }
 
 TEST_F(StartupTest, AReadOnlyBannerIsRewrittenAndShownAnimated) {
   ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
   const std::string banner = folder_ + R"(\cache.gif)";
-  WriteFile(banner, "an old banner");
+  driver::WriteFileBytes(banner, "an old banner");
   ::SetFileAttributesA(banner.c_str(), FILE_ATTRIBUTE_READONLY);
   Program program(folder_);
   const HWND main = program.WaitForMainWindow();
   ASSERT_TRUE(main);
-  EXPECT_EQ(ReadFile(banner), ServerBytes("/cache.gif"));
+  EXPECT_EQ(driver::ReadFileBytes(banner), ServerBytes("/cache.gif"));
   EXPECT_TRUE(program.Dialogs().empty());
   const auto colours = BannerColours(main);
   std::string seen;
@@ -189,7 +178,7 @@ TEST_F(StartupTest, TheBannerIsReadAgainOnlyWhenComingBackFromTheProgramsOwnWind
   const std::string banner = folder_ + R"(\cache.gif)";
 
   // Replaced while the program runs: seen after a visit to the About window.
-  WriteFile(banner, ServerBytes("/green.gif"));
+  driver::WriteFileBytes(banner, ServerBytes("/green.gif"));
   program.ChooseMenuItem(kAbout);
   const HWND about = ::FindWindowA("MaskfoldForm3", nullptr);
   ASSERT_TRUE(about);
@@ -201,7 +190,7 @@ TEST_F(StartupTest, TheBannerIsReadAgainOnlyWhenComingBackFromTheProgramsOwnWind
   EXPECT_EQ(BannerColours(main, 600), std::set<COLORREF>{kGreen});
 
   // Replaced again, but the user only went to another program and back.
-  WriteFile(banner, ServerBytes("/cache.gif"));
+  driver::WriteFileBytes(banner, ServerBytes("/cache.gif"));
   const HWND other = ::CreateWindowExA(0, "STATIC", "another program", WS_POPUP | WS_VISIBLE, 0, 0,
                                        50, 50, nullptr, nullptr, nullptr, nullptr);
   ::SetForegroundWindow(other);

@@ -16,34 +16,6 @@ namespace {
 using driver::Program;
 constexpr int kProtect = 202;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::vector<std::string> ListEntries(HWND list) {
-  std::vector<std::string> entries;
-  const auto count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    wchar_t text[512] = {};  // another process's list answers in UTF-16
-    ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-    char narrow[512] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
-    entries.push_back(narrow);
-  }
-  return entries;
-}
-
 class CookieManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -109,9 +81,9 @@ class CookieManagerTest : public ::testing::Test {
 };
 
 TEST_F(CookieManagerTest, OpensTopmostWithBothListsAndProtectMovesOneFile) {
-  WriteFile(jar_ + "\\" + names_[0], "an older copy in the jar");
-  WriteFile(jar_ + "\\notes.dat", "not a cookie");
-  const std::string bytes = ReadFile(cookies_ + "\\" + names_[0]);
+  driver::WriteFileBytes(jar_ + "\\" + names_[0], "an older copy in the jar");
+  driver::WriteFileBytes(jar_ + "\\notes.dat", "not a cookie");
+  const std::string bytes = driver::ReadFileBytes(cookies_ + "\\" + names_[0]);
   Program program(driver::InstallProgram("Maskfold Cookies"));
   ASSERT_TRUE(program.WaitForMainWindow());
   const HWND form = Open(program);
@@ -122,29 +94,33 @@ TEST_F(CookieManagerTest, OpensTopmostWithBothListsAndProtectMovesOneFile) {
   ::GetWindowRect(form, &outer);
   EXPECT_EQ(outer.right - outer.left, 460);
   EXPECT_EQ(outer.bottom - outer.top, 340);
-  EXPECT_EQ(ListEntries(File1(form)), names_);
-  EXPECT_EQ(ListEntries(File2(form)), (std::vector<std::string>{names_[0], "notes.dat"}));
+  EXPECT_EQ(driver::ListTexts(File1(form), LB_GETCOUNT, LB_GETTEXT), names_);
+  EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
+            (std::vector<std::string>{names_[0], "notes.dat"}));
 
   DoubleClick(form, 0);
-  EXPECT_FALSE(Exists(cookies_ + "\\" + names_[0]));
-  EXPECT_EQ(ReadFile(jar_ + "\\" + names_[0]), bytes) << "the jar copy is replaced";
-  EXPECT_EQ(ListEntries(File1(form)), std::vector<std::string>{names_[1]});
-  EXPECT_EQ(ListEntries(File2(form)), (std::vector<std::string>{names_[0], "notes.dat"}));
+  EXPECT_FALSE(driver::PathExists(cookies_ + "\\" + names_[0]));
+  EXPECT_EQ(driver::ReadFileBytes(jar_ + "\\" + names_[0]), bytes) << "the jar copy is replaced";
+  EXPECT_EQ(driver::ListTexts(File1(form), LB_GETCOUNT, LB_GETTEXT),
+            std::vector<std::string>{names_[1]});
+  EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
+            (std::vector<std::string>{names_[0], "notes.dat"}));
   EXPECT_TRUE(program.Dialogs().empty());
 }
 
 TEST_F(CookieManagerTest, EmptyDeletesOnlyCookieFilesOrSaysThereAreNone) {
-  WriteFile(jar_ + "\\" + names_[0], "protected");
-  WriteFile(jar_ + "\\notes.dat", "not a cookie");
+  driver::WriteFileBytes(jar_ + "\\" + names_[0], "protected");
+  driver::WriteFileBytes(jar_ + "\\notes.dat", "not a cookie");
   Program program(driver::InstallProgram("Maskfold Cookies"));
   ASSERT_TRUE(program.WaitForMainWindow());
   const HWND form = Open(program);
   ASSERT_TRUE(form);
 
   Click(form, "Empty Protected Cookies");
-  EXPECT_FALSE(Exists(jar_ + "\\" + names_[0]));
-  EXPECT_TRUE(Exists(jar_ + "\\notes.dat"));
-  EXPECT_EQ(ListEntries(File2(form)), std::vector<std::string>{"notes.dat"});
+  EXPECT_FALSE(driver::PathExists(jar_ + "\\" + names_[0]));
+  EXPECT_TRUE(driver::PathExists(jar_ + "\\notes.dat"));
+  EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
+            std::vector<std::string>{"notes.dat"});
   EXPECT_TRUE(program.Dialogs().empty());
 
   // Nothing left to delete: the window steps aside for the message.
@@ -153,13 +129,14 @@ TEST_F(CookieManagerTest, EmptyDeletesOnlyCookieFilesOrSaysThereAreNone) {
             std::vector<std::string>{
                 "No Cookies Found|No protected cookies to delete!|(visible: MaskfoldForm1)"});
   EXPECT_TRUE(::IsWindowVisible(form));
-  EXPECT_EQ(ListEntries(File2(form)), std::vector<std::string>{"notes.dat"});
+  EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
+            std::vector<std::string>{"notes.dat"});
 }
 
 TEST_F(CookieManagerTest, ACopyThatFailsLosesNothing) {
   const std::string target = jar_ + "\\" + names_[0];
-  WriteFile(target, "held open");
-  const std::string original = ReadFile(cookies_ + "\\" + names_[0]);
+  driver::WriteFileBytes(target, "held open");
+  const std::string original = driver::ReadFileBytes(cookies_ + "\\" + names_[0]);
   // Another process holds the jar copy open: it cannot be replaced.
   const HANDLE held =
       ::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -170,8 +147,8 @@ TEST_F(CookieManagerTest, ACopyThatFailsLosesNothing) {
   ASSERT_TRUE(form);
   DoubleClick(form, 0);
   ::CloseHandle(held);
-  EXPECT_EQ(ReadFile(cookies_ + "\\" + names_[0]), original);
-  EXPECT_EQ(ReadFile(target), "held open");
+  EXPECT_EQ(driver::ReadFileBytes(cookies_ + "\\" + names_[0]), original);
+  EXPECT_EQ(driver::ReadFileBytes(target), "held open");
   const auto dialogs = program.Dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_NE(dialogs[0].find("could not be copied"), std::string::npos) << dialogs[0];
@@ -182,14 +159,15 @@ TEST_F(CookieManagerTest, DoneUnloadsAndTheNextOpenReadsTheListsAfresh) {
   ASSERT_TRUE(program.WaitForMainWindow());
   HWND form = Open(program);
   ASSERT_TRUE(form);
-  EXPECT_TRUE(ListEntries(File2(form)).empty());
+  EXPECT_TRUE(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT).empty());
   Click(form, "Done");
   EXPECT_FALSE(::IsWindow(form));
 
-  WriteFile(jar_ + "\\" + names_[1], "protected meanwhile");
+  driver::WriteFileBytes(jar_ + "\\" + names_[1], "protected meanwhile");
   form = Open(program);
   ASSERT_TRUE(form);
-  EXPECT_EQ(ListEntries(File2(form)), std::vector<std::string>{names_[1]});
+  EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
+            std::vector<std::string>{names_[1]});
   // The close box does what Done does.
   DWORD_PTR result = 0;
   ::SendMessageTimeoutA(form, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result);

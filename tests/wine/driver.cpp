@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -95,6 +97,35 @@ std::string WindowText(HWND window) {
   char text[4096] = {};
   ::SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
   return text;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool PathExists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListTexts(HWND control, UINT count_message, UINT text_message) {
+  std::vector<std::string> entries;
+  const auto count = ::SendMessageW(control, count_message, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    // Another process's control answers in UTF-16 even to the ANSI call.
+    wchar_t text[512] = {};
+    ::SendMessageW(control, text_message, i, reinterpret_cast<LPARAM>(text));
+    char narrow[512] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    entries.push_back(narrow);
+  }
+  return entries;
 }
 
 HWND FindChild(HWND parent, const char* window_class, const char* text) {

@@ -43,6 +43,15 @@ inline constexpr const char* kCookiesKey =
     R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings\Cache\Special Paths\Cookies)";
 
 std::string WindowText(HWND window);
+
+// Files of the prefix, whole.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool PathExists(const std::string& path);
+
+// The entries of another process's list or combo box (count and text
+// messages as the control has them: LB_GETCOUNT/LB_GETTEXT or the CB_ ones).
+std::vector<std::string> ListTexts(HWND control, UINT count_message, UINT text_message);
 HWND FindChild(HWND parent, const char* window_class, const char* text = nullptr);
 
 // Answers every dialog box a process shows, as a user would: Yes where

@@ -11,7 +11,8 @@ namespace {
 TEST(Package, StartsFromItsOwnFolderWithTheSampleProxies) {
   const std::string folder = R"(C:\Program Files\Maskfold Release)";
   for (const char* file : {"maskfold.exe", "hand.cur", "proxy.dat", "readme.txt", "LICENSE.txt"})
-    EXPECT_NE(::GetFileAttributesA((folder + "\\" + file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
+    EXPECT_NE(::GetFileAttributesA((folder + "\\" + file).c_str()), INVALID_FILE_ATTRIBUTES)
+        << file;
   ::CreateDirectoryA(R"(C:\cookies)", nullptr);
   ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
   driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", R"(C:\cookies)");
@@ -19,16 +20,9 @@ TEST(Package, StartsFromItsOwnFolderWithTheSampleProxies) {
   driver::Program program(folder);
   const HWND main = program.WaitForMainWindow();
   ASSERT_TRUE(main);
-  const HWND combo = program.Combo();
-  std::vector<std::string> entries;
-  for (LRESULT i = 0, count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0); i < count; ++i) {
-    wchar_t text[256] = {};
-    ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-    char narrow[256] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
-    entries.push_back(narrow);
-  }
-  EXPECT_EQ(entries, (std::vector<std::string>{"127.0.0.1:3128", "127.0.0.1:8080", "127.0.0.1:8118"}));
+  const auto entries = driver::ListTexts(program.Combo(), CB_GETCOUNT, CB_GETLBTEXT);
+  EXPECT_EQ(entries,
+            (std::vector<std::string>{"127.0.0.1:3128", "127.0.0.1:8080", "127.0.0.1:8118"}));
   EXPECT_TRUE(program.Dialogs().empty());
 }
 

@@ -15,24 +15,6 @@ namespace {
 using driver::Program;
 constexpr int kEdit = 201, kContents = 301, kAbout = 302;
 
-std::vector<std::string> ComboEntries(HWND combo) {
-  std::vector<std::string> entries;
-  const auto count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    // Another process's combo hands its text back as UTF-16.
-    wchar_t text[512] = {};
-    ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-    char narrow[512] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
-    entries.push_back(narrow);
-  }
-  return entries;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::vector<std::string> Launches(std::size_t expected, DWORD timeout_ms = 15000) {
   const DWORD start = ::GetTickCount();
   std::vector<std::string> lines;
@@ -88,11 +70,12 @@ class ProxyListAboutTest : public ::testing::Test {
 };
 
 TEST_F(ProxyListAboutTest, TheComboListsTheFileEntriesInOrderAndKeepsTheRegistryText) {
-  WriteFile(folder_ + R"(\proxy.dat)", "\"a,b\",,dup\r\n  spaced  \r\n\r\ndup\r\n\"q r\"");
+  driver::WriteFileBytes(folder_ + R"(\proxy.dat)",
+                         "\"a,b\",,dup\r\n  spaced  \r\n\r\ndup\r\n\"q r\"");
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
   const std::vector<std::string> expected = {"a,b", "", "dup", "spaced", "", "dup", "q r"};
-  EXPECT_EQ(ComboEntries(program.Combo()), expected);
+  EXPECT_EQ(driver::ListTexts(program.Combo(), CB_GETCOUNT, CB_GETLBTEXT), expected);
   EXPECT_EQ(driver::WindowText(program.Combo()), "registry:1");
   EXPECT_EQ(program.Tooltip(program.Combo()), "registry:1");
 }
@@ -101,7 +84,7 @@ TEST_F(ProxyListAboutTest, WithoutAProxyFileTheListIsEmptyAndTheWindowStillShows
   ::DeleteFileA((folder_ + R"(\proxy.dat)").c_str());
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
-  EXPECT_TRUE(ComboEntries(program.Combo()).empty());
+  EXPECT_TRUE(driver::ListTexts(program.Combo(), CB_GETCOUNT, CB_GETLBTEXT).empty());
   EXPECT_EQ(driver::WindowText(program.Combo()), "registry:1");
 }
 

@@ -18,21 +18,6 @@
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // Names and contents of the files of a folder matching a pattern.
 std::map<std::string, std::string> Files(const std::string& folder, const char* pattern) {
   std::map<std::string, std::string> files;
@@ -41,7 +26,7 @@ std::map<std::string, std::string> Files(const std::string& folder, const char* 
   if (search == INVALID_HANDLE_VALUE) return files;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      files[found.cFileName] = ReadFile(folder + "\\" + found.cFileName);
+      files[found.cFileName] = driver::ReadFileBytes(folder + "\\" + found.cFileName);
   } while (::FindNextFileA(search, &found));
   ::FindClose(search);
   return files;
@@ -67,7 +52,7 @@ std::vector<std::string> ContentEntries() {
 void AddCacheEntry(const std::string& url, const std::string& body) {
   char path[MAX_PATH] = {};
   ASSERT_TRUE(::CreateUrlCacheEntryA(url.c_str(), 0, "htm", path, 0)) << url;
-  WriteFile(path, body);
+  driver::WriteFileBytes(path, body);
   FILETIME never{};
   ASSERT_TRUE(::CommitUrlCacheEntryA(url.c_str(), path, never, never, NORMAL_CACHE_ENTRY, nullptr,
                                      0, nullptr, nullptr))
@@ -114,10 +99,11 @@ class WipeTest : public ::testing::Test {
     ASSERT_FALSE(protected_.empty());
     ASSERT_TRUE(::CopyFileA((cookies_ + "\\" + protected_).c_str(),
                             (jar_ + "\\" + protected_).c_str(), FALSE));
-    WriteFile(jar_ + "\\notes.dat", "not a cookie");
-    WriteFile(cookies_ + "\\keep.me", "not a cookie either");
+    driver::WriteFileBytes(jar_ + "\\notes.dat", "not a cookie");
+    driver::WriteFileBytes(cookies_ + "\\keep.me", "not a cookie either");
     ::CreateDirectoryA((cookies_ + "\\keep.txt").c_str(), nullptr);
-    WriteFile(cookies_ + "\\keep.txt\\inside.txt", "inside a folder named like a cookie");
+    driver::WriteFileBytes(cookies_ + "\\keep.txt\\inside.txt",
+                           "inside a folder named like a cookie");
 
     for (int i = 0; i < 3; ++i)
       AddCacheEntry("http://cache.example/page" + std::to_string(i), "page " + std::to_string(i));
@@ -138,8 +124,9 @@ TEST_F(WipeTest, ApplyEmptiesTheCacheAndKeepsOnlyTheProtectedCookies) {
   EXPECT_TRUE(ContentEntries().empty());
   EXPECT_EQ(Files(cookies_, "*.txt"), Files(jar_, "*.txt"));
   EXPECT_EQ(Files(jar_, "*"), jar_before) << "the jar is copied from, never changed";
-  EXPECT_TRUE(Exists(cookies_ + "\\keep.me"));
-  EXPECT_EQ(ReadFile(cookies_ + "\\keep.txt\\inside.txt"), "inside a folder named like a cookie");
+  EXPECT_TRUE(driver::PathExists(cookies_ + "\\keep.me"));
+  EXPECT_EQ(driver::ReadFileBytes(cookies_ + "\\keep.txt\\inside.txt"),
+            "inside a folder named like a cookie");
 
   // The deleted cookies went to the recycle bin, not into nothing.
   const char* xdg = std::getenv("XDG_DATA_HOME");
@@ -159,7 +146,7 @@ TEST_F(WipeTest, ApplyEmptiesTheCacheAndKeepsOnlyTheProtectedCookies) {
 }
 
 TEST_F(WipeTest, AHostileCookiesFolderDeletesAndCopiesNothing) {
-  WriteFile(R"(C:\rootnote.txt)", "a text file at the root of the drive");
+  driver::WriteFileBytes(R"(C:\rootnote.txt)", "a text file at the root of the drive");
   const auto cookies_before = Files(cookies_, "*");
   for (const char* folder :
        {"", "C:", R"(C:\)", R"(C:\rootnote.txt)", R"(%WINDIR%\NoSuchFolder)"}) {
@@ -173,7 +160,7 @@ TEST_F(WipeTest, AHostileCookiesFolderDeletesAndCopiesNothing) {
     ASSERT_EQ(dialogs.size(), before + 1) << folder;
     EXPECT_EQ(dialogs.back().rfind("Maskfold|Your cookies were left alone", 0), 0u)
         << dialogs.back();
-    EXPECT_TRUE(Exists(R"(C:\rootnote.txt)")) << folder;
+    EXPECT_TRUE(driver::PathExists(R"(C:\rootnote.txt)")) << folder;
     EXPECT_EQ(Files(cookies_, "*"), cookies_before) << folder;
   }
 }
