@@ -125,9 +125,9 @@ void Form2::FillList(int list, const std::string& folder, const char* pattern) {
     return;
   }
   // The platform's own directory listing: the names of the matching files.
-  const std::string spec = folder + "\\" + pattern;
+  const std::string listing = folder + "\\" + pattern;
   ::SendMessageA(box, LB_DIR, DDL_READWRITE | DDL_READONLY | DDL_ARCHIVE,
-                 reinterpret_cast<LPARAM>(spec.c_str()));
+                 reinterpret_cast<LPARAM>(listing.c_str()));
 }
 
 void Form2::RefreshFile1() { FillList(kFile1, CookiesFolder(), "*.txt"); }

@@ -67,11 +67,11 @@ const std::array<MenuSpec, 3> kMenus{{
 
 HMENU BuildMenuBar() {
   const HMENU bar = ::CreateMenu();
-  for (const MenuSpec& spec : kMenus) {
+  for (const MenuSpec& menu_entry : kMenus) {
     const HMENU popup = ::CreatePopupMenu();
-    for (const MenuItemSpec& item : spec.items)
+    for (const MenuItemSpec& item : menu_entry.items)
       ::AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(item.id), item.caption);
-    ::AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), spec.caption);
+    ::AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu_entry.caption);
   }
   return bar;
 }

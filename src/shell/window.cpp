@@ -71,14 +71,14 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
   }
 
   font_ = MakeFont("MS Sans Serif", 8.25, dpi_);
-  for (const ControlSpec& spec : controls) {
+  for (const ControlSpec& layout : controls) {
     const HWND control = ::CreateWindowExA(
-        0, spec.window_class, spec.text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | spec.style,
-        TwipsToPixels(spec.left, dpi_), TwipsToPixels(spec.top, dpi_),
-        TwipsToPixels(spec.width, dpi_), TwipsToPixels(spec.height, dpi_),
-        spec.parent ? ::GetDlgItem(hwnd, spec.parent) : hwnd,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-    if (!control) throw std::runtime_error(std::string("cannot create control ") + spec.text);
+        0, layout.window_class, layout.text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style,
+        TwipsToPixels(layout.left, dpi_), TwipsToPixels(layout.top, dpi_),
+        TwipsToPixels(layout.width, dpi_), TwipsToPixels(layout.height, dpi_),
+        layout.parent ? ::GetDlgItem(hwnd, layout.parent) : hwnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
+    if (!control) throw std::runtime_error(std::string("cannot create control ") + layout.text);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   }
 }
