@@ -111,28 +111,34 @@ void Form2::Load() {
                              platform::ui::ScreenPixels(460), platform::ui::ScreenPixels(340), 0);
   shell::CenterForm(Id());
   Repaint();
-  RefreshFile1();
-  RefreshFile2();
+  const bool cookies_there = RefreshFile1();
+  const bool jar_there = RefreshFile2();
+  // One message for what is missing; the window stays usable.
+  if (!cookies_there)
+    platform::ui::ShowMessage(
+        "The cookies folder " + CookiesFolder() + " does not exist, so both lists are empty.",
+        platform::ui::kStyleInformation);
+  else if (!jar_there)
+    platform::ui::ShowMessage("The protected cookies folder " + JarFolder(CookiesFolder()) +
+                                  " does not exist, so its list is empty.",
+                              platform::ui::kStyleInformation);
 }
 
-void Form2::FillList(int list, const std::string& folder, const char* pattern) {
+bool Form2::FillList(int list, const std::string& folder, const char* pattern) {
   const HWND box = Control(list);
   ::SendMessageA(box, LB_RESETCONTENT, 0, 0);
   const auto attributes = platform::files::Attributes(folder);
-  if (!attributes || !(*attributes & platform::files::kAttributeDirectory)) {
-    platform::ui::ShowMessage("The folder " + folder + " does not exist, so its list is empty.",
-                              platform::ui::kStyleInformation);
-    return;
-  }
+  if (!attributes || !(*attributes & platform::files::kAttributeDirectory)) return false;
   // The platform's own directory listing: the names of the matching files.
   const std::string listing = folder + "\\" + pattern;
   ::SendMessageA(box, LB_DIR, DDL_READWRITE | DDL_READONLY | DDL_ARCHIVE,
                  reinterpret_cast<LPARAM>(listing.c_str()));
+  return true;
 }
 
-void Form2::RefreshFile1() { FillList(kFile1, CookiesFolder(), "*.txt"); }
+bool Form2::RefreshFile1() { return FillList(kFile1, CookiesFolder(), "*.txt"); }
 
-void Form2::RefreshFile2() { FillList(kFile2, JarFolder(CookiesFolder()), "*.*"); }
+bool Form2::RefreshFile2() { return FillList(kFile2, JarFolder(CookiesFolder()), "*.*"); }
 
 void Form2::Protect() {
   const HWND list = Control(kFile1);

@@ -19,15 +19,15 @@ class Form2 final : public shell::Window {
  private:
   Form2();
   void Load();
-  void RefreshFile1();
-  void RefreshFile2();
+  // False when the list's folder does not exist (the list is then empty).
+  bool RefreshFile1();
+  bool RefreshFile2();
   void Protect();
   void Empty();
   void Done();
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
-  // Fills a list with the names of the files matching the pattern; tells the
-  // user once when the folder is missing.
-  void FillList(int list, const std::string& folder, const char* pattern);
+  // Fills a list with the names of the files matching the pattern.
+  bool FillList(int list, const std::string& folder, const char* pattern);
 
   platform::win32::UniqueFont bold_;
   std::unique_ptr<shell::Tooltips> tooltips_;

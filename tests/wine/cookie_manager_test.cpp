@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -15,6 +16,14 @@
 namespace {
 using driver::Program;
 constexpr int kProtect = 202;
+
+// The names in the order the file lists show them: sorted, ignoring case.
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return ::lstrcmpiA(a.c_str(), b.c_str()) < 0;
+  });
+  return names;
+}
 
 class CookieManagerTest : public ::testing::Test {
  protected:
@@ -40,6 +49,7 @@ class CookieManagerTest : public ::testing::Test {
     while (::FindNextFileA(search, &found));
     ::FindClose(search);
     ASSERT_EQ(names_.size(), 2u);
+    names_ = Sorted(names_);  // index 0 is the first entry of the list
   }
 
   static void EmptyFolder(const std::string& folder) {
@@ -94,9 +104,9 @@ TEST_F(CookieManagerTest, OpensTopmostWithBothListsAndProtectMovesOneFile) {
   ::GetWindowRect(form, &outer);
   EXPECT_EQ(outer.right - outer.left, 460);
   EXPECT_EQ(outer.bottom - outer.top, 340);
-  EXPECT_EQ(driver::ListTexts(File1(form), LB_GETCOUNT, LB_GETTEXT), names_);
+  EXPECT_EQ(driver::ListTexts(File1(form), LB_GETCOUNT, LB_GETTEXT), Sorted(names_));
   EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
-            (std::vector<std::string>{names_[0], "notes.dat"}));
+            Sorted({names_[0], "notes.dat"}));
 
   DoubleClick(form, 0);
   EXPECT_FALSE(driver::PathExists(cookies_ + "\\" + names_[0]));
@@ -104,7 +114,7 @@ TEST_F(CookieManagerTest, OpensTopmostWithBothListsAndProtectMovesOneFile) {
   EXPECT_EQ(driver::ListTexts(File1(form), LB_GETCOUNT, LB_GETTEXT),
             std::vector<std::string>{names_[1]});
   EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
-            (std::vector<std::string>{names_[0], "notes.dat"}));
+            Sorted({names_[0], "notes.dat"}));
   EXPECT_TRUE(program.Dialogs().empty());
 }
 
@@ -171,6 +181,23 @@ TEST_F(CookieManagerTest, DoneUnloadsAndTheNextOpenReadsTheListsAfresh) {
   // The close box does what Done does.
   DWORD_PTR result = 0;
   ::SendMessageTimeoutA(form, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result);
+  EXPECT_FALSE(::IsWindow(form));
+}
+
+TEST_F(CookieManagerTest, AMissingJarGivesOneMessageAndTheWindowStaysUsable) {
+  Program program(driver::InstallProgram("Maskfold Cookies"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  ::RemoveDirectoryA(jar_.c_str());
+  const std::size_t before = program.Dialogs().size();
+  const HWND form = Open(program);
+  ASSERT_TRUE(form);
+  for (int i = 0; i < 20 && program.Dialogs().size() == before; ++i) ::Sleep(100);
+  const auto dialogs = program.Dialogs();
+  ASSERT_EQ(dialogs.size(), before + 1);
+  EXPECT_NE(dialogs.back().find("does not exist"), std::string::npos) << dialogs.back();
+  EXPECT_EQ(driver::ListTexts(File1(form), LB_GETCOUNT, LB_GETTEXT).size(), names_.size());
+  EXPECT_TRUE(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT).empty());
+  Click(form, "Done");
   EXPECT_FALSE(::IsWindow(form));
 }
 
