@@ -17,26 +17,6 @@ namespace {
 
 constexpr int kRuns = 5;
 
-struct Search {
-  DWORD process;
-  const char* window_class;
-  bool found;
-};
-
-BOOL CALLBACK FindShown(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<Search*>(data);
-  DWORD process = 0;
-  ::GetWindowThreadProcessId(window, &process);
-  char name[64] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  if (process == search->process && ::IsWindowVisible(window) &&
-      std::string(name) == search->window_class) {
-    search->found = true;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // Seconds from CreateProcess to a visible window of the class; the process
 // is left running for the caller when `keep` is given.
 double TimeToWindow(std::string command, const char* window_class, PROCESS_INFORMATION* keep) {
@@ -47,11 +27,9 @@ double TimeToWindow(std::string command, const char* window_class, PROCESS_INFOR
   if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
     return -1;
-  Search search{process.dwProcessId, window_class, false};
-  while (!search.found && Seconds() - start < 60) {
-    ::EnumWindows(&FindShown, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) ::Sleep(2);
-  }
+  while (driver::TopLevelWindows(process.dwProcessId, window_class).empty() &&
+         Seconds() - start < 60)
+    ::Sleep(2);
   const double elapsed = Seconds() - start;
   if (keep) {
     *keep = process;

@@ -28,14 +28,9 @@ std::vector<std::string> Sorted(std::vector<std::string> names) {
 class CookieManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char folder[MAX_PATH] = {};
-    ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_COOKIES | CSIDL_FLAG_CREATE, nullptr, 0, folder),
-              S_OK);
-    cookies_ = folder;
+    cookies_ = driver::UseCookiesFolder();
     jar_ = cookies_ + "\\Jar";
-    ::CreateDirectoryA(jar_.c_str(), nullptr);
     EmptyFolder(jar_);  // the prefix is shared by the cases of this file
-    driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", cookies_);
     for (const char* site : {"alpha", "beta"}) {
       const std::string url = std::string("http://") + site + ".example/";
       const std::string cookie =

@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -15,7 +16,7 @@ struct TopLevelSearch {
   DWORD process;
   const char* window_class;
   bool visible_only;
-  HWND found;
+  std::vector<HWND> found;
 };
 
 BOOL CALLBACK MatchTopLevel(HWND window, LPARAM data) {
@@ -24,18 +25,32 @@ BOOL CALLBACK MatchTopLevel(HWND window, LPARAM data) {
   ::GetWindowThreadProcessId(window, &process);
   char name[64] = {};
   ::GetClassNameA(window, name, sizeof name);
-  if (process != search->process || std::string(name) != search->window_class) return TRUE;
-  if (search->visible_only && !::IsWindowVisible(window)) return TRUE;
-  search->found = window;
-  return FALSE;
+  if (process == search->process && std::string(name) == search->window_class &&
+      (!search->visible_only || ::IsWindowVisible(window)))
+    search->found.push_back(window);
+  return TRUE;
 }
 
 HWND FindTopLevel(DWORD process, const char* window_class, bool visible_only = true) {
-  TopLevelSearch search{process, window_class, visible_only, nullptr};
+  const auto found = TopLevelWindows(process, window_class, visible_only);
+  return found.empty() ? nullptr : found.front();
+}
+}  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD process, const char* window_class, bool visible_only) {
+  TopLevelSearch search{process, window_class, visible_only, {}};
   ::EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
-}  // namespace
+
+std::string UseCookiesFolder() {
+  char folder[MAX_PATH] = {};
+  if (::SHGetFolderPathA(nullptr, CSIDL_COOKIES | CSIDL_FLAG_CREATE, nullptr, 0, folder) != S_OK)
+    throw std::runtime_error("no cookies folder");
+  ::CreateDirectoryA((std::string(folder) + "\\Jar").c_str(), nullptr);
+  SetText(HKEY_LOCAL_MACHINE, kCookiesKey, "Directory", folder);
+  return folder;
+}
 
 std::string BuildFolder() {
   const char* unix_path = std::getenv("MASKFOLD_BIN");

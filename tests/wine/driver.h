@@ -42,6 +42,14 @@ inline constexpr const char* kTypedUrls = R"(Software\Microsoft\Internet Explore
 inline constexpr const char* kCookiesKey =
     R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings\Cache\Special Paths\Cookies)";
 
+// The top-level windows of a process with the given class.
+std::vector<HWND> TopLevelWindows(DWORD process, const char* window_class,
+                                  bool visible_only = true);
+
+// The browser's own cookies folder, with a Jar, made the program's through
+// the registry; returns its path.
+std::string UseCookiesFolder();
+
 std::string WindowText(HWND window);
 
 // Files of the prefix, whole.

@@ -31,31 +31,10 @@ std::vector<std::string> Launches(std::size_t expected, DWORD timeout_ms = 15000
   return lines;
 }
 
-struct AboutSearch {
-  DWORD process;
-  HWND found;
-  int count;
-};
-
-BOOL CALLBACK CountAboutWindows(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<AboutSearch*>(data);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  char name[64] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  if (owner == search->process && std::string(name) == "MaskfoldForm3") {
-    search->found = window;
-    ++search->count;
-  }
-  return TRUE;
-}
-
-// The About window of the process, and how many there are.
 HWND AboutWindow(DWORD process, int* count) {
-  AboutSearch search{process, nullptr, 0};
-  ::EnumWindows(&CountAboutWindows, reinterpret_cast<LPARAM>(&search));
-  *count = search.count;
-  return search.found;
+  const auto found = driver::TopLevelWindows(process, "MaskfoldForm3", false);
+  *count = static_cast<int>(found.size());
+  return found.empty() ? nullptr : found.front();
 }
 
 class ProxyListAboutTest : public ::testing::Test {

@@ -77,13 +77,8 @@ std::string BrowserCookies(const std::string& url) {
 class WipeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char folder[MAX_PATH] = {};
-    ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_COOKIES | CSIDL_FLAG_CREATE, nullptr, 0, folder),
-              S_OK);
-    cookies_ = folder;
+    cookies_ = driver::UseCookiesFolder();
     jar_ = cookies_ + "\\Jar";
-    ::CreateDirectoryA(jar_.c_str(), nullptr);
-    driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", cookies_);
 
     // Persistent cookies, written by WinINet as the browser writes them.
     for (const char* site : {"protected", "tracker", "other"}) {
