@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <string>
 
+#include "common/identifiers.h"
 #include "driver.h"
 #include "stopwatch.h"
 
 namespace {
 
 constexpr int kCookies = 10000;
-constexpr int kProtect = 202;
 
 int List(const std::string& pattern) {
   int count = 0;
@@ -47,10 +47,12 @@ int main() {
   if (!program.WaitForMainWindow()) return 1;
   // The menu command returns once the window is loaded: both lists filled.
   const double start = Seconds();
-  program.ChooseMenuItem(kProtect);
+  program.ChooseMenuItem(ids::menu::kCookieManager);
   const double open = Seconds() - start;
-  const HWND form = ::FindWindowA("MaskfoldForm2", nullptr);
-  const auto shown = form ? ::SendMessageA(::GetDlgItem(form, 1301), LB_GETCOUNT, 0, 0) : -1;
+  const HWND form = ::FindWindowA(ids::window_class::kCookieManager, nullptr);
+  const auto shown =
+      form ? ::SendMessageA(::GetDlgItem(form, ids::cookie_manager::kCookieList), LB_GETCOUNT, 0, 0)
+           : -1;
 
   std::printf("cookie manager: %d cookie files (%d listed by the floor, %ld in the list)\n",
               kCookies, listed, static_cast<long>(shown));

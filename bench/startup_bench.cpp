@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/identifiers.h"
 #include "driver.h"
 #include "stopwatch.h"
 
@@ -67,7 +68,7 @@ int main() {
   for (int run = 0; run < kRuns; ++run) {
     floors.push_back(TimeToWindow(bare, "BareWindow", nullptr));
     PROCESS_INFORMATION process{};
-    starts.push_back(TimeToWindow(program, "MaskfoldForm1", &process));
+    starts.push_back(TimeToWindow(program, ids::window_class::kMain, &process));
     ::Sleep(500);  // settled: banner shown, splash gone
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;

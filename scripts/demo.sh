@@ -120,9 +120,9 @@ command() {
     >>"$root/demo/wine.log" 2>&1 </dev/null
   sleep 2
 }
-command MaskfoldForm1 202          # Tools > Cookie Manager
+command cookie-manager             # Tools > Cookie Manager
 import -window root -crop 640x480+0+0 +repage "$shots/cookie-manager.png"
-command MaskfoldForm2 1308         # Done
-command MaskfoldForm1 302          # Help > About
+command cookie-manager-done        # Done
+command about                      # Help > About
 import -window root -crop 640x480+0+0 +repage "$shots/about.png"
 echo "Screenshots of the Cookie Manager and the About window: $shots"

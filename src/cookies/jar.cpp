@@ -1,11 +1,14 @@
 #include "cookies/jar.h"
 
+#include "common/identifiers.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 
 namespace cookies {
 
-std::string JarFolder(const std::string& cookies_folder) { return cookies_folder + "\\Jar"; }
+std::string JarFolder(const std::string& cookies_folder) {
+  return cookies_folder + "\\" + std::string(ids::kJarFolder);
+}
 
 void Protect(const std::string& cookies_folder, const std::string& name) {
   if (name.empty()) return;

@@ -1,17 +1,23 @@
 #include "proxylist/proxy_list.h"
 
+#include <vector>
+
+#include "common/failure.h"
+#include "common/identifiers.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 #include "proxylist/reader.h"
 
-#include <vector>
-
 namespace proxylist {
 
-std::string ProxyListPath() { return platform::files::ApplicationFolder() + "\\proxy.dat"; }
+std::string ProxyListPath() {
+  return platform::files::ApplicationFolder() + "\\" + std::string(ids::kProxyListFile);
+}
 
 void LoadProxyList(EntrySink& sink) {
-  try {
+  // A missing or unreadable list is no reason to stop the window's load:
+  // the loading ends quietly and the entries added so far stay.
+  failure::PassOver([&] {
     // The whole file is read and parsed first, so that the list can make
     // room for every entry at once.
     const std::vector<std::string> entries =
@@ -23,9 +29,7 @@ void LoadProxyList(EntrySink& sink) {
       platform::ui::ProcessPendingMessages();
       sink.Append(entry);
     }
-  } catch (...) {
-    // A missing or unreadable list is no reason to stop the window's load.
-  }
+  });
 }
 
 void EditProxyList() {

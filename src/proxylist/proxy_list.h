@@ -1,5 +1,5 @@
 // The proxy list file "proxy.dat" beside the program: loaded into the main
-// window's combo box once, edited in the text editor.
+// main window's proxy box once, edited in the text editor.
 #pragma once
 
 #include <cstddef>

@@ -5,28 +5,12 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/failure.h"
+
 namespace registry {
 namespace reg = platform::reg;
 
 namespace {
-
-// A run-time failure inside one step is swallowed and the next step runs.
-// It is remembered, so that a read it disturbed does not count as found.
-class GuardedSteps {
- public:
-  template <class Step>
-  void Run(Step&& step) noexcept {
-    try {
-      step();
-    } catch (...) {
-      failed_ = true;
-    }
-  }
-  bool Failed() const { return failed_; }
-
- private:
-  bool failed_ = false;
-};
 
 // Owns the key handle of one routine call. The close is made on every path,
 // also for a null handle that a failed open left: that call fails unseen.
@@ -36,10 +20,7 @@ class KeyHandle {
   KeyHandle(const KeyHandle&) = delete;
   KeyHandle& operator=(const KeyHandle&) = delete;
   ~KeyHandle() {
-    try {
-      reg::CloseKey(key_);
-    } catch (...) {
-    }
+    failure::PassOver([&] { reg::CloseKey(key_); });
   }
   reg::Key* Out() { return &key_; }
   reg::Key Get() const { return key_; }
@@ -74,7 +55,9 @@ std::int32_t ParseInt32(std::string_view text) {
 }  // namespace
 
 std::string GetRegText(Root root, std::string_view subkey, std::string_view value_name) {
-  GuardedSteps steps;
+  // A failure inside one step is passed over and the next step runs; a read
+  // it disturbed does not count as found.
+  failure::StepsPassedOver steps;
   std::string result(kNotFound);
   const std::string key_path(subkey);
   const std::string name(value_name);
@@ -88,7 +71,7 @@ std::string GetRegText(Root root, std::string_view subkey, std::string_view valu
   steps.Run([&] { buffer.assign(kReadBufferSize, ' '); });
   steps.Run(
       [&] { status = reg::QueryValueEx(key.Get(), name.c_str(), &type, buffer.data(), &size); });
-  if (status == reg::kSuccess && !steps.Failed()) {
+  if (status == reg::kSuccess && !steps.AnyFailed()) {
     steps.Run([&] {
       if (type == reg::kTypeDword) {
         result = FormatDword(buffer.data());
@@ -103,7 +86,7 @@ std::string GetRegText(Root root, std::string_view subkey, std::string_view valu
 
 void SetRegValue(Root root, std::string_view subkey, std::string_view value_name,
                  std::int32_t value_type, std::string_view value) {
-  GuardedSteps steps;
+  failure::StepsPassedOver steps;
   const std::string key_path(subkey);
   const std::string name(value_name);
   KeyHandle key;
@@ -127,7 +110,7 @@ void SetRegValue(Root root, std::string_view subkey, std::string_view value_name
 }
 
 void DeleteRegKey(Root root, std::string_view subkey) {
-  GuardedSteps steps;
+  failure::StepsPassedOver steps;
   const std::string key_path(subkey);
   KeyHandle key;
 

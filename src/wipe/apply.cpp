@@ -1,5 +1,6 @@
 #include "wipe/apply.h"
 
+#include "common/failure.h"
 #include "platform/fileop.h"
 #include "platform/files.h"
 #include "platform/transfer.h"
@@ -10,16 +11,6 @@
 
 namespace wipe {
 namespace {
-
-// From the cache purge on, a step that fails is passed over and the next
-// one runs.
-template <class Step>
-void PassOverFailure(Step&& step) noexcept {
-  try {
-    step();
-  } catch (...) {
-  }
-}
 
 void TellCookiesLeftAlone(const std::string& folder, const std::string& problem) {
   platform::ui::ShowMessage("Your cookies were left alone: the cookies folder \"" + folder + "\" " +
@@ -39,18 +30,20 @@ void Apply(MainWindowState& window) {
   const std::string cookies_folder = window.CookiesFolder();
   const platform::fileop::Record cookie_delete = CookieDeleteRecord(cookies_folder);
 
+  // From the cache purge on, a step that fails is passed over and the next
+  // one runs.
   PurgeOutcome purge = PurgeOutcome::kGoOn;
-  PassOverFailure([&] { purge = PurgeUrlCache(); });
+  failure::PassOver([&] { purge = PurgeUrlCache(); });
   if (purge == PurgeOutcome::kStop) return;
 
   // Never a pattern outside a real cookies folder: "Not Found\*.txt" or
   // "\*.txt" would reach files that are not cookies.
   if (const auto problem = CookiesFolderProblem(cookies_folder)) {
-    PassOverFailure([&] { TellCookiesLeftAlone(cookies_folder, *problem); });
+    failure::PassOver([&] { TellCookiesLeftAlone(cookies_folder, *problem); });
     return;
   }
-  PassOverFailure([&] { platform::fileop::Run(cookie_delete); });
-  PassOverFailure([&] {
+  failure::PassOver([&] { platform::fileop::Run(cookie_delete); });
+  failure::PassOver([&] {
     const std::string folder = window.CookiesFolder();
     if (!CookiesFolderProblem(folder)) platform::fileop::Run(CookieRestoreRecord(folder));
   });

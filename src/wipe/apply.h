@@ -1,4 +1,4 @@
-// The main commands: Apply switches the browser to the proxy in the combo box
+// The main commands: Apply switches the browser to the proxy in the proxy box
 // and wipes the traces of the old identity; Exit turns the proxy off.
 #pragma once
 
@@ -10,9 +10,9 @@ namespace wipe {
 class MainWindowState {
  public:
   virtual ~MainWindowState() = default;
-  virtual std::string ProxyText() const = 0;                  // Combo1's text
-  virtual void SetProxyTooltip(const std::string& text) = 0;  // Combo1's tooltip
-  virtual std::string CookiesFolder() const = 0;              // Label6's caption
+  virtual std::string ProxyText() const = 0;                  // the proxy box's text
+  virtual void SetProxyTooltip(const std::string& text) = 0;  // the proxy box's tooltip
+  virtual std::string CookiesFolder() const = 0;              // as read at the load
 };
 
 void Apply(MainWindowState& window);

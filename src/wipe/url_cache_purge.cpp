@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/failure.h"
 #include "platform/ui.h"
 #include "platform/urlcache.h"
 
@@ -36,10 +37,7 @@ class Enumeration {
   Enumeration(const Enumeration&) = delete;
   Enumeration& operator=(const Enumeration&) = delete;
   ~Enumeration() {
-    try {
-      cache::Close(handle_);
-    } catch (...) {
-    }
+    failure::PassOver([&] { cache::Close(handle_); });
   }
   cache::Handle Get() const { return handle_; }
 
@@ -102,10 +100,7 @@ PurgeOutcome PurgeEntries() {
   for (;;) {
     if (IsContentEntry(entry.source_url)) {
       // Whatever the delete does, the purge goes on.
-      try {
-        cache::DeleteEntry(entry.source_url);
-      } catch (...) {
-      }
+      failure::PassOver([&] { cache::DeleteEntry(entry.source_url); });
     }
     entry = cache::FindNextEntry(entries.Get(), cache::kOfferedBytes);
     if (!entry.ok && entry.last_error != kNoMoreItems) {

@@ -1,14 +1,34 @@
-// Chooses a menu command in a running program's window, as a click would:
-//   post_command.exe WINDOW-CLASS COMMAND-ID
+// Chooses a command in a running program's window, as a click would:
+//   post_command.exe cookie-manager | cookie-manager-done | about
 // Used by the screenshot script to open the program's other windows.
 #include <windows.h>
 
-#include <cstdlib>
+#include <string_view>
+
+#include "common/identifiers.h"
+
+namespace {
+struct Command {
+  std::string_view name;
+  const char* window_class;
+  int id;
+};
+constexpr Command kCommands[] = {
+    {"cookie-manager", ids::window_class::kMain, ids::menu::kCookieManager},
+    {"cookie-manager-done", ids::window_class::kCookieManager, ids::cookie_manager::kDoneButton},
+    {"about", ids::window_class::kMain, ids::menu::kAbout},
+};
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 87;
-  HWND window = nullptr;
-  for (int i = 0; i < 100 && !window; ++i, ::Sleep(100)) window = ::FindWindowA(argv[1], nullptr);
-  if (!window) return 2;
-  return ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0) ? 0 : 1;
+  if (argc != 2) return 87;
+  for (const Command& command : kCommands) {
+    if (command.name != argv[1]) continue;
+    HWND window = nullptr;
+    for (int i = 0; i < 100 && !window; ++i, ::Sleep(100))
+      window = ::FindWindowA(command.window_class, nullptr);
+    if (!window) return 2;
+    return ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(command.id, 0), 0) ? 0 : 1;
+  }
+  return 87;
 }

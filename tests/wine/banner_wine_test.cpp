@@ -9,12 +9,12 @@
 #include <set>
 #include <sstream>
 
-#include "banner/live_update.h"
+#include "banner/download.h"
+#include "common/identifiers.h"
 #include "driver.h"
 
 namespace {
 using driver::Program;
-constexpr int kAbout = 302;
 const std::string kFailure =
     "Maskfold|An error has occured in the file transfer or write.  Please try again later.";
 
@@ -38,13 +38,13 @@ class DownloadFileTest : public ::testing::Test {
   }
   static constexpr const char* kFolder = R"(C:\banner test)";
   static constexpr const char* kTarget = R"(C:\banner test\cache.gif)";
-  platform::transfer::Control inet;
+  platform::transfer::Control transfer;
   // Message boxes of this very process are answered like a user would.
   driver::DialogWatcher dialogs{::GetCurrentProcessId()};
 };
 
 TEST_F(DownloadFileTest, StoresTheBodyByteForByte) {
-  EXPECT_TRUE(banner::DownloadFile(inet, driver::ServerUrl("/cache.gif?v=2"), kFolder));
+  EXPECT_TRUE(banner::DownloadFile(transfer, driver::ServerUrl("/cache.gif?v=2"), kFolder));
   const std::string stored = driver::ReadFileBytes(kTarget);
   EXPECT_EQ(stored.substr(0, 6), "GIF89a");
   EXPECT_EQ(stored, ServerBytes("/cache.gif"));
@@ -53,7 +53,7 @@ TEST_F(DownloadFileTest, StoresTheBodyByteForByte) {
 
 TEST_F(DownloadFileTest, A404LeavesTheOldBannerAndShowsTheMessageOnce) {
   const std::string before = driver::ReadFileBytes(kTarget);
-  EXPECT_FALSE(banner::DownloadFile(inet, driver::ServerUrl("/missing.gif"), kFolder));
+  EXPECT_FALSE(banner::DownloadFile(transfer, driver::ServerUrl("/missing.gif"), kFolder));
   EXPECT_EQ(driver::ReadFileBytes(kTarget), before);
   EXPECT_FALSE(::GetFileAttributesA(R"(C:\banner test\missing.gif)") != INVALID_FILE_ATTRIBUTES);
   ::Sleep(200);
@@ -62,7 +62,7 @@ TEST_F(DownloadFileTest, A404LeavesTheOldBannerAndShowsTheMessageOnce) {
 
 TEST_F(DownloadFileTest, AServerThatNeverAnswersFailsWithinTheTimeOut) {
   const DWORD start = ::GetTickCount();
-  EXPECT_FALSE(banner::DownloadFile(inet, driver::ServerUrl("/hang.gif"), kFolder));
+  EXPECT_FALSE(banner::DownloadFile(transfer, driver::ServerUrl("/hang.gif"), kFolder));
   EXPECT_LT(::GetTickCount() - start, 40000u);
   ::Sleep(200);
   EXPECT_EQ(dialogs.Seen(), std::vector<std::string>{kFailure});
@@ -83,7 +83,7 @@ TEST_F(DownloadFileTest, TheRequestTakesTheProxyTheBrowserIsSetTo) {
   driver::SetText(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer",
                   driver::ServerUrl("").substr(7));  // 127.0.0.1:PORT
   const std::string count = Count();
-  EXPECT_TRUE(banner::DownloadFile(inet, "http://maskfold.example/cache.gif", kFolder));
+  EXPECT_TRUE(banner::DownloadFile(transfer, "http://maskfold.example/cache.gif", kFolder));
   EXPECT_EQ(std::stoi(Count()), std::stoi(count) + 1);
   EXPECT_EQ(driver::ReadFileBytes(kTarget).substr(0, 6), "GIF89a");
   driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
@@ -91,7 +91,7 @@ TEST_F(DownloadFileTest, TheRequestTakesTheProxyTheBrowserIsSetTo) {
 
 // The colour on the screen in the middle of the main window's banner.
 COLORREF BannerColour(HWND main) {
-  const HWND banner = driver::FindChild(main, "MaskfoldGif");
+  const HWND banner = driver::FindChild(main, ids::window_class::kGifView);
   RECT rect{};
   ::GetWindowRect(banner, &rect);
   HDC screen = ::GetDC(nullptr);
@@ -164,10 +164,11 @@ TEST_F(StartupTest, AFailedDownloadStillShowsTheMainWindowAndTheSplashGoes) {
   ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
   Program program(folder_, driver::ServerUrl("/missing.gif"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  EXPECT_EQ(program.Dialogs(), std::vector<std::string>{kFailure + "|(visible: MaskfoldSplash)"});
+  EXPECT_EQ(program.Dialogs(),
+            std::vector<std::string>{kFailure + "|(visible: " + ids::window_class::kSplash + ")"});
   // The main window shows first, then the splash window goes.
-  for (int i = 0; i < 50 && ::FindWindowA("MaskfoldSplash", nullptr); ++i) ::Sleep(100);
-  EXPECT_FALSE(::FindWindowA("MaskfoldSplash", nullptr));
+  for (int i = 0; i < 50 && ::FindWindowA(ids::window_class::kSplash, nullptr); ++i) ::Sleep(100);
+  EXPECT_FALSE(::FindWindowA(ids::window_class::kSplash, nullptr));
 }
 
 TEST_F(StartupTest, TheBannerIsReadAgainOnlyWhenComingBackFromTheProgramsOwnWindow) {
@@ -179,8 +180,8 @@ TEST_F(StartupTest, TheBannerIsReadAgainOnlyWhenComingBackFromTheProgramsOwnWind
 
   // Replaced while the program runs: seen after a visit to the About window.
   driver::WriteFileBytes(banner, ServerBytes("/green.gif"));
-  program.ChooseMenuItem(kAbout);
-  const HWND about = ::FindWindowA("MaskfoldForm3", nullptr);
+  program.ChooseMenuItem(ids::menu::kAbout);
+  const HWND about = ::FindWindowA(ids::window_class::kAbout, nullptr);
   ASSERT_TRUE(about);
   DWORD_PTR result = 0;
   ::SendMessageTimeoutA(driver::FindChild(about, "Button", "Hide"), BM_CLICK, 0, 0, SMTO_NORMAL,

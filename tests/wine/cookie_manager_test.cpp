@@ -11,11 +11,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/identifiers.h"
 #include "driver.h"
 
 namespace {
 using driver::Program;
-constexpr int kProtect = 202;
 
 // The names in the order the file lists show them: sorted, ignoring case.
 std::vector<std::string> Sorted(std::vector<std::string> names) {
@@ -58,27 +58,28 @@ class CookieManagerTest : public ::testing::Test {
 
   // Opens the Cookie Manager and returns its window.
   HWND Open(Program& program) {
-    program.ChooseMenuItem(kProtect);
+    program.ChooseMenuItem(ids::menu::kCookieManager);
     for (int i = 0; i < 50; ++i, ::Sleep(100))
-      if (HWND window = ::FindWindowA("MaskfoldForm2", nullptr);
+      if (HWND window = ::FindWindowA(ids::window_class::kCookieManager, nullptr);
           window && ::IsWindowVisible(window))
         return window;
     return nullptr;
   }
-  static HWND File1(HWND form) { return ::GetDlgItem(form, 1301); }
-  static HWND File2(HWND form) { return ::GetDlgItem(form, 1303); }
+  static HWND CookieList(HWND form) { return ::GetDlgItem(form, ids::cookie_manager::kCookieList); }
+  static HWND JarList(HWND form) { return ::GetDlgItem(form, ids::cookie_manager::kJarList); }
   static void Click(HWND form, const char* caption) {
-    const HWND strip = driver::FindChild(form, "MaskfoldStrip");
+    const HWND strip = driver::FindChild(form, ids::window_class::kButtonStrip);
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(driver::FindChild(strip, "Button", caption), BM_CLICK, 0, 0, SMTO_NORMAL,
                           30000, &result);
   }
   // A double-click on the list's entry, as the list reports it.
   static void DoubleClick(HWND form, int index) {
-    ::SendMessageA(File1(form), LB_SETCURSEL, index, 0);
+    ::SendMessageA(CookieList(form), LB_SETCURSEL, index, 0);
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(form, WM_COMMAND, MAKEWPARAM(1301, LBN_DBLCLK),
-                          reinterpret_cast<LPARAM>(File1(form)), SMTO_NORMAL, 30000, &result);
+    ::SendMessageTimeoutA(form, WM_COMMAND,
+                          MAKEWPARAM(ids::cookie_manager::kCookieList, LBN_DBLCLK),
+                          reinterpret_cast<LPARAM>(CookieList(form)), SMTO_NORMAL, 30000, &result);
   }
 
   std::string cookies_, jar_;
@@ -99,16 +100,16 @@ TEST_F(CookieManagerTest, OpensTopmostWithBothListsAndProtectMovesOneFile) {
   ::GetWindowRect(form, &outer);
   EXPECT_EQ(outer.right - outer.left, 460);
   EXPECT_EQ(outer.bottom - outer.top, 340);
-  EXPECT_EQ(driver::ListTexts(File1(form), LB_GETCOUNT, LB_GETTEXT), Sorted(names_));
-  EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_EQ(driver::ListTexts(CookieList(form), LB_GETCOUNT, LB_GETTEXT), Sorted(names_));
+  EXPECT_EQ(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT),
             Sorted({names_[0], "notes.dat"}));
 
   DoubleClick(form, 0);
   EXPECT_FALSE(driver::PathExists(cookies_ + "\\" + names_[0]));
   EXPECT_EQ(driver::ReadFileBytes(jar_ + "\\" + names_[0]), bytes) << "the jar copy is replaced";
-  EXPECT_EQ(driver::ListTexts(File1(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_EQ(driver::ListTexts(CookieList(form), LB_GETCOUNT, LB_GETTEXT),
             std::vector<std::string>{names_[1]});
-  EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_EQ(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT),
             Sorted({names_[0], "notes.dat"}));
   EXPECT_TRUE(program.Dialogs().empty());
 }
@@ -124,7 +125,7 @@ TEST_F(CookieManagerTest, EmptyDeletesOnlyCookieFilesOrSaysThereAreNone) {
   Click(form, "Empty Protected Cookies");
   EXPECT_FALSE(driver::PathExists(jar_ + "\\" + names_[0]));
   EXPECT_TRUE(driver::PathExists(jar_ + "\\notes.dat"));
-  EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_EQ(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT),
             std::vector<std::string>{"notes.dat"});
   EXPECT_TRUE(program.Dialogs().empty());
 
@@ -132,9 +133,10 @@ TEST_F(CookieManagerTest, EmptyDeletesOnlyCookieFilesOrSaysThereAreNone) {
   Click(form, "Empty Protected Cookies");
   EXPECT_EQ(program.Dialogs(),
             std::vector<std::string>{
-                "No Cookies Found|No protected cookies to delete!|(visible: MaskfoldForm1)"});
+                std::string("No Cookies Found|No protected cookies to delete!|(visible: ") +
+                ids::window_class::kMain + ")"});
   EXPECT_TRUE(::IsWindowVisible(form));
-  EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_EQ(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT),
             std::vector<std::string>{"notes.dat"});
 }
 
@@ -164,14 +166,14 @@ TEST_F(CookieManagerTest, DoneUnloadsAndTheNextOpenReadsTheListsAfresh) {
   ASSERT_TRUE(program.WaitForMainWindow());
   HWND form = Open(program);
   ASSERT_TRUE(form);
-  EXPECT_TRUE(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT).empty());
+  EXPECT_TRUE(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT).empty());
   Click(form, "Done");
   EXPECT_FALSE(::IsWindow(form));
 
   driver::WriteFileBytes(jar_ + "\\" + names_[1], "protected meanwhile");
   form = Open(program);
   ASSERT_TRUE(form);
-  EXPECT_EQ(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_EQ(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT),
             std::vector<std::string>{names_[1]});
   // The close box does what Done does.
   DWORD_PTR result = 0;
@@ -190,8 +192,8 @@ TEST_F(CookieManagerTest, AMissingJarGivesOneMessageAndTheWindowStaysUsable) {
   const auto dialogs = program.Dialogs();
   ASSERT_EQ(dialogs.size(), before + 1);
   EXPECT_NE(dialogs.back().find("does not exist"), std::string::npos) << dialogs.back();
-  EXPECT_EQ(driver::ListTexts(File1(form), LB_GETCOUNT, LB_GETTEXT).size(), names_.size());
-  EXPECT_TRUE(driver::ListTexts(File2(form), LB_GETCOUNT, LB_GETTEXT).empty());
+  EXPECT_EQ(driver::ListTexts(CookieList(form), LB_GETCOUNT, LB_GETTEXT).size(), names_.size());
+  EXPECT_TRUE(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT).empty());
   Click(form, "Done");
   EXPECT_FALSE(::IsWindow(form));
 }

@@ -1,4 +1,5 @@
 #include "driver.h"
+#include "common/identifiers.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -253,7 +254,8 @@ Program::~Program() {
 HWND Program::WaitForMainWindow(DWORD timeout_ms) {
   const DWORD start = ::GetTickCount();
   while (::GetTickCount() - start < timeout_ms) {
-    if (HWND found = FindTopLevel(info_.dwProcessId, "MaskfoldForm1")) return main_ = found;
+    if (HWND found = FindTopLevel(info_.dwProcessId, ids::window_class::kMain))
+      return main_ = found;
     if (::WaitForSingleObject(info_.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
   }
   return nullptr;

@@ -9,11 +9,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/identifiers.h"
 #include "driver.h"
 
 namespace {
 using driver::Program;
-constexpr int kEdit = 201, kContents = 301, kAbout = 302;
 
 std::vector<std::string> Launches(std::size_t expected, DWORD timeout_ms = 15000) {
   const DWORD start = ::GetTickCount();
@@ -32,7 +32,7 @@ std::vector<std::string> Launches(std::size_t expected, DWORD timeout_ms = 15000
 }
 
 HWND AboutWindow(DWORD process, int* count) {
-  const auto found = driver::TopLevelWindows(process, "MaskfoldForm3", false);
+  const auto found = driver::TopLevelWindows(process, ids::window_class::kAbout, false);
   *count = static_cast<int>(found.size());
   return found.empty() ? nullptr : found.front();
 }
@@ -74,7 +74,7 @@ TEST_F(ProxyListAboutTest, TheAboutWindowIsOneWindowHiddenAndShownAtTheSamePlace
   int count = 0;
   EXPECT_FALSE(AboutWindow(process, &count));
 
-  program.ChooseMenuItem(kAbout);
+  program.ChooseMenuItem(ids::menu::kAbout);
   const HWND about = AboutWindow(process, &count);
   ASSERT_TRUE(about);
   EXPECT_EQ(count, 1);
@@ -94,8 +94,8 @@ TEST_F(ProxyListAboutTest, TheAboutWindowIsOneWindowHiddenAndShownAtTheSamePlace
   ::SendMessageTimeoutA(driver::FindChild(about, "Button", "Hide"), BM_CLICK, 0, 0, SMTO_NORMAL,
                         10000, &result);
   EXPECT_FALSE(::IsWindowVisible(about));
-  program.ChooseMenuItem(kAbout);
-  program.ChooseMenuItem(kAbout);
+  program.ChooseMenuItem(ids::menu::kAbout);
+  program.ChooseMenuItem(ids::menu::kAbout);
   EXPECT_EQ(AboutWindow(process, &count), about);
   EXPECT_EQ(count, 1);
   EXPECT_TRUE(::IsWindowVisible(about));
@@ -124,13 +124,13 @@ TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
 
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
-  program.ChooseMenuItem(kEdit);
+  program.ChooseMenuItem(ids::menu::kEditProxyList);
   EXPECT_EQ(Launches(1).size(), 1u);
-  program.ChooseMenuItem(kContents);
+  program.ChooseMenuItem(ids::menu::kHelpContents);
   EXPECT_EQ(Launches(2).size(), 2u);
 
   // A click on the web address of the About window.
-  program.ChooseMenuItem(kAbout);
+  program.ChooseMenuItem(ids::menu::kAbout);
   int count = 0;
   const HWND about = AboutWindow(::GetProcessId(program.Process()), &count);
   ASSERT_TRUE(about);
@@ -145,7 +145,7 @@ TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
   EXPECT_EQ(Launches(3).size(), 3u);
 
   // A click on the banner's frame, beside the banner itself.
-  const HWND main = ::FindWindowA("MaskfoldForm1", nullptr);
+  const HWND main = ::FindWindowA(ids::window_class::kMain, nullptr);
   HDC screen = ::GetDC(nullptr);
   const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);

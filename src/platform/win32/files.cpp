@@ -75,14 +75,13 @@ bool DeleteOneFile(const std::string& path) { return ::DeleteFileA(path.c_str())
 bool DeleteMatching(const std::string& pattern) {
   const std::string folder = pattern.substr(0, pattern.find_last_of('\\') + 1);
   WIN32_FIND_DATAA found{};
-  const HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
+  const win32::UniqueFind search(win32::FoundOrNull(::FindFirstFileA(pattern.c_str(), &found)));
+  if (!search) return false;
   bool all_deleted = true;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       all_deleted = ::DeleteFileA((folder + found.cFileName).c_str()) && all_deleted;
-  } while (::FindNextFileA(search, &found));
-  ::FindClose(search);
+  } while (::FindNextFileA(search.Get(), &found));
   return all_deleted;
 }
 

@@ -35,14 +35,39 @@ class Unique {
 };
 
 inline void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }
+inline void CloseFind(HANDLE search) { ::FindClose(search); }
 inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
 inline void DestroyCursorHandle(HCURSOR cursor) { ::DestroyCursor(cursor); }
 inline void DestroyWindowHandle(HWND window) { ::DestroyWindow(window); }
+inline void DestroyMenuHandle(HMENU menu) { ::DestroyMenu(menu); }
 
 using UniqueHandle = Unique<HANDLE, CloseKernelHandle>;
+// A file search. FindFirstFile reports failure as INVALID_HANDLE_VALUE: take
+// its result through FoundOrNull.
+using UniqueFind = Unique<HANDLE, CloseFind>;
+inline HANDLE FoundOrNull(HANDLE search) {
+  return search == INVALID_HANDLE_VALUE ? nullptr : search;
+}
 using UniqueFont = Unique<HFONT, DeleteGdiObject>;
 using UniqueCursor = Unique<HCURSOR, DestroyCursorHandle>;
 using UniqueWindow = Unique<HWND, DestroyWindowHandle>;
+// A menu until a window takes it: the window then destroys it with itself.
+using UniqueMenu = Unique<HMENU, DestroyMenuHandle>;
+
+// A window's painting, from BeginPaint to EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ~PaintScope() { ::EndPaint(window_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC Dc() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
 
 // The screen's device context, released on scope exit.
 class ScreenDc {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "common/identifiers.h"
 #include "platform/win32/handles.h"
 
 namespace platform::ui {
@@ -16,7 +17,6 @@ double PixelsToTwips(long pixels) { return pixels * kTwipsPerInch / win32::Scree
 int TwipsToPixels(std::int64_t twips) {
   return static_cast<int>(std::lround(twips * win32::ScreenDpi() / kTwipsPerInch));
 }
-constexpr char kApplicationTitle[] = "Maskfold";
 }  // namespace
 
 TwipSize ScreenSize() {
@@ -62,7 +62,7 @@ void SetMenuTick(Window window, int item, bool ticked) {
                   MF_BYCOMMAND | (ticked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void ShowMessage(std::string_view text, int style) { ShowMessage(text, style, kApplicationTitle); }
+void ShowMessage(std::string_view text, int style) { ShowMessage(text, style, ids::kProgramTitle); }
 
 void ShowMessage(std::string_view text, int style, std::string_view caption) {
   const std::string body(text);

@@ -1,0 +1,56 @@
+#include "app/application.h"
+
+#include <windows.h>
+
+#include "ui/window.h"
+
+namespace app {
+
+int Application::Run(const std::string& banner_url) {
+  splash_ = std::make_unique<windows::SplashWindow>();
+  startup::Run(*this, banner_url);
+
+  MSG message;
+  while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // Tab, the access keys and Enter work in the program's own windows as in
+    // a dialog.
+    const HWND active = ::GetActiveWindow();
+    if (ui::Window::IsProgramWindow(active) && ::IsDialogMessageA(active, &message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+std::string Application::LoadMainWindow() {
+  windows::MainWindow::OtherWindows& other_windows = *this;
+  main_ = std::make_unique<windows::MainWindow>(other_windows);
+  main_->Load();
+  return main_->CookiesFolder();
+}
+
+void Application::ShowSplash() { splash_->ShowAndDraw(); }
+
+platform::transfer::Control& Application::Transfer() { return splash_->Transfer(); }
+
+void Application::ShowMainWindow() { main_->Show(); }
+
+void Application::CloseSplash() { splash_.reset(); }
+
+void Application::OpenCookieManager() {
+  if (!cookie_manager_ || !cookie_manager_->Handle()) {
+    cookie_manager_.reset();  // a window that Done closed is built anew
+    cookie_manager_ =
+        std::make_unique<windows::CookieManagerWindow>(main_->CookiesFolder(), main_->Handle());
+    cookie_manager_->Load();
+  }
+  cookie_manager_->Show();
+  ::SetForegroundWindow(cookie_manager_->Handle());
+}
+
+void Application::ShowAbout() {
+  if (!about_) about_ = std::make_unique<windows::AboutWindow>();
+  about_->Show();
+}
+
+}  // namespace app

@@ -1,0 +1,45 @@
+// The program: owns its four windows, runs start-up in its order and hands
+// each window what it needs.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/transfer.h"
+#include "startup/startup_order.h"
+#include "windows/about_window.h"
+#include "windows/cookie_manager_window.h"
+#include "windows/main_window.h"
+#include "windows/splash_window.h"
+
+namespace app {
+
+class Application final : private windows::MainWindow::OtherWindows, private startup::Steps {
+ public:
+  Application() = default;
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Start-up, with the banner from the given address, then the windows'
+  // messages until the program ends.
+  int Run(const std::string& banner_url);
+
+ private:
+  // What the main window's menus open.
+  void OpenCookieManager() override;
+  void ShowAbout() override;
+
+  // Start-up's steps.
+  std::string LoadMainWindow() override;
+  void ShowSplash() override;
+  platform::transfer::Control& Transfer() override;
+  void ShowMainWindow() override;
+  void CloseSplash() override;
+
+  std::unique_ptr<windows::SplashWindow> splash_;
+  std::unique_ptr<windows::MainWindow> main_;
+  std::unique_ptr<windows::AboutWindow> about_;                   // made on its first showing
+  std::unique_ptr<windows::CookieManagerWindow> cookie_manager_;  // made anew after each Done
+};
+
+}  // namespace app

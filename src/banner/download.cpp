@@ -1,0 +1,60 @@
+#include "banner/download.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "common/failure.h"
+#include "platform/files.h"
+#include "platform/ui.h"
+
+namespace banner {
+namespace {
+
+constexpr std::string_view kFailure =
+    "An error has occured in the file transfer or write.  Please try again later.";
+
+bool IsReservedDeviceName(std::string_view name) {
+  // The device names stand for devices whatever extension follows them.
+  const std::string_view stem = name.substr(0, name.find('.'));
+  std::string upper(stem);
+  while (!upper.empty() && upper.back() == ' ') upper.pop_back();
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  static constexpr std::array<std::string_view, 6> kNames{"CON", "PRN",    "AUX",
+                                                          "NUL", "CONIN$", "CONOUT$"};
+  if (std::find(kNames.begin(), kNames.end(), upper) != kNames.end()) return true;
+  return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&
+         upper[3] >= '1' && upper[3] <= '9';
+}
+
+}  // namespace
+
+std::optional<std::string> FileNameFromUrl(std::string_view url) {
+  const auto slash = url.rfind('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  std::string_view name = url.substr(slash + 1);
+  name = name.substr(0, name.find_first_of("?#"));
+  if (name.empty() || name == "." || name == ".." ||
+      name.find_first_of("\\:") != std::string_view::npos || IsReservedDeviceName(name))
+    return std::nullopt;
+  return std::string(name);
+}
+
+bool DownloadFile(platform::transfer::Control& transfer, const std::string& url,
+                  const std::string& folder) {
+  if (transfer.Busy()) return false;
+  bool stored = false;
+  // A transfer that cannot be made at all counts as a failed one.
+  failure::PassOver([&] {
+    const platform::transfer::Response response = transfer.OpenUrl(url);
+    const auto name = FileNameFromUrl(url);
+    // An error page is never stored in place of the file.
+    stored = !response.failed && response.status >= 200 && response.status <= 299 && name &&
+             platform::files::WriteWholeFile(folder + "\\" + *name, response.body);
+  });
+  if (!stored) platform::ui::ShowMessage(kFailure, platform::ui::kStyleInformation);
+  return stored;
+}
+
+}  // namespace banner

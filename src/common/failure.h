@@ -1,0 +1,66 @@
+// The three ways the program meets a failure (a C++ exception thrown by a
+// step), written once:
+// - untrapped: the default for every handler; the failure reaches the
+//   window procedure's guard, which shows one report and ends the process;
+// - trapped: the caller handles it where it happens (a message, or going on
+//   quietly with what it has);
+// - ignore-and-continue: the failing step is passed over, the next one runs.
+#pragma once
+
+#include <exception>
+#include <utility>
+
+namespace failure {
+
+// Ignore-and-continue for one step. False when the step failed.
+template <class Step>
+bool PassOver(Step&& step) noexcept {
+  try {
+    std::forward<Step>(step)();
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+// Ignore-and-continue over a run of steps that remembers whether any failed,
+// so that a result a failed step disturbed is not taken for a good one.
+class StepsPassedOver {
+ public:
+  template <class Step>
+  void Run(Step&& step) noexcept {
+    if (!PassOver(std::forward<Step>(step))) failed_ = true;
+  }
+  bool AnyFailed() const { return failed_; }
+
+ private:
+  bool failed_ = false;
+};
+
+// Trapped: runs the step; when it fails, runs the handler instead and
+// returns false.
+template <class Step, class Handler>
+bool Trap(Step&& step, Handler&& on_failure) {
+  if (PassOver(std::forward<Step>(step))) return true;
+  std::forward<Handler>(on_failure)();
+  return false;
+}
+
+// The untrapped-failure report: one message box, then the process ends.
+// Defined by the window framework.
+[[noreturn]] void ReportAndEnd(const char* what) noexcept;
+
+// The guard around every handler the platform calls (window procedures,
+// subclasses, the entry point): no failure crosses the platform's frames.
+template <class Handler>
+auto Untrapped(Handler&& handler) noexcept -> decltype(handler()) {
+  try {
+    return std::forward<Handler>(handler)();
+  } catch (const std::exception& escaped) {
+    ReportAndEnd(escaped.what());
+  } catch (...) {
+    ReportAndEnd("unknown failure");
+  }
+}
+
+}  // namespace failure

@@ -1,0 +1,17 @@
+#include "pages/open_page.h"
+
+#include <string>
+
+#include "platform/files.h"
+#include "platform/ui.h"
+
+namespace pages {
+
+void OpenPage(std::string_view url) {
+  const std::string address(url);
+  if (!platform::files::Launch(address, ""))
+    platform::ui::ShowMessage("The web page " + address + " could not be opened in your browser.",
+                              platform::ui::kStyleInformation);
+}
+
+}  // namespace pages

@@ -1,0 +1,39 @@
+#include "startup/startup_order.h"
+
+#include "banner/download.h"
+#include "common/identifiers.h"
+#include "cookies/jar.h"
+#include "platform/files.h"
+#include "platform/ui.h"
+
+namespace startup {
+
+void Run(Steps& steps, const std::string& banner_url) {
+  const std::string jar = cookies::JarFolder(steps.LoadMainWindow());
+  // A file named "Jar" passes too, as it always has.
+  if (!platform::files::Exists(jar)) {
+    platform::ui::ShowMessage("The folder " + jar + " is missing--Click OK to restore it.",
+                              platform::ui::kStylePlain);
+    if (!platform::files::MakeDirectory(jar))
+      platform::ui::ShowMessage("Protected cookies are unavailable: the folder " + jar +
+                                    " could not be created. Apply will keep no cookie.",
+                                platform::ui::kStyleInformation);
+  }
+  const std::string folder = platform::files::ApplicationFolder();
+  // A banner left read-only by an earlier run must not block the new one.
+  platform::files::SetAttributes(folder + "\\" + std::string(ids::kBannerFile),
+                                 platform::files::kAttributeNormal);
+  steps.ShowSplash();
+  banner::DownloadFile(steps.Transfer(), banner_url, folder);
+  steps.ShowMainWindow();
+  steps.CloseSplash();
+}
+
+std::string BannerUrl(const std::string& command_line) {
+  const auto at = command_line.find(ids::kBannerUrlOption);
+  if (at == std::string::npos) return std::string(ids::kDefaultBannerUrl);
+  const auto start = at + ids::kBannerUrlOption.size();
+  return command_line.substr(start, command_line.find_first_of(" \t\"", start) - start);
+}
+
+}  // namespace startup

@@ -1,0 +1,211 @@
+#include "ui/gif_view.h"
+
+#include <objidl.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include <gdiplus.h>
+
+#include "common/failure.h"
+#include "common/identifiers.h"
+#include "platform/files.h"
+#include "platform/win32/handles.h"
+
+namespace ui {
+namespace {
+namespace gdi = Gdiplus::DllExports;
+
+constexpr UINT kSetImageFile = WM_APP + 1;
+constexpr UINT kSetImageBytes = WM_APP + 2;
+constexpr UINT_PTR kFrameTimer = 1;
+// GIFs that give no delay are played at the pace browsers use.
+constexpr UINT kDefaultDelayMs = 100;
+// {6AEDBD6D-3FB5-418A-83A6-7F45229DC872}: the time dimension of a GIF.
+constexpr GUID kFrameDimensionTime = {
+    0x6aedbd6d, 0x3fb5, 0x418a, {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
+
+struct ImageDeleter {
+  void operator()(Gdiplus::GpImage* image) const { gdi::GdipDisposeImage(image); }
+};
+struct StreamDeleter {
+  void operator()(IStream* stream) const { stream->Release(); }
+};
+struct GraphicsDeleter {
+  void operator()(Gdiplus::GpGraphics* graphics) const { gdi::GdipDeleteGraphics(graphics); }
+};
+
+// What one view shows.
+struct Animation {
+  // The image reads from the stream as long as it lives: the stream goes
+  // last. Reading the file into memory leaves the file free to be replaced.
+  std::unique_ptr<IStream, StreamDeleter> stream;
+  std::unique_ptr<Gdiplus::GpImage, ImageDeleter> image;
+  std::vector<UINT> delays_ms;  // one per frame
+  UINT loops = 0;               // 0: for ever
+  UINT frame = 0;
+  UINT loops_done = 0;
+};
+
+// Reads a 32-bit property array of the image; empty when it has none.
+std::vector<UINT> IntegerProperty(Gdiplus::GpImage* image, PROPID id) {
+  UINT size = 0;
+  if (gdi::GdipGetPropertyItemSize(image, id, &size) != Gdiplus::Ok ||
+      size < sizeof(Gdiplus::PropertyItem))
+    return {};
+  std::vector<BYTE> bytes(size);
+  auto* item = reinterpret_cast<Gdiplus::PropertyItem*>(bytes.data());
+  if (gdi::GdipGetPropertyItem(image, id, size, item) != Gdiplus::Ok) return {};
+  std::vector<UINT> values;
+  if (item->type == PropertyTagTypeLong) {
+    const auto* longs = static_cast<const UINT*>(item->value);
+    values.assign(longs, longs + item->length / sizeof(UINT));
+  } else if (item->type == PropertyTagTypeShort) {
+    const auto* shorts = static_cast<const USHORT*>(item->value);
+    values.assign(shorts, shorts + item->length / sizeof(USHORT));
+  }
+  return values;
+}
+
+std::unique_ptr<Animation> Load(const std::string& bytes) {
+  auto animation = std::make_unique<Animation>();
+  animation->stream.reset(::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                              static_cast<UINT>(bytes.size())));
+  if (!animation->stream) return nullptr;
+  Gdiplus::GpImage* image = nullptr;
+  if (gdi::GdipLoadImageFromStream(animation->stream.get(), &image) != Gdiplus::Ok || !image)
+    return nullptr;
+  animation->image.reset(image);
+
+  UINT frames = 1;
+  if (gdi::GdipImageGetFrameCount(image, &kFrameDimensionTime, &frames) != Gdiplus::Ok ||
+      frames == 0)
+    frames = 1;
+  const std::vector<UINT> delays = IntegerProperty(image, PropertyTagFrameDelay);
+  for (UINT i = 0; i < frames; ++i) {
+    const UINT hundredths = i < delays.size() ? delays[i] : 0;
+    animation->delays_ms.push_back(hundredths ? hundredths * 10 : kDefaultDelayMs);
+  }
+  const std::vector<UINT> loops = IntegerProperty(image, PropertyTagLoopCount);
+  animation->loops = loops.empty() ? 0 : loops.front();
+  return animation;
+}
+
+Animation* Of(HWND view) {
+  return reinterpret_cast<Animation*>(::GetWindowLongPtrA(view, GWLP_USERDATA));
+}
+
+void Replace(HWND view, std::unique_ptr<Animation> next) {
+  ::KillTimer(view, kFrameTimer);
+  delete Of(view);
+  Animation* animation = next.release();
+  ::SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(animation));
+  if (animation && animation->delays_ms.size() > 1)
+    ::SetTimer(view, kFrameTimer, animation->delays_ms[0], nullptr);
+  ::InvalidateRect(view, nullptr, TRUE);
+}
+
+void NextFrame(HWND view) {
+  Animation* animation = Of(view);
+  if (!animation) return;
+  const UINT frames = static_cast<UINT>(animation->delays_ms.size());
+  UINT next = animation->frame + 1;
+  if (next == frames) {
+    ++animation->loops_done;
+    if (animation->loops && animation->loops_done >= animation->loops) {
+      ::KillTimer(view, kFrameTimer);  // the last frame stays
+      return;
+    }
+    next = 0;
+  }
+  animation->frame = next;
+  gdi::GdipImageSelectActiveFrame(animation->image.get(), &kFrameDimensionTime, next);
+  ::SetTimer(view, kFrameTimer, animation->delays_ms[next], nullptr);
+  ::InvalidateRect(view, nullptr, FALSE);
+}
+
+void Paint(HWND view) {
+  const platform::win32::PaintScope paint(view);
+  Animation* animation = Of(view);
+  if (!animation) return;
+  RECT client{};
+  ::GetClientRect(view, &client);
+  Gdiplus::GpGraphics* created = nullptr;
+  if (gdi::GdipCreateFromHDC(paint.Dc(), &created) != Gdiplus::Ok) return;
+  const std::unique_ptr<Gdiplus::GpGraphics, GraphicsDeleter> graphics(created);
+  gdi::GdipDrawImageRectI(graphics.get(), animation->image.get(), 0, 0, client.right,
+                          client.bottom);
+}
+
+LRESULT OnMessage(HWND view, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case kSetImageFile: {
+      const auto* path = reinterpret_cast<const char*>(lparam);
+      std::string bytes;
+      // Missing or unreadable: the view stays empty.
+      failure::PassOver([&] { bytes = platform::files::ReadWholeFile(path); });
+      Replace(view, Load(bytes));
+      ::SetWindowTextA(view, path);
+      return 0;
+    }
+    case kSetImageBytes:
+      Replace(view, Load(*reinterpret_cast<const std::string*>(lparam)));
+      return 0;
+    case WM_TIMER:
+      if (wparam == kFrameTimer) NextFrame(view);
+      return 0;
+    case WM_PAINT:
+      Paint(view);
+      return 0;
+    case WM_ERASEBKGND: {
+      RECT client{};
+      ::GetClientRect(view, &client);
+      ::FillRect(reinterpret_cast<HDC>(wparam), &client, ::GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+      // Labels lying in the view take their colours from the window.
+      return ::SendMessageA(::GetParent(view), message, wparam, lparam);
+    case WM_NCDESTROY:
+      Replace(view, nullptr);
+      break;
+  }
+  return ::DefWindowProcA(view, message, wparam, lparam);
+}
+
+LRESULT CALLBACK GifViewProcedure(HWND view, UINT message, WPARAM wparam, LPARAM lparam) {
+  return failure::Untrapped([&] { return OnMessage(view, message, wparam, lparam); });
+}
+
+}  // namespace
+
+void RegisterGifView() {
+  WNDCLASSEXA view_class{};
+  view_class.cbSize = sizeof view_class;
+  view_class.lpfnWndProc = &GifViewProcedure;
+  view_class.hInstance = ::GetModuleHandleA(nullptr);
+  view_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  view_class.lpszClassName = ids::window_class::kGifView;
+  ::RegisterClassExA(&view_class);
+}
+
+void ShowGifFile(HWND view, const std::string& path) {
+  ::SendMessageA(view, kSetImageFile, 0, reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+void ShowGifBytes(HWND view, const std::string& bytes) {
+  ::SendMessageA(view, kSetImageBytes, 0, reinterpret_cast<LPARAM>(&bytes));
+}
+
+GdiplusSession::GdiplusSession() {
+  Gdiplus::GdiplusStartupInput input;
+  Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+}
+
+GdiplusSession::~GdiplusSession() {
+  if (token_) Gdiplus::GdiplusShutdown(token_);
+}
+
+}  // namespace ui

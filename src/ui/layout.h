@@ -1,0 +1,26 @@
+// Window layouts are written in twips (1/1440 inch) and scaled by the
+// screen's real resolution, so they keep their size on high-DPI screens.
+#pragma once
+
+#include <cmath>
+
+namespace ui {
+
+inline constexpr int kTwipsPerInch = 1440;
+
+inline int TwipsToPixels(int twips, int dpi) {
+  return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / kTwipsPerInch));
+}
+
+// One control of a window's layout table. Controls are created in table
+// order, which is also their tab order.
+struct ControlSpec {
+  int id;
+  const char* window_class;
+  const char* text;
+  unsigned long style;
+  int left, top, width, height;  // twips, relative to the parent's client area
+  int parent = 0;                // the id of a control it lies in; 0: the window
+};
+
+}  // namespace ui

@@ -1,0 +1,76 @@
+// The base of the program's top-level windows: creates the window hidden
+// with its controls from a layout table; the window's messages go to one
+// member of the derived window, behind the untrapped-failure guard.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+#include "platform/ui.h"
+#include "platform/win32/handles.h"
+#include "ui/layout.h"
+
+namespace ui {
+
+struct FrameSpec {
+  const char* class_name;
+  const char* caption;
+  DWORD style;
+  DWORD ex_style;
+  int client_width;  // twips
+  int client_height;
+  HICON icon;
+};
+
+// What the mouse pointer looks like over a window's client area: the
+// system's arrow, or the window's own pointing hand.
+enum class Pointer { kDefault, kHand };
+
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  virtual ~Window();
+
+  HWND Handle() const { return hwnd_; }
+  platform::ui::Window Id() const { return reinterpret_cast<platform::ui::Window>(hwnd_); }
+  int Dpi() const { return dpi_; }
+
+  // A top-level window of one of the program's windows, not a message box
+  // or a window of another program.
+  static bool IsProgramWindow(HWND window);
+
+  void Show();
+  void Hide();
+  void Repaint();
+  // Destroys the window; the object stays, without a window.
+  void Unload();
+
+ protected:
+  // Creates the hidden window and its controls from the layout table. The
+  // window takes the menu bar, if any.
+  void Create(const FrameSpec& frame, std::span<const ControlSpec> controls, HWND owner = nullptr,
+              platform::win32::UniqueMenu menu = {});
+  HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
+  // The control's rectangle in client coordinates.
+  RECT ControlRect(int id) const;
+  bool ControlContains(int id, POINT point) const;
+
+  virtual LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+  HWND hwnd_ = nullptr;
+  int dpi_ = 96;
+  platform::win32::UniqueFont font_;
+};
+
+// The point a mouse message carries, in client coordinates.
+inline POINT MousePoint(LPARAM lparam) {
+  return {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+}
+
+}  // namespace ui

@@ -1,0 +1,177 @@
+#include "windows/cookie_manager_window.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "common/identifiers.h"
+#include "cookies/jar.h"
+#include "placement/centering.h"
+#include "platform/files.h"
+#include "platform/ui.h"
+#include "ui/fonts.h"
+#include "ui/resource.h"
+
+namespace windows {
+namespace {
+using namespace ids::cookie_manager;
+
+constexpr DWORD kListStyle =
+    WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT;
+
+// In tab order; the two buttons lie on the strip.
+constexpr std::array<ui::ControlSpec, 8> kLayout{{
+    {kCookieList, WC_LISTBOXA, "", kListStyle, 120, 975, 3135, 3210},
+    {kHintLabel, WC_STATICA, "Double-click on a cookie to temporarily protect it.", SS_LEFT, 120,
+     4185, 4275, 210},
+    {kJarList, WC_LISTBOXA, "", kListStyle, 3360, 975, 3285, 3210},
+    {kJarLabel, WC_STATICA, "Protected Cookies", SS_LEFT, 3420, 735, 3210, 255},
+    {kCookieLabel, WC_STATICA, "Unprotected Cookies", SS_LEFT, 165, 735, 3135, 210},
+    {kButtonStrip, ids::window_class::kButtonStrip, "", 0, 0, 0, 6750, 585},
+    {kEmptyJarButton, WC_BUTTONA, "Empty Protected Cookies",
+     WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 15, 15, 1380, 495, kButtonStrip},
+    {kDoneButton, WC_BUTTONA, "Done", WS_TABSTOP | BS_PUSHBUTTON, 1455, 15, 1260, 495,
+     kButtonStrip},
+}};
+
+constexpr COLORREF kCookieLabelRed = RGB(192, 0, 0);
+constexpr COLORREF kJarLabelGreen = RGB(0, 128, 0);
+
+}  // namespace
+
+CookieManagerWindow::CookieManagerWindow(std::string cookies_folder, HWND owner)
+    : cookies_folder_(std::move(cookies_folder)) {
+  const ui::FrameSpec frame{
+      ids::window_class::kCookieManager,
+      "Cookie Manager",
+      WS_POPUP | WS_CAPTION | WS_SYSMENU,  // fixed single border
+      0,
+      6750,
+      4545,
+      ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MASKFOLD)),
+  };
+  Create(frame, kLayout, owner);
+  bold_ = ui::MakeFont(ui::kControlFace, ui::kControlPoints, Dpi(), {.bold = true});
+  for (int id : {kHintLabel, kJarLabel, kCookieLabel}) ui::SetControlFont(Control(id), bold_);
+  tooltips_ = std::make_unique<ui::Tooltips>(Handle());
+  tooltips_->Add(Control(kCookieList), "Double-click to protect");
+  tooltips_->Add(Control(kJarList), "These cookies are protected.");
+}
+
+void CookieManagerWindow::Load() {
+  // 460 x 340 at 96 dpi, grown on finer screens so that nothing is cut.
+  platform::ui::SetWindowPos(Id(), platform::ui::kInsertTopmost, 0, 0,
+                             platform::ui::ScreenPixels(460), platform::ui::ScreenPixels(340), 0);
+  placement::CenterWindow(Id());
+  Repaint();
+  const bool cookies_there = RefreshCookieList();
+  const bool jar_there = RefreshJarList();
+  // One message for what is missing; the window stays usable.
+  if (!cookies_there)
+    platform::ui::ShowMessage(
+        "The cookies folder " + cookies_folder_ + " does not exist, so both lists are empty.",
+        platform::ui::kStyleInformation);
+  else if (!jar_there)
+    platform::ui::ShowMessage("The protected cookies folder " +
+                                  cookies::JarFolder(cookies_folder_) +
+                                  " does not exist, so its list is empty.",
+                              platform::ui::kStyleInformation);
+}
+
+bool CookieManagerWindow::FillList(int list, const std::string& folder, const char* pattern) {
+  const HWND box = Control(list);
+  ::SendMessageA(box, LB_RESETCONTENT, 0, 0);
+  const auto attributes = platform::files::Attributes(folder);
+  if (!attributes || !(*attributes & platform::files::kAttributeDirectory)) return false;
+  // The platform's own directory listing: the names of the matching files.
+  const std::string listing = folder + "\\" + pattern;
+  ::SendMessageA(box, LB_DIR, DDL_READWRITE | DDL_READONLY | DDL_ARCHIVE,
+                 reinterpret_cast<LPARAM>(listing.c_str()));
+  return true;
+}
+
+bool CookieManagerWindow::RefreshCookieList() {
+  return FillList(kCookieList, cookies_folder_, "*.txt");
+}
+
+bool CookieManagerWindow::RefreshJarList() {
+  return FillList(kJarList, cookies::JarFolder(cookies_folder_), "*.*");
+}
+
+void CookieManagerWindow::RefreshLists() {
+  RefreshCookieList();
+  RefreshJarList();
+}
+
+void CookieManagerWindow::ProtectSelectedCookie() {
+  const HWND list = Control(kCookieList);
+  const auto selected = ::SendMessageA(list, LB_GETCURSEL, 0, 0);
+  if (selected == LB_ERR) return;
+  std::vector<char> name(
+      static_cast<std::size_t>(::SendMessageA(list, LB_GETTEXTLEN, selected, 0)) + 1);
+  ::SendMessageA(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name.data()));
+  cookies::Protect(cookies_folder_, name.data());
+  RefreshLists();
+}
+
+void CookieManagerWindow::EmptyJar() {
+  if (cookies::EmptyJar(cookies_folder_)) {
+    RefreshLists();
+    return;
+  }
+  Hide();
+  platform::ui::ShowMessage(cookies::kNoCookiesText, platform::ui::kStyleInformationForeground,
+                            cookies::kNoCookiesCaption);
+  Show();
+}
+
+void CookieManagerWindow::Done() { Unload(); }
+
+LRESULT CookieManagerWindow::OnCommand(WPARAM wparam) {
+  switch (LOWORD(wparam)) {
+    case kEmptyJarButton:
+      EmptyJar();
+      break;
+    case kDoneButton:
+      Done();
+      break;
+    case kCookieList:
+      if (HIWORD(wparam) == LBN_DBLCLK) ProtectSelectedCookie();
+      break;
+    case IDOK:
+      // Enter on the cookie list protects the selected cookie, as a
+      // double-click does.
+      if (::GetFocus() == Control(kCookieList)) ProtectSelectedCookie();
+      break;
+  }
+  return 0;
+}
+
+LRESULT CookieManagerWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      return OnCommand(wparam);
+    case WM_CLOSE:
+      Done();  // the close box does what Done does
+      return 0;
+    case WM_DESTROY:
+      // The tips belong to this window alone: they go with it.
+      tooltips_.reset();
+      break;
+    case WM_CTLCOLORSTATIC: {
+      const auto label = reinterpret_cast<HWND>(lparam);
+      COLORREF colour = RGB(0, 0, 0);
+      if (label == Control(kCookieLabel)) colour = kCookieLabelRed;
+      if (label == Control(kJarLabel)) colour = kJarLabelGreen;
+      const auto dc = reinterpret_cast<HDC>(wparam);
+      ::SetTextColor(dc, colour);
+      ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    }
+  }
+  return Window::OnMessage(message, wparam, lparam);
+}
+
+}  // namespace windows

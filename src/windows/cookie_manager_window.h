@@ -1,0 +1,42 @@
+// The Cookie Manager: moves single cookies into the jar and empties it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/win32/handles.h"
+#include "ui/tooltips.h"
+#include "ui/window.h"
+
+namespace windows {
+
+class CookieManagerWindow final : public ui::Window {
+ public:
+  // Creates the window hidden, owned by the main window: that keeps it out
+  // of the task bar with its own icon.
+  CookieManagerWindow(std::string cookies_folder, HWND owner);
+
+  // Sizes and centres the window, draws it and fills both lists, telling
+  // the user once when a folder is missing. Done destroys the window; its
+  // owner then builds a new one for the next opening.
+  void Load();
+
+ private:
+  // False when the list's folder does not exist (the list is then empty).
+  bool RefreshCookieList();
+  bool RefreshJarList();
+  void RefreshLists();
+  void ProtectSelectedCookie();
+  void EmptyJar();
+  void Done();
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  LRESULT OnCommand(WPARAM wparam);
+  // Fills a list with the names of the files matching the pattern.
+  bool FillList(int list, const std::string& folder, const char* pattern);
+
+  const std::string cookies_folder_;
+  platform::win32::UniqueFont bold_;
+  std::unique_ptr<ui::Tooltips> tooltips_;
+};
+
+}  // namespace windows

@@ -1,0 +1,257 @@
+#include "windows/main_window.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <stdexcept>
+#include <vector>
+
+#include "common/failure.h"
+#include "common/identifiers.h"
+#include "options/browser_options.h"
+#include "pages/open_page.h"
+#include "placement/always_on_top.h"
+#include "placement/centering.h"
+#include "platform/files.h"
+#include "registry/settings.h"
+#include "ui/gif_view.h"
+#include "ui/menu.h"
+#include "ui/resource.h"
+#include "wipe/cookie_stages.h"
+
+namespace windows {
+namespace {
+using namespace ids::main_window;
+namespace menu = ids::menu;
+
+// In tab order; the banner lies over its frame, so it comes first.
+constexpr std::array<ui::ControlSpec, 6> kLayout{{
+    {kApplyButton, WC_BUTTONA, "&Apply", WS_TABSTOP | BS_PUSHBUTTON, 120, 2145, 855, 375},
+    {kExitButton, WC_BUTTONA, "E&xit", WS_TABSTOP | BS_PUSHBUTTON, 1455, 2145, 855, 375},
+    // The height includes the drop-down list; the edit field keeps its own.
+    {kProxyBox, WC_COMBOBOXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 105,
+     1710, 2235, 2400},
+    {kProxyLabel, WC_STATICA, "Current Proxy && Port", SS_LEFT, 120, 1485, 2085, 255},
+    {kBanner, ids::window_class::kGifView, "", 0, 150, 30, 1695, 705},
+    {kBannerFrame, WC_BUTTONA, "", BS_GROUPBOX, 135, -75, 2190, 1470},
+}};
+
+const std::vector<ui::MenuSpec> kMenus{
+    {"&Options",
+     {{menu::kClearTempOnExit, "Clear IE temp files on exit"},
+      {menu::kFullScreen, "Keep IE in full-screen mode"},
+      {menu::kAlwaysOnTop, "Always On Top"}}},
+    {"&Tools",
+     {{menu::kEditProxyList, "Edit Proxy List"}, {menu::kCookieManager, "Cookie Manager"}}},
+    {"&Help", {{menu::kHelpContents, "Contents"}, {menu::kAbout, "About"}}},
+};
+
+std::string WindowText(HWND window) {
+  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+std::string InApplicationFolder(std::string_view name) {
+  return platform::files::ApplicationFolder() + "\\" + std::string(name);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(OtherWindows& other_windows) : other_windows_(other_windows) {
+  const ui::FrameSpec frame{
+      ids::window_class::kMain,
+      ids::kProgramTitle,
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+      0,
+      2445,
+      2640,
+      ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MASKFOLD)),
+  };
+  Create(frame, kLayout, nullptr, ui::BuildMenuBar(kMenus));
+  for (int id : {kExitButton, kApplyButton})
+    ::SetWindowSubclass(Control(id), &MainWindow::ButtonSubclass, 0,
+                        reinterpret_cast<DWORD_PTR>(this));
+}
+
+void MainWindow::Load() {
+  placement::CenterWindow(Id());
+  ReloadBanner();
+  LoadHandCursor();
+  pointer_ = ui::Pointer::kDefault;
+  const std::string proxy = settings::Read(settings::kInternetSettings, settings::kProxyServer);
+  SetProxyTooltip(proxy);
+  ::SetWindowTextA(Control(kProxyBox), proxy.c_str());
+  proxylist::LoadProxyList(*this);
+  ::SendMessageA(Control(kProxyBox), WM_SETREDRAW, TRUE, 0);
+  cookies_folder_ = wipe::CookiesFolderFromRegistry(
+      settings::Read(settings::kCookiesPath, settings::kCookiesDirectory));
+  options::SetInitialTicks(Id());
+  // Tooltips watch their controls' messages: adding them after the proxy
+  // list spares every one of its entries that detour.
+  CreateTooltips();
+}
+
+void MainWindow::ReloadBanner() {
+  ui::ShowGifFile(Control(kBanner), InApplicationFolder(ids::kBannerFile));
+}
+
+void MainWindow::LoadHandCursor() {
+  const std::string path = InApplicationFolder(ids::kHandCursorFile);
+  hand_from_file_.Reset(::LoadCursorFromFileA(path.c_str()));
+  // A missing or broken hand.cur must not stop the program: the system's own
+  // hand serves instead.
+  hand_ = hand_from_file_ ? hand_from_file_.Get() : ::LoadCursorA(nullptr, IDC_HAND);
+}
+
+void MainWindow::CreateTooltips() {
+  tooltips_ = std::make_unique<ui::Tooltips>(Handle());
+  for (HWND tool : ProxyBoxParts()) tooltips_->Add(tool, proxy_tooltip_);
+  tooltips_->AddArea(kBannerFrame, ControlRect(kBannerFrame), "Click Here");
+}
+
+// The combo box and its edit field: the tip shows over both.
+std::array<HWND, 2> MainWindow::ProxyBoxParts() const {
+  COMBOBOXINFO combo{};
+  combo.cbSize = sizeof combo;
+  ::GetComboBoxInfo(Control(kProxyBox), &combo);
+  return {Control(kProxyBox), combo.hwndItem};
+}
+
+void MainWindow::Reserve(std::size_t entries, std::size_t bytes) {
+  ::SendMessageA(Control(kProxyBox), CB_INITSTORAGE, entries, static_cast<LPARAM>(bytes));
+  ::SendMessageA(Control(kProxyBox), WM_SETREDRAW, FALSE, 0);
+}
+
+void MainWindow::Append(const std::string& entry) {
+  const LRESULT index =
+      ::SendMessageA(Control(kProxyBox), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  if (index == CB_ERR || index == CB_ERRSPACE) throw std::runtime_error("the proxy list is full");
+}
+
+std::string MainWindow::ProxyText() const { return WindowText(Control(kProxyBox)); }
+
+void MainWindow::SetProxyTooltip(const std::string& text) {
+  proxy_tooltip_ = text;
+  if (!tooltips_) return;  // the load adds the tips with this text
+  for (HWND tool : ProxyBoxParts()) tooltips_->SetText(tool, text);
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam));
+      return 0;
+    case WM_MOUSEMOVE:
+      OnMouseMove(ui::MousePoint(lparam));
+      return 0;
+    case WM_LBUTTONDOWN:
+      pressed_on_frame_ = ControlContains(kBannerFrame, ui::MousePoint(lparam));
+      return 0;
+    case WM_LBUTTONUP:
+      OnBannerFrameClicked(ui::MousePoint(lparam));
+      return 0;
+    case WM_SETCURSOR:
+      if (OnSetCursor(lparam)) return TRUE;
+      break;
+    case WM_ACTIVATE:
+      OnActivate(wparam, lparam);
+      return 0;
+    case DM_GETDEFID:
+      return DefaultButtonId();
+    case WM_CLOSE:
+      // The close box and Alt+F4 end the program as Exit does, so the proxy
+      // is never left on behind the user's back.
+      wipe::Exit();
+  }
+  return Window::OnMessage(message, wparam, lparam);
+}
+
+void MainWindow::OnCommand(int id) {
+  switch (id) {
+    case kApplyButton:
+      wipe::Apply(*this);
+      break;
+    case kExitButton:
+      wipe::Exit();
+    case menu::kClearTempOnExit:
+      options::ToggleClearTempOnExit(Id());
+      break;
+    case menu::kFullScreen:
+      options::ToggleFullScreen(Id());
+      break;
+    case menu::kAlwaysOnTop:
+      placement::ToggleAlwaysOnTop(Id());
+      break;
+    case menu::kCookieManager:
+      other_windows_.OpenCookieManager();
+      break;
+    case menu::kEditProxyList:
+      proxylist::EditProxyList();
+      break;
+    case menu::kHelpContents:
+      pages::OpenPage(ids::kHelpPage);
+      break;
+    case menu::kAbout:
+      other_windows_.ShowAbout();
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::OnMouseMove(POINT point) {
+  // Labels and the frame let the mouse through, so the window sees it here.
+  if (ControlContains(kProxyLabel, point))
+    pointer_ = ui::Pointer::kDefault;
+  else if (ControlContains(kBannerFrame, point))
+    pointer_ = ui::Pointer::kHand;
+}
+
+void MainWindow::OnBannerFrameClicked(POINT released_at) {
+  // A click is a press and a release both on the frame.
+  const bool click = pressed_on_frame_ && ControlContains(kBannerFrame, released_at);
+  pressed_on_frame_ = false;
+  if (click) pages::OpenPage(ids::kClickThroughPage);
+}
+
+bool MainWindow::OnSetCursor(LPARAM lparam) {
+  if (pointer_ != ui::Pointer::kHand || LOWORD(lparam) != HTCLIENT) return false;
+  ::SetCursor(hand_);
+  return true;
+}
+
+void MainWindow::OnActivate(WPARAM wparam, LPARAM lparam) {
+  if (LOWORD(wparam) == WA_INACTIVE) {
+    focus_ = ::GetFocus();
+    return;
+  }
+  // Only the first showing and a return from another window of the program
+  // count; coming back from another application does not.
+  const bool from_program = !activated_before_ || IsProgramWindow(reinterpret_cast<HWND>(lparam));
+  activated_before_ = true;
+  if (from_program) ReloadBanner();
+  ::SetFocus(focus_ && ::IsChild(Handle(), focus_) ? focus_ : Control(kApplyButton));
+}
+
+LRESULT MainWindow::DefaultButtonId() const {
+  // Enter clicks the button that has the focus, and nothing elsewhere.
+  const HWND focus = ::GetFocus();
+  for (int id : {kExitButton, kApplyButton})
+    if (focus == Control(id)) return MAKELRESULT(id, DC_HASDEFID);
+  return 0;
+}
+
+LRESULT CALLBACK MainWindow::ButtonSubclass(HWND button, UINT message, WPARAM wparam, LPARAM lparam,
+                                            UINT_PTR, DWORD_PTR self) {
+  return failure::Untrapped([&] {
+    // The buttons take the mouse for themselves: over them the pointer is
+    // the default one again.
+    if (message == WM_MOUSEMOVE)
+      reinterpret_cast<MainWindow*>(self)->pointer_ = ui::Pointer::kDefault;
+    return ::DefSubclassProc(button, message, wparam, lparam);
+  });
+}
+
+}  // namespace windows

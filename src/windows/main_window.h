@@ -1,0 +1,74 @@
+// The main window: the proxy box, Apply and Exit, the banner and the three
+// menus.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "platform/win32/handles.h"
+#include "proxylist/proxy_list.h"
+#include "ui/tooltips.h"
+#include "ui/window.h"
+#include "wipe/apply.h"
+
+namespace windows {
+
+class MainWindow final : public ui::Window,
+                         public wipe::MainWindowState,
+                         public proxylist::EntrySink {
+ public:
+  // What the main window's menus open: the windows its owner holds.
+  class OtherWindows {
+   public:
+    virtual ~OtherWindows() = default;
+    virtual void OpenCookieManager() = 0;
+    virtual void ShowAbout() = 0;
+  };
+
+  // Creates the window hidden; Load fills it.
+  explicit MainWindow(OtherWindows& other_windows);
+
+  // Centres the window, points the banner at its file, loads the hand
+  // pointer, shows the current proxy and the proxy list, reads the cookies
+  // folder and ticks the option menus; the window stays hidden.
+  void Load();
+
+  std::string ProxyText() const override;
+  void SetProxyTooltip(const std::string& text) override;
+  // The cookies folder the load read from the registry.
+  std::string CookiesFolder() const override { return cookies_folder_; }
+  // Makes room in the proxy list, then adds entries at its end.
+  void Reserve(std::size_t entries, std::size_t bytes) override;
+  void Append(const std::string& entry) override;
+
+ private:
+  void CreateTooltips();
+  std::array<HWND, 2> ProxyBoxParts() const;
+  void LoadHandCursor();
+  // Points the banner control at the banner file again: it reads it anew.
+  void ReloadBanner();
+
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void OnCommand(int id);
+  void OnMouseMove(POINT point);
+  void OnBannerFrameClicked(POINT released_at);
+  void OnActivate(WPARAM wparam, LPARAM lparam);
+  bool OnSetCursor(LPARAM lparam);
+  LRESULT DefaultButtonId() const;
+  static LRESULT CALLBACK ButtonSubclass(HWND button, UINT message, WPARAM wparam, LPARAM lparam,
+                                         UINT_PTR id, DWORD_PTR self);
+
+  OtherWindows& other_windows_;
+  std::string cookies_folder_;
+  ui::Pointer pointer_ = ui::Pointer::kDefault;
+  HCURSOR hand_ = nullptr;
+  platform::win32::UniqueCursor hand_from_file_;
+  std::unique_ptr<ui::Tooltips> tooltips_;
+  std::string proxy_tooltip_;
+  HWND focus_ = nullptr;
+  bool activated_before_ = false;
+  bool pressed_on_frame_ = false;
+};
+
+}  // namespace windows

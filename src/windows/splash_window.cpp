@@ -1,0 +1,83 @@
+#include "windows/splash_window.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <string>
+
+#include "common/identifiers.h"
+#include "placement/centering.h"
+#include "platform/ui.h"
+#include "ui/fonts.h"
+#include "ui/gif_view.h"
+#include "ui/resource.h"
+
+namespace windows {
+namespace {
+using namespace ids::splash_window;
+
+constexpr DWORD kSettleMs = 150;
+constexpr DWORD kQuietMs = 15;
+
+// The picture fills the window; three red dots lie in it, in a row.
+constexpr std::array<ui::ControlSpec, 4> kLayout{{
+    {kPicture, ids::window_class::kGifView, "", 0, -30, -45, 2895, 4260},
+    {kFirstDot + 0, WC_STATICA, ".", SS_LEFT, 2100, 1845, 150, 405, kPicture},
+    {kFirstDot + 2, WC_STATICA, ".", SS_LEFT, 2205, 1845, 150, 405, kPicture},
+    {kFirstDot + 1, WC_STATICA, ".", SS_LEFT, 2310, 1845, 150, 405, kPicture},
+}};
+
+std::string SplashImage() {
+  const HMODULE module = ::GetModuleHandleA(nullptr);
+  const HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(IDR_SPLASH), RT_RCDATA);
+  const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
+  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+  if (!bytes) return {};
+  return std::string(static_cast<const char*>(bytes), ::SizeofResource(module, found));
+}
+
+}  // namespace
+
+SplashWindow::SplashWindow() {
+  const ui::FrameSpec frame{
+      ids::window_class::kSplash,
+      "",
+      WS_POPUP | WS_DLGFRAME,  // no caption, fixed dialog border
+      WS_EX_TOOLWINDOW,        // not in the task bar
+      2850,
+      4170,
+      nullptr,
+  };
+  Create(frame, kLayout);
+  dot_font_ = ui::MakeFont(ui::kControlFace, 18, Dpi(), {.bold = true});
+  for (int i = 0; i < 3; ++i)
+    ui::SetControlFont(::GetDlgItem(Control(kPicture), kFirstDot + i), dot_font_);
+  ui::ShowGifBytes(Control(kPicture), SplashImage());
+  placement::CenterWindow(Id());
+}
+
+LRESULT SplashWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CTLCOLORSTATIC) {
+    // Red dots on the picture, with no background of their own.
+    const auto dc = reinterpret_cast<HDC>(wparam);
+    ::SetTextColor(dc, RGB(255, 0, 0));
+    ::SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+  }
+  return Window::OnMessage(message, wparam, lparam);
+}
+
+void SplashWindow::ShowAndDraw() {
+  Show();
+  Repaint();
+  // The download that follows blocks the thread. Where the display draws a
+  // new window only when asked back (X11 under Wine), let those requests in
+  // first, until the queue stays quiet, so that the splash is drawn and not a
+  // blank box.
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < kSettleMs &&
+         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kQuietMs, QS_ALLINPUT) != WAIT_TIMEOUT)
+    platform::ui::ProcessPendingMessages();
+}
+
+}  // namespace windows
