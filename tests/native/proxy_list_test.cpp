@@ -1,4 +1,4 @@
-// Loading the proxy list into the combo box, and the edit command.
+// Loading the proxy list into the proxy box, and the edit command.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -11,7 +11,7 @@ using fake::FakeSystem;
 using fake::FakeUi;
 constexpr const char* kList = R"(C:\Program Files\Maskfold\proxy.dat)";
 
-struct Combo : proxylist::EntrySink {
+struct ProxyBox : proxylist::EntrySink {
   std::vector<std::string> entries;
   std::size_t fail_at = SIZE_MAX;  // the append that fails
   void Reserve(std::size_t entries, std::size_t bytes) override {
@@ -35,9 +35,9 @@ class ProxyListTest : public ::testing::Test {
 
 TEST_F(ProxyListTest, EachEntryIsAddedAfterPendingMessagesRan) {
   FakeSystem::Get().files[kList] = "a,\"b c\"\r\n\r\na\r\n";
-  Combo combo;
-  proxylist::LoadProxyList(combo);
-  EXPECT_EQ(combo.entries, (std::vector<std::string>{"a", "b c", "", "a"}));
+  ProxyBox box;
+  proxylist::LoadProxyList(box);
+  EXPECT_EQ(box.entries, (std::vector<std::string>{"a", "b c", "", "a"}));
   const std::vector<std::string> expected = {
       "Reserve(4,9)", "ProcessPendingMessages", "Append(a)", "ProcessPendingMessages",
       "Append(b c)",  "ProcessPendingMessages", "Append()",  "ProcessPendingMessages",
@@ -46,12 +46,12 @@ TEST_F(ProxyListTest, EachEntryIsAddedAfterPendingMessagesRan) {
 }
 
 TEST_F(ProxyListTest, FailuresEndTheLoadingQuietlyAndKeepWhatWasRead) {
-  Combo missing;
+  ProxyBox missing;
   EXPECT_NO_THROW(proxylist::LoadProxyList(missing));
   EXPECT_TRUE(missing.entries.empty());
 
   FakeSystem::Get().files[kList] = "a\r\nb\r\nc\r\n";
-  Combo failing;
+  ProxyBox failing;
   failing.fail_at = 2;
   EXPECT_NO_THROW(proxylist::LoadProxyList(failing));
   EXPECT_EQ(failing.entries, (std::vector<std::string>{"a", "b"}));

@@ -267,7 +267,7 @@ bool Program::WaitForExit(DWORD timeout_ms, DWORD* exit_code) {
   return true;
 }
 
-HWND Program::Combo() const { return FindChild(main_, "ComboBox"); }
+HWND Program::ProxyBox() const { return ::GetDlgItem(main_, ids::main_window::kProxyBox); }
 
 HWND Program::Button(const char* caption) const { return FindChild(main_, "Button", caption); }
 

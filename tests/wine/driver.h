@@ -100,7 +100,7 @@ class Program {
   // True when the process ended within the time; its exit code then.
   bool WaitForExit(DWORD timeout_ms, DWORD* exit_code = nullptr);
 
-  HWND Combo() const;
+  HWND ProxyBox() const;
   HWND Button(const char* caption) const;
   // Clicks a button the way a user's click arrives: posted, not waited on.
   void Click(const char* caption) const;

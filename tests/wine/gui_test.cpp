@@ -72,8 +72,8 @@ TEST_F(MainWindowTest, ShowsTheCurrentProxyAndPutsTheFocusOnApply) {
   const int screen_width = ::GetSystemMetrics(SM_CXSCREEN);
   EXPECT_NEAR(outer.left, (screen_width - (outer.right - outer.left)) / 2, 1);
 
-  EXPECT_EQ(driver::WindowText(program.Combo()), "seed.example:8080");
-  EXPECT_EQ(program.Tooltip(program.Combo()), "seed.example:8080");
+  EXPECT_EQ(driver::WindowText(program.ProxyBox()), "seed.example:8080");
+  EXPECT_EQ(program.Tooltip(program.ProxyBox()), "seed.example:8080");
   EXPECT_EQ(program.FocusedWindow(), program.Button("&Apply"));
   EXPECT_TRUE(program.Button("E&xit"));
   EXPECT_TRUE(driver::FindChild(main, "Static", "Current Proxy && Port"));
@@ -83,31 +83,31 @@ TEST_F(MainWindowTest, ShowsTheCurrentProxyAndPutsTheFocusOnApply) {
   EXPECT_FALSE(driver::FindChild(main, "Static", R"(C:\cookies)"));
 }
 
-TEST_F(MainWindowTest, WithoutAProxyValueTheComboShowsNotFound) {
+TEST_F(MainWindowTest, WithoutAProxyValueTheProxyBoxShowsNotFound) {
   ::RegDeleteKeyValueA(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer");
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
-  EXPECT_EQ(driver::WindowText(program.Combo()), "Not Found");
-  EXPECT_EQ(program.Tooltip(program.Combo()), "Not Found");
+  EXPECT_EQ(driver::WindowText(program.ProxyBox()), "Not Found");
+  EXPECT_EQ(program.Tooltip(program.ProxyBox()), "Not Found");
 }
 
 TEST_F(MainWindowTest, ApplyPointsTheBrowserAtTheTypedProxyAndExitTurnsItOff) {
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
-  ::SendMessageA(program.Combo(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
+  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
   program.ClickAndWait("&Apply");
 
   EXPECT_FALSE(driver::KeyExists(HKEY_CURRENT_USER, driver::kTypedUrls));
   EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
   EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")),
             "127.0.0.1:9999");
-  EXPECT_EQ(program.Tooltip(program.Combo()), "127.0.0.1:9999");
+  EXPECT_EQ(program.Tooltip(program.ProxyBox()), "127.0.0.1:9999");
 
   // A second Apply with the key already gone, and an empty proxy.
-  ::SendMessageA(program.Combo(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
   program.ClickAndWait("&Apply");
   EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")), "");
-  EXPECT_EQ(program.Tooltip(program.Combo()), "");
+  EXPECT_EQ(program.Tooltip(program.ProxyBox()), "");
 
   program.Click("E&xit");
   DWORD exit_code = 1;
@@ -190,7 +190,7 @@ TEST_F(MainWindowTest, AMissingHandCursorDoesNotStopTheProgram) {
   const std::string folder = driver::InstallProgram("Maskfold No Cursor", false);
   Program program(folder);
   ASSERT_TRUE(program.WaitForMainWindow());
-  EXPECT_EQ(driver::WindowText(program.Combo()), "seed.example:8080");
+  EXPECT_EQ(driver::WindowText(program.ProxyBox()), "seed.example:8080");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST(Package, StartsFromItsOwnFolderWithTheSampleProxies) {
   driver::Program program(folder);
   const HWND main = program.WaitForMainWindow();
   ASSERT_TRUE(main);
-  const auto entries = driver::ListTexts(program.Combo(), CB_GETCOUNT, CB_GETLBTEXT);
+  const auto entries = driver::ListTexts(program.ProxyBox(), CB_GETCOUNT, CB_GETLBTEXT);
   EXPECT_EQ(entries,
             (std::vector<std::string>{"127.0.0.1:3128", "127.0.0.1:8080", "127.0.0.1:8118"}));
   EXPECT_TRUE(program.Dialogs().empty());

@@ -46,7 +46,7 @@ TEST_F(ProxySwitchTest, TheBrowserUsesTheProxyBetweenApplyAndExit) {
   driver::Program program(driver::InstallProgram("Maskfold Proxy"));
   ASSERT_TRUE(program.WaitForMainWindow());
   const std::string proxy = "127.0.0.1:" + port_;
-  ::SendMessageA(program.Combo(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(proxy.c_str()));
+  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(proxy.c_str()));
   program.ClickAndWait("&Apply");
 
   const driver::RunResult through = BrowserFetch();

@@ -48,23 +48,23 @@ class ProxyListAboutTest : public ::testing::Test {
   std::string folder_;
 };
 
-TEST_F(ProxyListAboutTest, TheComboListsTheFileEntriesInOrderAndKeepsTheRegistryText) {
+TEST_F(ProxyListAboutTest, TheProxyBoxListsTheFileEntriesInOrderAndKeepsTheRegistryText) {
   driver::WriteFileBytes(folder_ + R"(\proxy.dat)",
                          "\"a,b\",,dup\r\n  spaced  \r\n\r\ndup\r\n\"q r\"");
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
   const std::vector<std::string> expected = {"a,b", "", "dup", "spaced", "", "dup", "q r"};
-  EXPECT_EQ(driver::ListTexts(program.Combo(), CB_GETCOUNT, CB_GETLBTEXT), expected);
-  EXPECT_EQ(driver::WindowText(program.Combo()), "registry:1");
-  EXPECT_EQ(program.Tooltip(program.Combo()), "registry:1");
+  EXPECT_EQ(driver::ListTexts(program.ProxyBox(), CB_GETCOUNT, CB_GETLBTEXT), expected);
+  EXPECT_EQ(driver::WindowText(program.ProxyBox()), "registry:1");
+  EXPECT_EQ(program.Tooltip(program.ProxyBox()), "registry:1");
 }
 
 TEST_F(ProxyListAboutTest, WithoutAProxyFileTheListIsEmptyAndTheWindowStillShows) {
   ::DeleteFileA((folder_ + R"(\proxy.dat)").c_str());
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
-  EXPECT_TRUE(driver::ListTexts(program.Combo(), CB_GETCOUNT, CB_GETLBTEXT).empty());
-  EXPECT_EQ(driver::WindowText(program.Combo()), "registry:1");
+  EXPECT_TRUE(driver::ListTexts(program.ProxyBox(), CB_GETCOUNT, CB_GETLBTEXT).empty());
+  EXPECT_EQ(driver::WindowText(program.ProxyBox()), "registry:1");
 }
 
 TEST_F(ProxyListAboutTest, TheAboutWindowIsOneWindowHiddenAndShownAtTheSamePlace) {
