@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, ApplyPointsTheBrowserAtTheTypedProxyAndExitTurnsItOff) {
   // The next start shows what Exit left.
   Program again(folder_);
   ASSERT_TRUE(again.WaitForMainWindow());
-  EXPECT_EQ(driver::WindowText(again.Combo()), "Not Set");
+  EXPECT_EQ(driver::WindowText(again.ProxyBox()), "Not Set");
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowTurnsTheProxyOffLikeExit) {
