@@ -44,15 +44,15 @@ std::optional<std::string> FileNameFromUrl(std::string_view url) {
 bool DownloadFile(platform::transfer::Control& transfer, const std::string& url,
                   const std::string& folder) {
   if (transfer.Busy()) return false;
-  bool stored = false;
-  // A transfer that cannot be made at all counts as a failed one.
-  failure::PassOver([&] {
-    const platform::transfer::Response response = transfer.OpenUrl(url);
-    const auto name = FileNameFromUrl(url);
-    // An error page is never stored in place of the file.
-    stored = !response.failed && response.status >= 200 && response.status <= 299 && name &&
-             platform::files::WriteWholeFile(folder + "\\" + *name, response.body);
-  });
+  const bool stored = failure::Trap(
+      [&] {
+        const platform::transfer::Response response = transfer.OpenUrl(url);
+        const auto name = FileNameFromUrl(url);
+        // An error page is never stored in place of the file.
+        return !response.failed && response.status >= 200 && response.status <= 299 && name &&
+               platform::files::WriteWholeFile(folder + "\\" + *name, response.body);
+      },
+      [] { return false; });  // a transfer that cannot be made at all has failed too
   if (!stored) platform::ui::ShowMessage(kFailure, platform::ui::kStyleInformation);
   return stored;
 }

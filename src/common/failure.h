@@ -37,13 +37,15 @@ class StepsPassedOver {
   bool failed_ = false;
 };
 
-// Trapped: runs the step; when it fails, runs the handler instead and
-// returns false.
+// Trapped: the step's result, or, when the step fails, the result of the
+// caller's own handler for that failure.
 template <class Step, class Handler>
-bool Trap(Step&& step, Handler&& on_failure) {
-  if (PassOver(std::forward<Step>(step))) return true;
-  std::forward<Handler>(on_failure)();
-  return false;
+auto Trap(Step&& step, Handler&& on_failure) -> decltype(step()) {
+  try {
+    return std::forward<Step>(step)();
+  } catch (...) {
+  }
+  return std::forward<Handler>(on_failure)();
 }
 
 // The untrapped-failure report: one message box, then the process ends.

@@ -15,21 +15,23 @@ std::string ProxyListPath() {
 }
 
 void LoadProxyList(EntrySink& sink) {
-  // A missing or unreadable list is no reason to stop the window's load:
-  // the loading ends quietly and the entries added so far stay.
-  failure::PassOver([&] {
-    // The whole file is read and parsed first, so that the list can make
-    // room for every entry at once.
-    const std::vector<std::string> entries =
-        ReadAll(platform::files::ReadWholeFile(ProxyListPath()));
-    std::size_t bytes = 0;
-    for (const auto& entry : entries) bytes += entry.size() + 1;
-    sink.Reserve(entries.size(), bytes);
-    for (const auto& entry : entries) {
-      platform::ui::ProcessPendingMessages();
-      sink.Append(entry);
-    }
-  });
+  failure::Trap(
+      [&] {
+        // The whole file is read and parsed first, so that the list can make
+        // room for every entry at once.
+        const std::vector<std::string> entries =
+            ReadAll(platform::files::ReadWholeFile(ProxyListPath()));
+        std::size_t bytes = 0;
+        for (const auto& entry : entries) bytes += entry.size() + 1;
+        sink.Reserve(entries.size(), bytes);
+        for (const auto& entry : entries) {
+          platform::ui::ProcessPendingMessages();
+          sink.Append(entry);
+        }
+      },
+      // A missing or unreadable list is no reason to stop the window's load:
+      // the loading ends quietly and the entries added so far stay.
+      [] {});
 }
 
 void EditProxyList() {

@@ -143,9 +143,9 @@ LRESULT OnMessage(HWND view, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case kSetImageFile: {
       const auto* path = reinterpret_cast<const char*>(lparam);
-      std::string bytes;
       // Missing or unreadable: the view stays empty.
-      failure::PassOver([&] { bytes = platform::files::ReadWholeFile(path); });
+      const std::string bytes = failure::Trap([&] { return platform::files::ReadWholeFile(path); },
+                                              [] { return std::string(); });
       Replace(view, Load(bytes));
       ::SetWindowTextA(view, path);
       return 0;
