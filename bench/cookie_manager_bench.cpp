@@ -49,10 +49,11 @@ int main() {
   const double start = Seconds();
   program.ChooseMenuItem(ids::menu::kCookieManager);
   const double open = Seconds() - start;
-  const HWND form = ::FindWindowA(ids::window_class::kCookieManager, nullptr);
-  const auto shown =
-      form ? ::SendMessageA(::GetDlgItem(form, ids::cookie_manager::kCookieList), LB_GETCOUNT, 0, 0)
-           : -1;
+  const HWND manager = ::FindWindowA(ids::window_class::kCookieManager, nullptr);
+  const auto shown = manager
+                         ? ::SendMessageA(::GetDlgItem(manager, ids::cookie_manager::kCookieList),
+                                          LB_GETCOUNT, 0, 0)
+                         : -1;
 
   std::printf("cookie manager: %d cookie files (%d listed by the floor, %ld in the list)\n",
               kCookies, listed, static_cast<long>(shown));

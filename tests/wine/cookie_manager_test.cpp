@@ -65,21 +65,23 @@ class CookieManagerTest : public ::testing::Test {
         return window;
     return nullptr;
   }
-  static HWND CookieList(HWND form) { return ::GetDlgItem(form, ids::cookie_manager::kCookieList); }
-  static HWND JarList(HWND form) { return ::GetDlgItem(form, ids::cookie_manager::kJarList); }
-  static void Click(HWND form, const char* caption) {
-    const HWND strip = driver::FindChild(form, ids::window_class::kButtonStrip);
+  static HWND CookieList(HWND manager) {
+    return ::GetDlgItem(manager, ids::cookie_manager::kCookieList);
+  }
+  static HWND JarList(HWND manager) { return ::GetDlgItem(manager, ids::cookie_manager::kJarList); }
+  static void Click(HWND manager, const char* caption) {
+    const HWND strip = driver::FindChild(manager, ids::window_class::kButtonStrip);
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(driver::FindChild(strip, "Button", caption), BM_CLICK, 0, 0, SMTO_NORMAL,
                           30000, &result);
   }
   // A double-click on the list's entry, as the list reports it.
-  static void DoubleClick(HWND form, int index) {
-    ::SendMessageA(CookieList(form), LB_SETCURSEL, index, 0);
+  static void DoubleClick(HWND manager, int index) {
+    ::SendMessageA(CookieList(manager), LB_SETCURSEL, index, 0);
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(form, WM_COMMAND,
-                          MAKEWPARAM(ids::cookie_manager::kCookieList, LBN_DBLCLK),
-                          reinterpret_cast<LPARAM>(CookieList(form)), SMTO_NORMAL, 30000, &result);
+    ::SendMessageTimeoutA(
+        manager, WM_COMMAND, MAKEWPARAM(ids::cookie_manager::kCookieList, LBN_DBLCLK),
+        reinterpret_cast<LPARAM>(CookieList(manager)), SMTO_NORMAL, 30000, &result);
   }
 
   std::string cookies_, jar_;
@@ -92,24 +94,24 @@ TEST_F(CookieManagerTest, OpensTopmostWithBothListsAndProtectMovesOneFile) {
   const std::string bytes = driver::ReadFileBytes(cookies_ + "\\" + names_[0]);
   Program program(driver::InstallProgram("Maskfold Cookies"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  const HWND form = Open(program);
-  ASSERT_TRUE(form);
-  EXPECT_EQ(driver::WindowText(form), "Cookie Manager");
-  EXPECT_TRUE(::GetWindowLongA(form, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  const HWND manager = Open(program);
+  ASSERT_TRUE(manager);
+  EXPECT_EQ(driver::WindowText(manager), "Cookie Manager");
+  EXPECT_TRUE(::GetWindowLongA(manager, GWL_EXSTYLE) & WS_EX_TOPMOST);
   RECT outer{};
-  ::GetWindowRect(form, &outer);
+  ::GetWindowRect(manager, &outer);
   EXPECT_EQ(outer.right - outer.left, 460);
   EXPECT_EQ(outer.bottom - outer.top, 340);
-  EXPECT_EQ(driver::ListTexts(CookieList(form), LB_GETCOUNT, LB_GETTEXT), Sorted(names_));
-  EXPECT_EQ(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_EQ(driver::ListTexts(CookieList(manager), LB_GETCOUNT, LB_GETTEXT), Sorted(names_));
+  EXPECT_EQ(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT),
             Sorted({names_[0], "notes.dat"}));
 
-  DoubleClick(form, 0);
+  DoubleClick(manager, 0);
   EXPECT_FALSE(driver::PathExists(cookies_ + "\\" + names_[0]));
   EXPECT_EQ(driver::ReadFileBytes(jar_ + "\\" + names_[0]), bytes) << "the jar copy is replaced";
-  EXPECT_EQ(driver::ListTexts(CookieList(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_EQ(driver::ListTexts(CookieList(manager), LB_GETCOUNT, LB_GETTEXT),
             std::vector<std::string>{names_[1]});
-  EXPECT_EQ(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_EQ(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT),
             Sorted({names_[0], "notes.dat"}));
   EXPECT_TRUE(program.Dialogs().empty());
 }
@@ -119,24 +121,24 @@ TEST_F(CookieManagerTest, EmptyDeletesOnlyCookieFilesOrSaysThereAreNone) {
   driver::WriteFileBytes(jar_ + "\\notes.dat", "not a cookie");
   Program program(driver::InstallProgram("Maskfold Cookies"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  const HWND form = Open(program);
-  ASSERT_TRUE(form);
+  const HWND manager = Open(program);
+  ASSERT_TRUE(manager);
 
-  Click(form, "Empty Protected Cookies");
+  Click(manager, "Empty Protected Cookies");
   EXPECT_FALSE(driver::PathExists(jar_ + "\\" + names_[0]));
   EXPECT_TRUE(driver::PathExists(jar_ + "\\notes.dat"));
-  EXPECT_EQ(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_EQ(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT),
             std::vector<std::string>{"notes.dat"});
   EXPECT_TRUE(program.Dialogs().empty());
 
   // Nothing left to delete: the window steps aside for the message.
-  Click(form, "Empty Protected Cookies");
+  Click(manager, "Empty Protected Cookies");
   EXPECT_EQ(program.Dialogs(),
             std::vector<std::string>{
                 std::string("No Cookies Found|No protected cookies to delete!|(visible: ") +
                 ids::window_class::kMain + ")"});
-  EXPECT_TRUE(::IsWindowVisible(form));
-  EXPECT_EQ(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT),
+  EXPECT_TRUE(::IsWindowVisible(manager));
+  EXPECT_EQ(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT),
             std::vector<std::string>{"notes.dat"});
 }
 
@@ -150,9 +152,9 @@ TEST_F(CookieManagerTest, ACopyThatFailsLosesNothing) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   Program program(driver::InstallProgram("Maskfold Cookies"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  const HWND form = Open(program);
-  ASSERT_TRUE(form);
-  DoubleClick(form, 0);
+  const HWND manager = Open(program);
+  ASSERT_TRUE(manager);
+  DoubleClick(manager, 0);
   ::CloseHandle(held);
   EXPECT_EQ(driver::ReadFileBytes(cookies_ + "\\" + names_[0]), original);
   EXPECT_EQ(driver::ReadFileBytes(target), "held open");
@@ -164,21 +166,21 @@ TEST_F(CookieManagerTest, ACopyThatFailsLosesNothing) {
 TEST_F(CookieManagerTest, DoneUnloadsAndTheNextOpenReadsTheListsAfresh) {
   Program program(driver::InstallProgram("Maskfold Cookies"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  HWND form = Open(program);
-  ASSERT_TRUE(form);
-  EXPECT_TRUE(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT).empty());
-  Click(form, "Done");
-  EXPECT_FALSE(::IsWindow(form));
+  HWND manager = Open(program);
+  ASSERT_TRUE(manager);
+  EXPECT_TRUE(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT).empty());
+  Click(manager, "Done");
+  EXPECT_FALSE(::IsWindow(manager));
 
   driver::WriteFileBytes(jar_ + "\\" + names_[1], "protected meanwhile");
-  form = Open(program);
-  ASSERT_TRUE(form);
-  EXPECT_EQ(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT),
+  manager = Open(program);
+  ASSERT_TRUE(manager);
+  EXPECT_EQ(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT),
             std::vector<std::string>{names_[1]});
   // The close box does what Done does.
   DWORD_PTR result = 0;
-  ::SendMessageTimeoutA(form, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result);
-  EXPECT_FALSE(::IsWindow(form));
+  ::SendMessageTimeoutA(manager, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result);
+  EXPECT_FALSE(::IsWindow(manager));
 }
 
 TEST_F(CookieManagerTest, AMissingJarGivesOneMessageAndTheWindowStaysUsable) {
@@ -186,16 +188,16 @@ TEST_F(CookieManagerTest, AMissingJarGivesOneMessageAndTheWindowStaysUsable) {
   ASSERT_TRUE(program.WaitForMainWindow());
   ::RemoveDirectoryA(jar_.c_str());
   const std::size_t before = program.Dialogs().size();
-  const HWND form = Open(program);
-  ASSERT_TRUE(form);
+  const HWND manager = Open(program);
+  ASSERT_TRUE(manager);
   for (int i = 0; i < 20 && program.Dialogs().size() == before; ++i) ::Sleep(100);
   const auto dialogs = program.Dialogs();
   ASSERT_EQ(dialogs.size(), before + 1);
   EXPECT_NE(dialogs.back().find("does not exist"), std::string::npos) << dialogs.back();
-  EXPECT_EQ(driver::ListTexts(CookieList(form), LB_GETCOUNT, LB_GETTEXT).size(), names_.size());
-  EXPECT_TRUE(driver::ListTexts(JarList(form), LB_GETCOUNT, LB_GETTEXT).empty());
-  Click(form, "Done");
-  EXPECT_FALSE(::IsWindow(form));
+  EXPECT_EQ(driver::ListTexts(CookieList(manager), LB_GETCOUNT, LB_GETTEXT).size(), names_.size());
+  EXPECT_TRUE(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT).empty());
+  Click(manager, "Done");
+  EXPECT_FALSE(::IsWindow(manager));
 }
 
 }  // namespace
