@@ -6,6 +6,15 @@
 
 namespace cookies {
 
+namespace {
+// A jar that links to another place is not the cookies folder's own: no
+// file is moved into it or deleted from it.
+bool IsLink(const std::string& path) {
+  const auto attributes = platform::files::Attributes(path);
+  return attributes && (*attributes & platform::files::kAttributeReparsePoint);
+}
+}  // namespace
+
 std::string JarFolder(const std::string& cookies_folder) {
   return cookies_folder + "\\" + std::string(ids::kJarFolder);
 }
@@ -14,7 +23,7 @@ void Protect(const std::string& cookies_folder, const std::string& name) {
   if (name.empty()) return;
   const std::string source = cookies_folder + "\\" + name;
   const std::string target = JarFolder(cookies_folder) + "\\" + name;
-  if (!platform::files::CopyOneFile(source, target)) {
+  if (IsLink(JarFolder(cookies_folder)) || !platform::files::CopyOneFile(source, target)) {
     platform::ui::ShowMessage("The cookie " + name +
                                   " could not be copied into the protected folder, so it was left "
                                   "where it is.",
@@ -29,6 +38,7 @@ void Protect(const std::string& cookies_folder, const std::string& name) {
 }
 
 bool EmptyJar(const std::string& cookies_folder) {
+  if (IsLink(JarFolder(cookies_folder))) return false;
   return platform::files::DeleteMatching(JarFolder(cookies_folder) + "\\*.txt");
 }
 

@@ -23,6 +23,11 @@ inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 // The attributes of a file or folder, nothing when it does not exist.
 std::optional<std::uint32_t> Attributes(const std::string& path);
 
+// The full path the system resolves a path to (GetFullPathNameA): ".",
+// "..", forward and repeated separators, trailing dots and blanks dealt
+// with as the file system will. Empty when it cannot.
+std::string FullPath(const std::string& path);
+
 // Expands %NAME% references from the environment; unknown ones stay.
 std::string ExpandEnvironment(const std::string& text);
 

@@ -2,23 +2,35 @@
 
 #include "banner/download.h"
 #include "common/identifiers.h"
+#include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 
 namespace startup {
 
-void Run(Steps& steps, const std::string& banner_url) {
-  const std::string jar = cookies::JarFolder(steps.LoadMainWindow());
+namespace {
+
+void RepairJar(const std::string& cookies_folder) {
+  // Nothing is offered or created outside a real cookies folder; Apply and
+  // the Cookie Manager tell the user why they leave it alone.
+  const cookies::FolderCheck checked = cookies::CheckCookiesFolder(cookies_folder);
+  if (!checked) return;
+  const std::string jar = cookies::JarFolder(checked.folder);
   // A file named "Jar" passes too, as it always has.
-  if (!platform::files::Exists(jar)) {
-    platform::ui::ShowMessage("The folder " + jar + " is missing--Click OK to restore it.",
-                              platform::ui::kStylePlain);
-    if (!platform::files::MakeDirectory(jar))
-      platform::ui::ShowMessage("Protected cookies are unavailable: the folder " + jar +
-                                    " could not be created. Apply will keep no cookie.",
-                                platform::ui::kStyleInformation);
-  }
+  if (platform::files::Exists(jar)) return;
+  platform::ui::ShowMessage("The folder " + jar + " is missing--Click OK to restore it.",
+                            platform::ui::kStylePlain);
+  if (!platform::files::MakeDirectory(jar))
+    platform::ui::ShowMessage("Protected cookies are unavailable: the folder " + jar +
+                                  " could not be created. Apply will keep no cookie.",
+                              platform::ui::kStyleInformation);
+}
+
+}  // namespace
+
+void Run(Steps& steps, const std::string& banner_url) {
+  RepairJar(steps.LoadMainWindow());
   const std::string folder = platform::files::ApplicationFolder();
   // A banner left read-only by an earlier run must not block the new one.
   platform::files::SetAttributes(folder + "\\" + std::string(ids::kBannerFile),

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/identifiers.h"
+#include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "placement/centering.h"
 #include "platform/files.h"
@@ -42,7 +43,7 @@ constexpr COLORREF kJarLabelGreen = RGB(0, 128, 0);
 }  // namespace
 
 CookieManagerWindow::CookieManagerWindow(std::string cookies_folder, HWND owner)
-    : cookies_folder_(std::move(cookies_folder)) {
+    : stated_folder_(std::move(cookies_folder)) {
   const ui::FrameSpec frame{
       ids::window_class::kCookieManager,
       "Cookie Manager",
@@ -66,14 +67,18 @@ void CookieManagerWindow::Load() {
                              platform::ui::ScreenPixels(460), platform::ui::ScreenPixels(340), 0);
   placement::CenterWindow(Id());
   Repaint();
-  const bool cookies_there = RefreshCookieList();
-  const bool jar_there = RefreshJarList();
-  // One message for what is missing; the window stays usable.
-  if (!cookies_there)
-    platform::ui::ShowMessage(
-        "The cookies folder " + cookies_folder_ + " does not exist, so both lists are empty.",
-        platform::ui::kStyleInformation);
-  else if (!jar_there)
+  const cookies::FolderCheck checked = cookies::CheckCookiesFolder(stated_folder_);
+  if (!checked) {
+    // One message saying why; both lists stay empty and nothing is touched.
+    platform::ui::ShowMessage("The cookies folder \"" + stated_folder_ + "\" " + *checked.problem +
+                                  ", so both lists are empty.",
+                              platform::ui::kStyleInformation);
+    return;
+  }
+  cookies_folder_ = checked.folder;
+  RefreshCookieList();
+  // One message for a missing jar; the window stays usable.
+  if (!RefreshJarList())
     platform::ui::ShowMessage("The protected cookies folder " +
                                   cookies::JarFolder(cookies_folder_) +
                                   " does not exist, so its list is empty.",
@@ -83,6 +88,7 @@ void CookieManagerWindow::Load() {
 bool CookieManagerWindow::FillList(int list, const std::string& folder, const char* pattern) {
   const HWND box = Control(list);
   ::SendMessageA(box, LB_RESETCONTENT, 0, 0);
+  if (cookies_folder_.empty()) return false;
   const auto attributes = platform::files::Attributes(folder);
   if (!attributes || !(*attributes & platform::files::kAttributeDirectory)) return false;
   // The platform's own directory listing: the names of the matching files.
@@ -106,6 +112,7 @@ void CookieManagerWindow::RefreshLists() {
 }
 
 void CookieManagerWindow::ProtectSelectedCookie() {
+  if (cookies_folder_.empty()) return;
   const HWND list = Control(kCookieList);
   const auto selected = ::SendMessageA(list, LB_GETCURSEL, 0, 0);
   if (selected == LB_ERR) return;
@@ -117,6 +124,7 @@ void CookieManagerWindow::ProtectSelectedCookie() {
 }
 
 void CookieManagerWindow::EmptyJar() {
+  if (cookies_folder_.empty()) return;
   if (cookies::EmptyJar(cookies_folder_)) {
     RefreshLists();
     return;

@@ -17,7 +17,7 @@ class CookieManagerWindow final : public ui::Window {
   CookieManagerWindow(std::string cookies_folder, HWND owner);
 
   // Sizes and centres the window, draws it and fills both lists, telling
-  // the user once when a folder is missing. Done destroys the window; its
+  // the user once when a folder is refused or missing. Done destroys the window; its
   // owner then builds a new one for the next opening.
   void Load();
 
@@ -34,7 +34,10 @@ class CookieManagerWindow final : public ui::Window {
   // Fills a list with the names of the files matching the pattern.
   bool FillList(int list, const std::string& folder, const char* pattern);
 
-  const std::string cookies_folder_;
+  // As the main window read it, and as the guard resolved it (empty when
+  // the guard refused it: the window then touches no file).
+  const std::string stated_folder_;
+  std::string cookies_folder_;
   platform::win32::UniqueFont bold_;
   std::unique_ptr<ui::Tooltips> tooltips_;
 };

@@ -1,6 +1,7 @@
 #include "wipe/apply.h"
 
 #include "common/failure.h"
+#include "cookies/folder_guard.h"
 #include "platform/fileop.h"
 #include "platform/files.h"
 #include "platform/transfer.h"
@@ -28,7 +29,6 @@ void Apply(MainWindowState& window) {
   // A browser left open re-reads its proxy only when told to.
   platform::transfer::NotifySettingsChanged();
   const std::string cookies_folder = window.CookiesFolder();
-  const platform::fileop::Record cookie_delete = CookieDeleteRecord(cookies_folder);
 
   // From the cache purge on, a step that fails is passed over and the next
   // one runs.
@@ -36,16 +36,19 @@ void Apply(MainWindowState& window) {
   failure::PassOver([&] { purge = PurgeUrlCache(); });
   if (purge == PurgeOutcome::kStop) return;
 
-  // Never a pattern outside a real cookies folder: "Not Found\*.txt" or
-  // "\*.txt" would reach files that are not cookies.
-  if (const auto problem = CookiesFolderProblem(cookies_folder)) {
-    failure::PassOver([&] { TellCookiesLeftAlone(cookies_folder, *problem); });
+  // Never a pattern outside a real cookies folder: "Not Found\*.txt",
+  // "\*.txt" or "C:\.\*.txt" would reach files that are not cookies.
+  const cookies::FolderCheck checked = failure::Trap(
+      [&] { return cookies::CheckCookiesFolder(cookies_folder); },
+      [] { return cookies::FolderCheck{{}, "could not be checked"}; });
+  if (!checked) {
+    failure::PassOver([&] { TellCookiesLeftAlone(cookies_folder, *checked.problem); });
     return;
   }
-  failure::PassOver([&] { platform::fileop::Run(cookie_delete); });
+  failure::PassOver([&] { platform::fileop::Run(CookieDeleteRecord(checked.folder)); });
   failure::PassOver([&] {
-    const std::string folder = window.CookiesFolder();
-    if (!CookiesFolderProblem(folder)) platform::fileop::Run(CookieRestoreRecord(folder));
+    const cookies::FolderCheck again = cookies::CheckCookiesFolder(window.CookiesFolder());
+    if (again) platform::fileop::Run(CookieRestoreRecord(again.folder));
   });
 }
 

@@ -9,10 +9,7 @@
 
 namespace wipe {
 
-// Why a cookies folder path is not one the stages may work in (relative,
-// a drive or share root, unexpanded, missing, a link), or nothing when it is.
-std::optional<std::string> CookiesFolderProblem(const std::string& folder);
-
+// The records take a folder that cookies::CheckCookiesFolder accepted.
 // The delete of every "*.txt" in the folder, to the recycle bin.
 platform::fileop::Record CookieDeleteRecord(const std::string& folder);
 // The copy of the jar's "*.txt" back into the folder.

@@ -85,6 +85,39 @@ std::optional<std::uint32_t> Attributes(const std::string& path) {
   return found->second;
 }
 
+// Resolves a drive or share path as GetFullPathNameA does on this machine's
+// Wine: the guard gives it nothing else.
+std::string FullPath(const std::string& path) {
+  std::string text = path;
+  std::replace(text.begin(), text.end(), '/', '\\');
+  const bool share = text.rfind("\\\\", 0) == 0;
+  const std::size_t kept = share ? 2 : 0;  // server and share stay
+  std::vector<std::string> parts;
+  std::size_t at = share ? 2 : 3;
+  while (at <= text.size()) {
+    const std::size_t end = std::min(text.find('\\', at), text.size());
+    const std::string part = text.substr(at, end - at);
+    if (part == "..") {
+      if (parts.size() > kept) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    at = end + 1;
+  }
+  if (!parts.empty()) {
+    std::string& last = parts.back();
+    while (!last.empty() && (last.back() == '.' || last.back() == ' ')) last.pop_back();
+    std::string stem = last.substr(0, last.find('.'));
+    std::transform(stem.begin(), stem.end(), stem.begin(), ::toupper);
+    for (const char* device : {"CON", "NUL", "AUX", "PRN", "COM1", "LPT1"})
+      if (stem == device) return "\\\\.\\" + last.substr(0, last.find('.'));
+  }
+  std::string resolved = share ? "\\\\" : text.substr(0, 3);
+  for (std::size_t i = 0; i < parts.size(); ++i) resolved += (i ? "\\" : "") + parts[i];
+  if (share && parts.size() <= 2) resolved += "\\";
+  return resolved;
+}
+
 std::string ExpandEnvironment(const std::string& text) {
   std::string result;
   std::size_t at = 0;

@@ -54,4 +54,12 @@ TEST_F(JarTest, EmptyDeletesOnlyTheJarsCookieFiles) {
   EXPECT_FALSE(cookies::EmptyJar(kFolder)) << "nothing left to match";
 }
 
+TEST_F(JarTest, AJarThatLinksElsewhereIsNeitherFilledNorEmptied) {
+  FakeSystem::Get().attributes[R"(C:\Cookies\Jar)"] = 0x410;  // a folder that is a link
+  const auto before = files();
+  cookies::Protect(kFolder, "a@site[1].txt");
+  EXPECT_FALSE(cookies::EmptyJar(kFolder));
+  EXPECT_EQ(files(), before);
+}
+
 }  // namespace

@@ -31,6 +31,7 @@ class StartupTest : public ::testing::Test {
     FakeSystem::Reset();
     FakeUi::Reset();
     FakeSystem::Get().responses[kUrl] = {false, 200, "GIF89a"};
+    FakeSystem::Get().attributes[R"(C:\Cookies)"] = 0x10;
   }
 };
 
@@ -66,16 +67,29 @@ TEST_F(StartupTest, AMissingJarIsAnnouncedOnceBeforeAnyWindowAndCreated) {
 
 TEST_F(StartupTest, AJarThatCannotBeMadeIsToldAndStartUpGoesOn) {
   Windows windows;
-  windows.folder = "Not Found";
-  FakeSystem::Get().unwritable.insert("Not Found\\Jar");
+  FakeSystem::Get().unwritable.insert(R"(C:\Cookies\Jar)");
   startup::Run(windows, kUrl);
   auto& calls = FakeUi::Get().calls;
   ASSERT_GE(calls.size(), 5u);
   EXPECT_EQ(
       calls[1],
-      R"(ShowMessage(The folder Not Found\Jar is missing--Click OK to restore it.|0|Maskfold))");
+      R"(ShowMessage(The folder C:\Cookies\Jar is missing--Click OK to restore it.|0|Maskfold))");
   EXPECT_NE(calls[2].find("Protected cookies are unavailable"), std::string::npos);
   EXPECT_EQ(calls.back(), "CloseSplash");
+}
+
+TEST_F(StartupTest, ARefusedCookiesFolderGetsNoJarAndNoOffer) {
+  for (const char* folder : {"Not Found", R"(C:\.)", R"(C:\Cookies\..)", R"(\\?\C:\)"}) {
+    SetUp();
+    Windows windows;
+    windows.folder = folder;
+    startup::Run(windows, kUrl);
+    EXPECT_EQ(FakeUi::Get().calls, (std::vector<std::string>{"LoadMainWindow", "ShowSplash",
+                                                             "ShowMainWindow", "CloseSplash"}))
+        << folder;
+    for (const auto& [path, attributes] : FakeSystem::Get().attributes)
+      EXPECT_EQ(path.find("Jar"), std::string::npos) << folder << ": " << path;
+  }
 }
 
 TEST_F(StartupTest, ADownloadFailureStillShowsTheMainWindow) {

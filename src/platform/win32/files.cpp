@@ -40,6 +40,17 @@ std::optional<std::uint32_t> Attributes(const std::string& path) {
   return attributes;
 }
 
+std::string FullPath(const std::string& path) {
+  std::vector<char> full(MAX_PATH);
+  for (;;) {
+    const DWORD length =
+        ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return {};
+    if (length < full.size()) return std::string(full.data(), length);
+    full.resize(length);
+  }
+}
+
 std::string ExpandEnvironment(const std::string& text) {
   const DWORD size = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
   if (size == 0) return text;
