@@ -200,4 +200,40 @@ TEST_F(CookieManagerTest, AMissingJarGivesOneMessageAndTheWindowStaysUsable) {
   EXPECT_FALSE(::IsWindow(manager));
 }
 
+TEST_F(CookieManagerTest, NoPathToTheDriveRootTouchesAFileThere) {
+  driver::WriteFileBytes(R"(C:\rootnote.txt)", "a text file at the root of the drive");
+  ::CreateDirectoryA(R"(C:\Jar)", nullptr);  // as an older version left it
+  driver::WriteFileBytes(R"(C:\Jar\jarred.txt)", "in a jar at the root");
+  const auto root_before = driver::FolderEntries("C:");
+  for (const char* folder : {R"(C:\.)", R"(C:\windows\..)", "C:/", R"(C:\\.\\)",
+                             R"(\\?\C:\windows\..)", R"(\\.\C:\)", "C:", ""}) {
+    driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", folder);
+    Program program(driver::InstallProgram("Maskfold Root"));
+    ASSERT_TRUE(program.WaitForMainWindow()) << folder;
+    for (const auto& dialog : program.Dialogs())
+      EXPECT_EQ(dialog.find("is missing"), std::string::npos) << folder << ": " << dialog;
+    const std::size_t before = program.Dialogs().size();
+
+    const HWND manager = Open(program);
+    ASSERT_TRUE(manager) << folder;
+    for (int i = 0; i < 20 && program.Dialogs().size() == before; ++i) ::Sleep(100);
+    ASSERT_EQ(program.Dialogs().size(), before + 1) << folder;
+    EXPECT_NE(program.Dialogs().back().find("so both lists are empty"), std::string::npos)
+        << program.Dialogs().back();
+    EXPECT_TRUE(driver::ListTexts(CookieList(manager), LB_GETCOUNT, LB_GETTEXT).empty());
+    EXPECT_TRUE(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT).empty());
+    DoubleClick(manager, 0);
+    Click(manager, "Empty Protected Cookies");
+    Click(manager, "Done");
+
+    program.ClickAndWait("&Apply");
+    ASSERT_EQ(program.Dialogs().size(), before + 2) << folder;
+    EXPECT_EQ(program.Dialogs().back().rfind("Maskfold|Your cookies were left alone", 0), 0u)
+        << program.Dialogs().back();
+    EXPECT_EQ(driver::FolderEntries("C:"), root_before) << folder;
+    EXPECT_EQ(driver::ReadFileBytes(R"(C:\rootnote.txt)"), "a text file at the root of the drive");
+    EXPECT_EQ(driver::ReadFileBytes(R"(C:\Jar\jarred.txt)"), "in a jar at the root") << folder;
+  }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -128,6 +129,18 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 bool PathExists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(found.cFileName);
+  while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::vector<std::string> ListTexts(HWND control, UINT count_message, UINT text_message) {

@@ -56,6 +56,8 @@ std::string WindowText(HWND window);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
+// The names of everything in a folder, files and folders, sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
 
 // The entries of another process's list or combo box (count and text
 // messages as the control has them: LB_GETCOUNT/LB_GETTEXT or the CB_ ones).
