@@ -28,6 +28,9 @@ struct GroupFind : Call {
 struct EntryFind : Result {
   Handle handle = 0;       // from the find-first only
   std::string source_url;  // the entry's source URL name, when ok
+  // With code 122: the bytes the entry needs; a find offering that much
+  // reads the same entry again.
+  std::uint32_t required_bytes = 0;
 };
 
 inline constexpr std::uint32_t kEntryInfoSize = 80;   // sizeof INTERNET_CACHE_ENTRY_INFOA
@@ -39,7 +42,8 @@ GroupFind FindFirstGroup();
 Result DeleteGroup(GroupId group);
 // FindNextUrlCacheGroup(handle, &group, null); the group is replaced on success.
 Result FindNextGroup(Handle handle, GroupId* group);
-// FindFirstUrlCacheEntryA(null pattern, buffer, &offered).
+// FindFirstUrlCacheEntryA(null pattern, buffer, &offered), with a buffer of
+// at least the offered size.
 EntryFind FindFirstEntry(std::uint32_t offered_bytes);
 // FindNextUrlCacheEntryA(handle, buffer, &offered).
 EntryFind FindNextEntry(Handle handle, std::uint32_t offered_bytes);

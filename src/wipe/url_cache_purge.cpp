@@ -17,6 +17,9 @@ namespace {
 constexpr std::int32_t kFileNotFound = 2;   // no (further) group
 constexpr std::int32_t kNoMoreFiles = 18;   // the documented code for the same
 constexpr std::int32_t kNoMoreItems = 259;  // no (further) entry
+constexpr std::int32_t kInsufficientBuffer = 122;
+// No cache entry needs more; a larger size is not taken at its word.
+constexpr std::uint32_t kLargestEntryBytes = 1u << 24;
 
 void Tell(std::string_view literal, std::int32_t code) {
   platform::ui::ShowMessage(std::string(literal) + std::to_string(code), platform::ui::kStylePlain);
@@ -88,8 +91,24 @@ PurgeOutcome PurgeGroups() {
   }
 }
 
+// One entry, read again with the room the platform asks for when it did not
+// fit: a long tracking URL, its file name and stored headers easily exceed
+// the bytes offered at first.
+template <class Find>
+cache::EntryFind ReadEntry(Find&& find) {
+  std::uint32_t offered = cache::kOfferedBytes;
+  cache::EntryFind entry = find(offered);
+  while (!entry.ok && entry.last_error == kInsufficientBuffer && entry.required_bytes > offered &&
+         entry.required_bytes <= kLargestEntryBytes) {
+    offered = entry.required_bytes;
+    entry = find(offered);
+  }
+  return entry;
+}
+
 PurgeOutcome PurgeEntries() {
-  cache::EntryFind entry = cache::FindFirstEntry(cache::kOfferedBytes);
+  cache::EntryFind entry =
+      ReadEntry([](std::uint32_t offered) { return cache::FindFirstEntry(offered); });
   if (!entry.ok) {
     if (entry.last_error == kNoMoreItems) return PurgeOutcome::kGoOn;
     Tell("ERROR: FindFirstUrlCacheEntry - ", entry.last_error);
@@ -102,7 +121,8 @@ PurgeOutcome PurgeEntries() {
       // Whatever the delete does, the purge goes on.
       failure::PassOver([&] { cache::DeleteEntry(entry.source_url); });
     }
-    entry = cache::FindNextEntry(entries.Get(), cache::kOfferedBytes);
+    entry = ReadEntry(
+        [&](std::uint32_t offered) { return cache::FindNextEntry(entries.Get(), offered); });
     if (!entry.ok && entry.last_error != kNoMoreItems) {
       Tell("Error:  Unable to find the next cache entry - ", entry.last_error);
       return PurgeOutcome::kStop;

@@ -83,14 +83,30 @@ Result FindNextGroup(Handle handle, GroupId* group) {
   return step.result;
 }
 
+namespace {
+// A scripted entry that needs more room than offered is not read: the
+// platform reports 122 and the size, and the same entry comes next.
+bool TooLarge(const EntryFind& entry, std::uint32_t offered_bytes) {
+  return entry.ok && entry.required_bytes > offered_bytes;
+}
+EntryFind TooSmall(const EntryFind& entry) {
+  EntryFind answer = fake::NoEntry(122);
+  answer.required_bytes = entry.required_bytes;
+  return answer;
+}
+}  // namespace
+
 EntryFind FindFirstEntry(std::uint32_t offered_bytes) {
   state.calls.push_back("FindFirstEntry(" + std::to_string(offered_bytes) + ")");
+  if (TooLarge(state.first_entry, offered_bytes)) return TooSmall(state.first_entry);
   return state.first_entry;
 }
 
 EntryFind FindNextEntry(Handle handle, std::uint32_t offered_bytes) {
   state.calls.push_back("FindNextEntry(" + std::to_string(handle) + "," +
                         std::to_string(offered_bytes) + ")");
+  if (!state.next_entries.empty() && TooLarge(state.next_entries.front(), offered_bytes))
+    return TooSmall(state.next_entries.front());
   return fake::Next(state.next_entries, fake::NoEntry(259));
 }
 

@@ -19,6 +19,7 @@ struct FakeUrlCache {
   platform::urlcache::GroupFind first_group;
   std::deque<platform::urlcache::Result> group_deletes;  // empty: success
   std::deque<GroupStep> next_groups;                     // empty: failure with code 2
+  // An entry's required_bytes, when set, is the room it needs to be read.
   platform::urlcache::EntryFind first_entry;
   std::deque<platform::urlcache::EntryFind> next_entries;  // empty: failure with 259
   std::deque<platform::urlcache::Result> entry_deletes;    // empty: success

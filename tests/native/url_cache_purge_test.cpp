@@ -153,12 +153,12 @@ TEST(UrlCachePurge, FollowsItsStopAndGoOnRules) {
         "Close(224)"},
        {},
        PurgeOutcome::kGoOn},
-      {"122 on the first entry",
+      {"122 without a larger size on the first entry",
        [] { FakeUrlCache::Get().first_entry = NoEntry(122); },
        {"FindFirstGroup", "FindFirstEntry(2048)"},
        {Message("ERROR: FindFirstUrlCacheEntry - 122")},
        PurgeOutcome::kStop},
-      {"122 on a later entry",
+      {"122 without a larger size on a later entry",
        [] {
          Entries({"http://a/"});
          FakeUrlCache::Get().next_entries = {NoEntry(122)};
@@ -167,6 +167,18 @@ TEST(UrlCachePurge, FollowsItsStopAndGoOnRules) {
         "FindNextEntry(224,2048)", "Close(224)"},
        {Message("Error:  Unable to find the next cache entry - 122")},
        PurgeOutcome::kStop},
+      {"an entry larger than the room offered is read again with the room it needs",
+       [] {
+         Entries({"http://a/", "http://long/", "http://c/"});
+         FakeUrlCache::Get().first_entry.required_bytes = 5000;
+         FakeUrlCache::Get().next_entries[0].required_bytes = 9000;
+       },
+       {"FindFirstGroup", "FindFirstEntry(2048)", "FindFirstEntry(5000)", "DeleteEntry(http://a/)",
+        "FindNextEntry(224,2048)", "FindNextEntry(224,9000)", "DeleteEntry(http://long/)",
+        "FindNextEntry(224,2048)", "DeleteEntry(http://c/)", "FindNextEntry(224,2048)",
+        "Close(224)"},
+       {},
+       PurgeOutcome::kGoOn},
       {"a stale 122 after a successful find-next does not stop the loop",
        [] {
          Entries({"http://a/"});

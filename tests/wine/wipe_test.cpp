@@ -160,4 +160,29 @@ TEST_F(WipeTest, AHostileCookiesFolderDeletesAndCopiesNothing) {
   }
 }
 
+// Last in the file: its two Applies leave the browser's cookie index in a state
+// the cookie cases above do not expect.
+TEST(LongUrlWipeTest, ALongTrackingUrlInTheCacheIsDeletedWithoutAMessage) {
+  driver::UseCookiesFolder();
+  // An earlier Apply of this prefix left a proxy on: the banner comes direct.
+  driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
+  const std::string tracking = "http://tracker.example/pixel?id=" + std::string(3000, 'x');
+  for (const auto& url : ContentEntries()) ::DeleteUrlCacheEntryA(url.c_str());
+  AddCacheEntry(tracking, "alone in the cache");
+  ASSERT_EQ(ContentEntries(), std::vector<std::string>{tracking});
+
+  driver::Program program(driver::InstallProgram("Maskfold Long Url"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  program.ClickAndWait("&Apply");
+  EXPECT_TRUE(ContentEntries().empty());
+
+  // Among others, where it is not the first entry read.
+  for (int i = 0; i < 3; ++i) AddCacheEntry("http://cache.example/again" + std::to_string(i), "");
+  AddCacheEntry(tracking + "y", "among others");
+  program.ClickAndWait("&Apply");
+  EXPECT_TRUE(ContentEntries().empty());
+  for (const auto& dialog : program.Dialogs())
+    EXPECT_NE(dialog.rfind("Maskfold|", 0), 0u) << dialog;
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace platform::urlcache {
@@ -24,10 +25,14 @@ using FindNextGroupFn = BOOL(WINAPI*)(HANDLE, GROUPID*, LPVOID);
 
 std::int32_t LastError() { return static_cast<std::int32_t>(::GetLastError()); }
 
-// The buffer the entry calls fill: the record, then the strings it points to.
+// The buffer the entry calls fill: the record, then the strings it points
+// to. Never smaller than the 4,104 bytes the purge has always declared.
 class EntryBuffer {
  public:
-  EntryBuffer() : words_(1 + 1025, 0) { Info()->dwStructSize = kEntryInfoSize; }
+  explicit EntryBuffer(std::uint32_t offered_bytes)
+      : words_(std::max<std::size_t>(1 + 1025, (offered_bytes + 3) / 4), 0) {
+    Info()->dwStructSize = kEntryInfoSize;
+  }
   INTERNET_CACHE_ENTRY_INFOA* Info() {
     return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(words_.data());
   }
@@ -37,11 +42,12 @@ class EntryBuffer {
   }
 
  private:
-  std::vector<std::uint32_t> words_;  // 4,104 bytes, as the purge declares it
+  std::vector<std::uint32_t> words_;
 };
 
-EntryFind Filled(EntryFind result, EntryBuffer& buffer) {
+EntryFind Filled(EntryFind result, EntryBuffer& buffer, DWORD size) {
   if (result.ok) result.source_url = buffer.SourceUrl();
+  if (!result.ok && result.last_error == ERROR_INSUFFICIENT_BUFFER) result.required_bytes = size;
   return result;
 }
 
@@ -82,7 +88,7 @@ Result FindNextGroup(Handle handle, GroupId* group) {
 }
 
 EntryFind FindFirstEntry(std::uint32_t offered_bytes) {
-  EntryBuffer buffer;
+  EntryBuffer buffer(offered_bytes);
   DWORD size = offered_bytes;
   EntryFind result;
   ::SetLastError(0);
@@ -90,17 +96,17 @@ EntryFind FindFirstEntry(std::uint32_t offered_bytes) {
   result.last_error = LastError();
   result.handle = reinterpret_cast<Handle>(handle);
   result.ok = handle != nullptr;
-  return Filled(std::move(result), buffer);
+  return Filled(std::move(result), buffer, size);
 }
 
 EntryFind FindNextEntry(Handle handle, std::uint32_t offered_bytes) {
-  EntryBuffer buffer;
+  EntryBuffer buffer(offered_bytes);
   DWORD size = offered_bytes;
   EntryFind result;
   ::SetLastError(0);
   result.ok = ::FindNextUrlCacheEntryA(reinterpret_cast<HANDLE>(handle), buffer.Info(), &size);
   result.last_error = LastError();
-  return Filled(std::move(result), buffer);
+  return Filled(std::move(result), buffer, size);
 }
 
 Result DeleteEntry(const std::string& source_url) {
