@@ -53,6 +53,35 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+// Apply and Exit are unavailable for the life of the object; both come back,
+// and the focus with them, on every way out of Apply.
+class CommandsDisabled {
+ public:
+  CommandsDisabled(HWND apply, HWND exit, bool& applying)
+      : apply_(apply), exit_(exit), applying_(applying), focus_(::GetFocus()) {
+    applying_ = true;
+    ::EnableWindow(apply_, FALSE);
+    ::EnableWindow(exit_, FALSE);
+  }
+  ~CommandsDisabled() {
+    ::EnableWindow(apply_, TRUE);
+    ::EnableWindow(exit_, TRUE);
+    applying_ = false;
+    // Disabling the focused button took the focus away: give it back, unless
+    // the user has gone on to another control or program meanwhile.
+    const HWND now = ::GetFocus();
+    if (focus_ && ::IsWindow(focus_) && (!now || now == ::GetAncestor(apply_, GA_ROOT)))
+      ::SetFocus(focus_);
+  }
+  CommandsDisabled(const CommandsDisabled&) = delete;
+  CommandsDisabled& operator=(const CommandsDisabled&) = delete;
+
+ private:
+  HWND apply_, exit_;
+  bool& applying_;
+  HWND focus_;
+};
+
 std::string InApplicationFolder(std::string_view name) {
   return platform::files::ApplicationFolder() + "\\" + std::string(name);
 }
@@ -161,9 +190,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case DM_GETDEFID:
       return DefaultButtonId();
     case WM_CLOSE:
-      // The close box and Alt+F4 end the program as Exit does, so the proxy
-      // is never left on behind the user's back.
-      wipe::Exit();
+      OnCloseRequested();
+      return 0;
   }
   return Window::OnMessage(message, wparam, lparam);
 }
@@ -171,10 +199,11 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 void MainWindow::OnCommand(int id) {
   switch (id) {
     case kApplyButton:
-      wipe::Apply(*this);
+      OnApplyClicked();
       break;
     case kExitButton:
-      wipe::Exit();
+      if (!applying_) wipe::Exit();
+      break;
     case menu::kClearTempOnExit:
       options::ToggleClearTempOnExit(Id());
       break;
@@ -199,6 +228,24 @@ void MainWindow::OnCommand(int id) {
     default:
       break;
   }
+}
+
+void MainWindow::OnApplyClicked() {
+  if (applying_) return;
+  {
+    const CommandsDisabled during(Control(kApplyButton), Control(kExitButton), applying_);
+    wipe::Apply(*this);
+  }
+  if (close_requested_) wipe::Exit();
+}
+
+void MainWindow::OnCloseRequested() {
+  // The close box and Alt+F4 end the program as Exit does, so the proxy is
+  // never left on behind the user's back; during Apply, once it is done.
+  if (applying_)
+    close_requested_ = true;
+  else
+    wipe::Exit();
 }
 
 void MainWindow::OnMouseMove(POINT point) {

@@ -51,6 +51,8 @@ class MainWindow final : public ui::Window,
 
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnCommand(int id);
+  void OnApplyClicked();
+  void OnCloseRequested();
   void OnMouseMove(POINT point);
   void OnBannerFrameClicked(POINT released_at);
   void OnActivate(WPARAM wparam, LPARAM lparam);
@@ -69,6 +71,10 @@ class MainWindow final : public ui::Window,
   HWND focus_ = nullptr;
   bool activated_before_ = false;
   bool pressed_on_frame_ = false;
+  // Apply is running: the shell's dialogs have no owner, so the window takes
+  // input meanwhile; Apply and Exit wait, and a close waits for Apply's end.
+  bool applying_ = false;
+  bool close_requested_ = false;
 };
 
 }  // namespace windows

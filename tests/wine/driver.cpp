@@ -232,6 +232,10 @@ void DialogWatcher::Watch() {
         }
         record += ")";
       }
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (probe_) record += "|" + probe_();
+      }
       const int answer = ::GetDlgItem(dialog, IDYES) ? IDYES : IDOK;
       ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                      reinterpret_cast<LPARAM>(::GetDlgItem(dialog, answer)));
@@ -241,6 +245,11 @@ void DialogWatcher::Watch() {
     }
     ::Sleep(50);
   }
+}
+
+void DialogWatcher::SetProbe(std::function<std::string()> probe) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  probe_ = std::move(probe);
 }
 
 Program::Program(const std::string& folder, const std::string& banner_url) {

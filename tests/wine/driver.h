@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -75,6 +76,9 @@ class DialogWatcher {
   DialogWatcher(const DialogWatcher&) = delete;
   DialogWatcher& operator=(const DialogWatcher&) = delete;
   std::vector<std::string> Seen() const;
+  // Runs on the watcher's thread before each new dialog is answered; what it
+  // returns ends the dialog's record, after "|".
+  void SetProbe(std::function<std::string()> probe);
 
  private:
   void Watch();
@@ -83,6 +87,7 @@ class DialogWatcher {
   mutable std::mutex mutex_;
   std::vector<std::string> seen_;
   std::set<HWND> answered_;
+  std::function<std::string()> probe_;
   std::thread thread_;
 };
 
@@ -117,6 +122,7 @@ class Program {
   HANDLE Process() const { return info_.hProcess; }
   // The dialog boxes shown so far, the program's own and the platform's.
   std::vector<std::string> Dialogs() const { return watcher_->Seen(); }
+  void SetDialogProbe(std::function<std::string()> probe) { watcher_->SetProbe(std::move(probe)); }
 
  private:
   PROCESS_INFORMATION info_{};

@@ -136,6 +136,49 @@ TEST_F(MainWindowTest, ClosingTheWindowTurnsTheProxyOffLikeExit) {
             "Not Set");
 }
 
+TEST_F(MainWindowTest, ApplyAndExitWaitWhileApplyRunsAndACloseWaitsForItsEnd) {
+  Program program(folder_);
+  const HWND main = program.WaitForMainWindow();
+  ASSERT_TRUE(main);
+  const HWND apply = program.Button("&Apply"), exit = program.Button("E&xit");
+  auto state = [&] {
+    return std::string(::IsWindowEnabled(apply) ? "apply on" : "apply off") +
+           (::IsWindowEnabled(exit) ? ", exit on" : ", exit off");
+  };
+  // The shell's confirmation before the cookie goes to the recycle bin.
+  auto confirmations = [&] {
+    std::vector<std::string> states;
+    for (const auto& dialog : program.Dialogs())
+      if (dialog.rfind("Maskfold|", 0) != 0)
+        states.push_back(dialog.substr(dialog.find_last_of('|') + 1));
+    return states;
+  };
+  program.SetDialogProbe(state);
+  driver::WriteFileBytes(R"(C:\cookies\tracker.txt)", "a cookie");
+  program.ClickAndWait("&Apply");
+  ASSERT_FALSE(confirmations().empty());
+  for (const auto& seen : confirmations()) EXPECT_EQ(seen, "apply off, exit off");
+  EXPECT_EQ(state(), "apply on, exit on");
+  EXPECT_EQ(program.FocusedWindow(), apply);
+
+  // Closing the window while the shell asks: the program ends once Apply is
+  // done, with the proxy off.
+  program.SetDialogProbe([&] {
+    ::PostMessageA(main, WM_CLOSE, 0, 0);
+    ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(ids::main_window::kExitButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(exit));
+    return state();
+  });
+  driver::WriteFileBytes(R"(C:\cookies\tracker.txt)", "a cookie");
+  driver::WriteFileBytes(R"(C:\cookies\Jar\kept.txt)", "a protected cookie");
+  program.Click("&Apply");
+  ASSERT_TRUE(program.WaitForExit(20000));
+  EXPECT_EQ(driver::ReadFileBytes(R"(C:\cookies\kept.txt)"), "a protected cookie")
+      << "Apply ran to its end before the program did";
+  EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 0u);
+  ::DeleteFileA(R"(C:\cookies\Jar\kept.txt)");
+}
+
 TEST_F(MainWindowTest, OptionTicksStartFromTheRegistryAndEachClickWritesTheNewState) {
   // A click writes the value of the state it moves to, so what it writes
   // tells which tick the load set.
