@@ -192,6 +192,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       OnCloseRequested();
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Log off, restart or shut down: the session ends whatever runs, so
+      // the proxy goes off now, as Exit turns it off.
+      if (wparam) wipe::Exit();
+      return 0;
   }
   return Window::OnMessage(message, wparam, lparam);
 }

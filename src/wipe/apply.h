@@ -17,7 +17,8 @@ class MainWindowState {
 
 void Apply(MainWindowState& window);
 
-// Turns the proxy off and ends the process.
+// Turns the proxy off and ends the process. Also the answer to the end of
+// the Windows session, so that no machine boots into a proxy left on.
 [[noreturn]] void Exit();
 
 }  // namespace wipe

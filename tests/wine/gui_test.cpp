@@ -179,6 +179,20 @@ TEST_F(MainWindowTest, ApplyAndExitWaitWhileApplyRunsAndACloseWaitsForItsEnd) {
   ::DeleteFileA(R"(C:\cookies\Jar\kept.txt)");
 }
 
+TEST_F(MainWindowTest, TheEndOfTheSessionTurnsTheProxyOffLikeExit) {
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
+  program.ClickAndWait("&Apply");
+  ASSERT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
+
+  driver::Run("wineboot.exe --end-session");
+  ASSERT_TRUE(program.WaitForExit(20000));
+  EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 0u);
+  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")),
+            "Not Set");
+}
+
 TEST_F(MainWindowTest, OptionTicksStartFromTheRegistryAndEachClickWritesTheNewState) {
   // A click writes the value of the state it moves to, so what it writes
   // tells which tick the load set.
