@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/application.h"
 #include "common/failure.h"
@@ -11,8 +12,30 @@
 #include "ui/button_strip.h"
 #include "ui/gif_view.h"
 
+namespace {
+
+// COM on this thread, apartment-threaded, for the life of the program:
+// ShellExecute may hand a launch to a shell extension, which needs it.
+class ComApartment {
+ public:
+  ComApartment()
+      : initialised_(SUCCEEDED(
+            ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+  ~ComApartment() {
+    if (initialised_) ::CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool initialised_;
+};
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   return failure::Untrapped([] {
+    const ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     const ui::GdiplusSession gdiplus;
