@@ -21,6 +21,7 @@ struct ControlSpec {
   unsigned long style;
   int left, top, width, height;  // twips, relative to the parent's client area
   int parent = 0;                // the id of a control it lies in; 0: the window
+  unsigned long ex_style = 0;
 };
 
 }  // namespace ui

@@ -77,9 +77,10 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
   font_ = MakeFont(kControlFace, kControlPoints, dpi_);
   for (const ControlSpec& layout : controls) {
     const HWND control = ::CreateWindowExA(
-        0, layout.window_class, layout.text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style,
-        TwipsToPixels(layout.left, dpi_), TwipsToPixels(layout.top, dpi_),
-        TwipsToPixels(layout.width, dpi_), TwipsToPixels(layout.height, dpi_),
+        layout.ex_style, layout.window_class, layout.text,
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style, TwipsToPixels(layout.left, dpi_),
+        TwipsToPixels(layout.top, dpi_), TwipsToPixels(layout.width, dpi_),
+        TwipsToPixels(layout.height, dpi_),
         layout.parent ? ::GetDlgItem(hwnd, layout.parent) : hwnd,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
     if (!control) throw std::runtime_error(std::string("cannot create control ") + layout.text);
@@ -88,7 +89,12 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
 }
 
 LRESULT Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  return ::DefWindowProcA(hwnd_, message, wparam, lparam);
+  const LRESULT result = ::DefWindowProcA(hwnd_, message, wparam, lparam);
+  // A window that comes up without a focused control gives the focus to its
+  // first one, so that the keyboard works at once.
+  if (message == WM_ACTIVATE && LOWORD(wparam) != WA_INACTIVE && !::IsChild(hwnd_, ::GetFocus()))
+    if (const HWND first = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE)) ::SetFocus(first);
+  return result;
 }
 
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -53,7 +53,7 @@ AboutWindow::AboutWindow() {
 LRESULT AboutWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
-      if (LOWORD(wparam) == kHideButton) Hide();
+      if (LOWORD(wparam) == kHideButton || LOWORD(wparam) == IDCANCEL) Hide();  // Esc hides too
       return 0;
     case WM_CLOSE:
       Hide();  // the close box does what "Hide" does

@@ -30,7 +30,8 @@ constexpr std::array<ui::ControlSpec, 8> kLayout{{
     {kJarList, WC_LISTBOXA, "", kListStyle, 3360, 975, 3285, 3210},
     {kJarLabel, WC_STATICA, "Protected Cookies", SS_LEFT, 3420, 735, 3210, 255},
     {kCookieLabel, WC_STATICA, "Unprotected Cookies", SS_LEFT, 165, 735, 3135, 210},
-    {kButtonStrip, ids::window_class::kButtonStrip, "", 0, 0, 0, 6750, 585},
+    // A control parent: Tab goes on into its buttons.
+    {kButtonStrip, ids::window_class::kButtonStrip, "", 0, 0, 0, 6750, 585, 0, WS_EX_CONTROLPARENT},
     {kEmptyJarButton, WC_BUTTONA, "Empty Protected Cookies",
      WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 15, 15, 1380, 495, kButtonStrip},
     {kDoneButton, WC_BUTTONA, "Done", WS_TABSTOP | BS_PUSHBUTTON, 1455, 15, 1260, 495,
@@ -143,6 +144,7 @@ LRESULT CookieManagerWindow::OnCommand(WPARAM wparam) {
       EmptyJar();
       break;
     case kDoneButton:
+    case IDCANCEL:  // Esc
       Done();
       break;
     case kCookieList:

@@ -236,4 +236,21 @@ TEST_F(CookieManagerTest, NoPathToTheDriveRootTouchesAFileThere) {
   }
 }
 
+TEST_F(CookieManagerTest, TabReachesEveryControlAndEscClosesLikeDone) {
+  Program program(driver::InstallProgram("Maskfold Cookies"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  const HWND manager = Open(program);
+  ASSERT_TRUE(manager);
+  std::vector<int> order;
+  for (int i = 0; i < 5; ++i) {
+    order.push_back(::GetDlgCtrlID(program.FocusedWindow()));
+    program.PressKey(VK_TAB);
+  }
+  using namespace ids::cookie_manager;
+  EXPECT_EQ(order,
+            (std::vector<int>{kCookieList, kJarList, kEmptyJarButton, kDoneButton, kCookieList}));
+  program.PressKey(VK_ESCAPE);
+  EXPECT_FALSE(::IsWindow(manager));
+}
+
 }  // namespace

@@ -234,7 +234,10 @@ void DialogWatcher::Watch() {
       }
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (probe_) record += "|" + probe_();
+        if (probe_) {
+          record += '|';
+          record += probe_();
+        }
       }
       const int answer = ::GetDlgItem(dialog, IDYES) ? IDYES : IDOK;
       ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
@@ -329,6 +332,21 @@ std::string Program::Tooltip(HWND tool) const {
   ::ReadProcessMemory(info_.hProcess, remote + kTextOffset, text.data(), kTextSize, nullptr);
   ::VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
   return text.data();
+}
+
+void Program::PressKey(UINT key) const {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  ::GetGUIThreadInfo(info_.dwThreadId, &thread);
+  // Keys go to the focus, or to the active window when nothing has it.
+  const HWND focus = thread.hwndFocus ? thread.hwndFocus : thread.hwndActive;
+  const UINT scan = ::MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+  ::PostMessageA(focus, WM_KEYDOWN, key, 1 | (scan << 16));
+  ::PostMessageA(focus, WM_KEYUP, key, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+  // Done once the program waits for input again, both keys handled (a sent
+  // message would overtake the posted ones).
+  ::Sleep(50);
+  ::WaitForInputIdle(info_.hProcess, 10000);
 }
 
 HWND Program::FocusedWindow() const {

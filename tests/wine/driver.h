@@ -118,6 +118,8 @@ class Program {
   // The tooltip text of a child control, read from inside the program.
   std::string Tooltip(HWND tool) const;
   HWND FocusedWindow() const;
+  // Presses a key in the control that has the focus, as the keyboard would.
+  void PressKey(UINT key) const;
 
   HANDLE Process() const { return info_.hProcess; }
   // The dialog boxes shown so far, the program's own and the platform's.

@@ -108,6 +108,13 @@ TEST_F(ProxyListAboutTest, TheAboutWindowIsOneWindowHiddenAndShownAtTheSamePlace
   ::SendMessageTimeoutA(about, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result);
   EXPECT_FALSE(::IsWindowVisible(about));
   EXPECT_TRUE(::IsWindow(about));
+
+  // And so does Esc.
+  program.ChooseMenuItem(ids::menu::kAbout);
+  ASSERT_TRUE(::IsWindowVisible(about));
+  program.PressKey(VK_ESCAPE);
+  EXPECT_FALSE(::IsWindowVisible(about));
+  EXPECT_TRUE(::IsWindow(about));
 }
 
 TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
