@@ -43,6 +43,9 @@ std::optional<std::string> FileNameFromUrl(std::string_view url) {
 
 bool DownloadFile(platform::transfer::Control& transfer, const std::string& url,
                   const std::string& folder) {
+  // What an earlier run left when it ended between writing and renaming.
+  if (const auto name = FileNameFromUrl(url))
+    platform::files::DeleteOneFile(folder + "\\" + *name + platform::files::kPartialSuffix);
   if (transfer.Busy()) return false;
   const bool stored = failure::Trap(
       [&] {

@@ -43,9 +43,11 @@ bool DeleteOneFile(const std::string& path);
 // or one cannot be deleted.
 bool DeleteMatching(const std::string& pattern);
 
-// Writes the bytes to a new file beside the target and moves it over the
-// target, so that the target is either its old self or the new bytes in
-// full. False when it cannot.
+// Writes the bytes to the target's partial file (the target's path with
+// kPartialSuffix) and moves it over the target, so that the target is either
+// its old self or the new bytes in full. False when it cannot; a process
+// ended in between leaves the partial file behind.
+inline constexpr char kPartialSuffix[] = ".partial";
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
 // Opens a program, document or web address the way the shell does, detached,

@@ -89,6 +89,12 @@ TEST_F(DownloadTest, EveryFailureShowsOneMessageAndKeepsTheOldFile) {
   }
 }
 
+TEST_F(DownloadTest, APartialFileAnEarlierRunLeftGoesEvenWhenThisDownloadFails) {
+  FakeSystem::Get().files[R"(C:\App\cache.gif.partial)"] = "half a banner";
+  EXPECT_FALSE(banner::DownloadFile(transfer, "http://host/cache.gif", kFolder));
+  EXPECT_FALSE(FakeSystem::Get().files.count(R"(C:\App\cache.gif.partial)"));
+}
+
 TEST_F(DownloadTest, ABusyControlReturnsFalseSilentlyWithoutARequest) {
   struct BusyControl : platform::transfer::Control {
     bool Busy() const override { return true; }

@@ -149,10 +149,14 @@ TEST_F(StartupTest, AReadOnlyBannerIsRewrittenAndShownAnimated) {
   const std::string banner = folder_ + R"(\cache.gif)";
   driver::WriteFileBytes(banner, "an old banner");
   ::SetFileAttributesA(banner.c_str(), FILE_ATTRIBUTE_READONLY);
+  // What a run ended between writing and renaming left behind.
+  driver::WriteFileBytes(banner + ".partial", "half a banner");
   Program program(folder_);
   const HWND main = program.WaitForMainWindow();
   ASSERT_TRUE(main);
   EXPECT_EQ(driver::ReadFileBytes(banner), ServerBytes("/cache.gif"));
+  EXPECT_EQ(driver::FolderEntries(folder_),
+            (std::vector<std::string>{".", "..", "cache.gif", "hand.cur", "maskfold.exe"}));
   EXPECT_TRUE(program.Dialogs().empty());
   const auto colours = BannerColours(main);
   std::string seen;

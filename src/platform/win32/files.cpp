@@ -97,23 +97,21 @@ bool DeleteMatching(const std::string& pattern) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  const std::string folder = path.substr(0, path.find_last_of('\\'));
-  char temporary[MAX_PATH] = {};
-  if (!::GetTempFileNameA(folder.c_str(), "mfd", 0, temporary)) return false;
+  const std::string partial = path + kPartialSuffix;
   bool written = false;
   {
-    const HANDLE opened = ::CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // Not shared: a second writer fails rather than mixing its bytes in.
+    const HANDLE opened = ::CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened != INVALID_HANDLE_VALUE) {
-      const win32::UniqueHandle file(opened);
-      DWORD count = 0;
-      written = ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
-                            nullptr) &&
-                count == bytes.size();
-    }
+    if (opened == INVALID_HANDLE_VALUE) return false;
+    const win32::UniqueHandle file(opened);
+    DWORD count = 0;
+    written = ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
+                          nullptr) &&
+              count == bytes.size();
   }
-  if (written && ::MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  ::DeleteFileA(temporary);
+  if (written && ::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  ::DeleteFileA(partial.c_str());
   return false;
 }
 
