@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
@@ -183,6 +184,51 @@ TEST(LongUrlWipeTest, ALongTrackingUrlInTheCacheIsDeletedWithoutAMessage) {
   EXPECT_TRUE(ContentEntries().empty());
   for (const auto& dialog : program.Dialogs())
     EXPECT_NE(dialog.rfind("Maskfold|", 0), 0u) << dialog;
+}
+
+// A cookies folder named outside the system's ANSI code page: the program
+// reads and uses its path in UTF-8, as it would for a Japanese user name on
+// an English Windows.
+TEST(WideNameWipeTest, ACookiesFolderNamedInJapaneseIsWipedAndRestored) {
+  driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
+  const std::wstring cookies = L"C:\\\u30AF\u30C3\u30AD\u30FC";  // "cookie" in katakana
+  const std::wstring jar = cookies + L"\\Jar";
+  ASSERT_TRUE(::CreateDirectoryW(cookies.c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW(jar.c_str(), nullptr));
+  auto write = [](const std::wstring& path, const char* bytes) {
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, bytes, static_cast<DWORD>(std::strlen(bytes)), &written, nullptr);
+    ::CloseHandle(file);
+  };
+  write(cookies + L"\\tracker.txt", "a tracking cookie");
+  write(cookies + L"\\\u4FDD\u8B77.txt", "an older copy");  // "protected"
+  write(jar + L"\\\u4FDD\u8B77.txt", "a protected cookie");
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyW(HKEY_LOCAL_MACHINE,
+                            L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet "
+                            L"Settings\\Cache\\Special Paths\\Cookies",
+                            &key),
+            ERROR_SUCCESS);
+  ::RegSetValueExW(key, L"Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(cookies.c_str()),
+                   static_cast<DWORD>((cookies.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(key);
+
+  driver::Program program(driver::InstallProgram("Maskfold Wide"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  program.ClickAndWait("&Apply");
+  for (const auto& dialog : program.Dialogs())
+    EXPECT_NE(dialog.rfind("Maskfold|", 0), 0u) << dialog;
+  EXPECT_EQ(::GetFileAttributesW((cookies + L"\\tracker.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  const HANDLE file = ::CreateFileW((cookies + L"\\\u4FDD\u8B77.txt").c_str(), GENERIC_READ, 0,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  char bytes[64] = {};
+  DWORD read = 0;
+  ::ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
+  ::CloseHandle(file);
+  EXPECT_STREQ(bytes, "a protected cookie");
 }
 
 }  // namespace
