@@ -12,8 +12,24 @@ inline int TwipsToPixels(int twips, int dpi) {
   return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / kTwipsPerInch));
 }
 
+// The face every control of the program is written in, and its size.
+inline constexpr char kControlFace[] = "MS Sans Serif";
+inline constexpr double kControlPoints = 8.25;
+
+struct FontStyle {
+  double points = kControlPoints;
+  bool bold = false;
+  bool underline = false;
+  bool operator==(const FontStyle&) const = default;
+};
+
+inline constexpr FontStyle kBold{.bold = true};
+inline constexpr FontStyle kUnderlined{.underline = true};
+
 // One control of a window's layout table. Controls are created in table
-// order, which is also their tab order.
+// order, which is also their tab order. A control's height is where its text
+// fits at this resolution; one that needs more grows downwards, and what
+// holds it grows with it.
 struct ControlSpec {
   int id;
   const char* window_class;
@@ -22,6 +38,7 @@ struct ControlSpec {
   int left, top, width, height;  // twips, relative to the parent's client area
   int parent = 0;                // the id of a control it lies in; 0: the window
   unsigned long ex_style = 0;
+  FontStyle font = {};
 };
 
 }  // namespace ui

@@ -1,10 +1,12 @@
 #include "ui/window.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
 #include "common/failure.h"
 #include "ui/fonts.h"
+#include "ui/text_fit.h"
 
 namespace ui {
 namespace win32 = platform::win32;
@@ -74,7 +76,7 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
   if (!hwnd) throw std::runtime_error(std::string("cannot create window ") + frame.class_name);
   menu.Release();  // the window destroys it with itself
 
-  font_ = MakeFont(kControlFace, kControlPoints, dpi_);
+  std::vector<HWND> created;
   for (const ControlSpec& layout : controls) {
     const HWND control = ::CreateWindowExA(
         layout.ex_style, layout.window_class, layout.text,
@@ -84,7 +86,81 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
         layout.parent ? ::GetDlgItem(hwnd, layout.parent) : hwnd,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
     if (!control) throw std::runtime_error(std::string("cannot create control ") + layout.text);
-    SetControlFont(control, font_);
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(layout.font)), FALSE);
+    created.push_back(control);
+  }
+  FitToText(frame, controls, created);
+}
+
+HFONT Window::Font(const FontStyle& style) {
+  for (const auto& [made, font] : fonts_)
+    if (made == style) return font.Get();
+  fonts_.emplace_back(style, MakeFont(style, dpi_));
+  return fonts_.back().second.Get();
+}
+
+namespace {
+
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control) {
+  RECT rect{};
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void SetHeight(HWND control, int height) {
+  const RECT rect = RectInParent(control);
+  ::SetWindowPos(control, nullptr, 0, 0, rect.right - rect.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+void Window::FitToText(const FrameSpec& frame, std::span<const ControlSpec> controls,
+                       const std::vector<HWND>& created) {
+  std::vector<bool> grown(created.size(), false);
+  for (std::size_t i = 0; i < created.size(); ++i) {
+    const RECT rect = RectInParent(created[i]);
+    const int needed = TextHeight(created[i]);
+    if (needed > rect.bottom - rect.top) {
+      SetHeight(created[i], needed);
+      grown[i] = true;
+    }
+  }
+  // Children come after the control they lie in: walk back, so that a grown
+  // child grows its parent before the parent is looked at.
+  int client_needed = TwipsToPixels(frame.client_height, dpi_);
+  for (std::size_t i = created.size(); i-- > 0;) {
+    if (!grown[i]) continue;
+    const ControlSpec& layout = controls[i];
+    const RECT rect = RectInParent(created[i]);
+    if (!layout.parent) {
+      // The room the table left below the control stays below it.
+      const int margin = frame.client_height - layout.top - layout.height;
+      client_needed =
+          std::max<int>(client_needed, rect.bottom + TwipsToPixels(std::max(margin, 0), dpi_));
+      continue;
+    }
+    for (std::size_t p = 0; p < i; ++p) {
+      if (controls[p].id != layout.parent) continue;
+      const int margin = controls[p].height - layout.top - layout.height;
+      const int needed = rect.bottom + TwipsToPixels(std::max(margin, 0), dpi_);
+      const RECT holder = RectInParent(created[p]);
+      if (needed > holder.bottom - holder.top) {
+        SetHeight(created[p], needed);
+        grown[p] = true;
+      }
+    }
+  }
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  if (client_needed > client.bottom) {
+    RECT outer{};
+    ::GetWindowRect(hwnd_, &outer);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left,
+                   outer.bottom - outer.top + client_needed - client.bottom,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "platform/ui.h"
 #include "platform/win32/handles.h"
@@ -62,10 +64,15 @@ class Window {
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  HFONT Font(const FontStyle& style);
+  // Grows each control whose text needs more height, then what holds it:
+  // the control it lies in, and the window.
+  void FitToText(const FrameSpec& frame, std::span<const ControlSpec> controls,
+                 const std::vector<HWND>& created);
 
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
-  platform::win32::UniqueFont font_;
+  std::vector<std::pair<FontStyle, platform::win32::UniqueFont>> fonts_;
 };
 
 // The point a mouse message carries, in client coordinates.

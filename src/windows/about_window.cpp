@@ -8,7 +8,6 @@
 #include "common/identifiers.h"
 #include "pages/open_page.h"
 #include "placement/centering.h"
-#include "ui/fonts.h"
 #include "ui/resource.h"
 
 namespace windows {
@@ -22,7 +21,8 @@ const std::array<ui::ControlSpec, 4> kLayout{{
     {kHideButton, WC_BUTTONA, "Hide", WS_TABSTOP | BS_PUSHBUTTON, 1395, 1935, 1200, 495},
     {kMakerLabel, WC_STATICA, "Corvane can be found on the internet at:", SS_LEFT, 105, 375, 3930,
      255},
-    {kWebLink, WC_STATICA, kAddress.c_str(), SS_LEFT | SS_NOPREFIX, 855, 720, 2265, 195},
+    {kWebLink, WC_STATICA, kAddress.c_str(), SS_LEFT | SS_NOPREFIX, 855, 720, 2265, 195, 0, 0,
+     ui::kUnderlined},
     {kEmailLabel, WC_STATICA, kEmail.c_str(), SS_LEFTNOWORDWRAP | SS_NOPREFIX, 570, 1140, 2925,
      240},
 }};
@@ -43,8 +43,6 @@ AboutWindow::AboutWindow() {
   };
   Create(frame, kLayout);
   hand_ = ::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_ABOUT_HAND));
-  link_font_ = ui::MakeFont(ui::kControlFace, ui::kControlPoints, Dpi(), {.underline = true});
-  ui::SetControlFont(Control(kWebLink), link_font_);
   // The load: centred once, drawn at once.
   placement::CenterWindow(Id());
   Repaint();

@@ -20,7 +20,6 @@ class AboutWindow final : public ui::Window {
 
   ui::Pointer pointer_ = ui::Pointer::kDefault;
   HCURSOR hand_ = nullptr;  // a resource of the program: not destroyed
-  platform::win32::UniqueFont link_font_;
   bool pressed_on_link_ = false;
 };
 

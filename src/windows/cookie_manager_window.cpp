@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -12,7 +13,6 @@
 #include "placement/centering.h"
 #include "platform/files.h"
 #include "platform/ui.h"
-#include "ui/fonts.h"
 #include "ui/resource.h"
 
 namespace windows {
@@ -26,10 +26,11 @@ constexpr DWORD kListStyle =
 constexpr std::array<ui::ControlSpec, 8> kLayout{{
     {kCookieList, WC_LISTBOXA, "", kListStyle, 120, 975, 3135, 3210},
     {kHintLabel, WC_STATICA, "Double-click on a cookie to temporarily protect it.", SS_LEFT, 120,
-     4185, 4275, 210},
+     4185, 4275, 210, 0, 0, ui::kBold},
     {kJarList, WC_LISTBOXA, "", kListStyle, 3360, 975, 3285, 3210},
-    {kJarLabel, WC_STATICA, "Protected Cookies", SS_LEFT, 3420, 735, 3210, 255},
-    {kCookieLabel, WC_STATICA, "Unprotected Cookies", SS_LEFT, 165, 735, 3135, 210},
+    {kJarLabel, WC_STATICA, "Protected Cookies", SS_LEFT, 3420, 735, 3210, 255, 0, 0, ui::kBold},
+    {kCookieLabel, WC_STATICA, "Unprotected Cookies", SS_LEFT, 165, 735, 3135, 210, 0, 0,
+     ui::kBold},
     // A control parent: Tab goes on into its buttons.
     {kButtonStrip, ids::window_class::kButtonStrip, "", 0, 0, 0, 6750, 585, 0, WS_EX_CONTROLPARENT},
     {kEmptyJarButton, WC_BUTTONA, "Empty Protected Cookies",
@@ -55,17 +56,20 @@ CookieManagerWindow::CookieManagerWindow(std::string cookies_folder, HWND owner)
       ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MASKFOLD)),
   };
   Create(frame, kLayout, owner);
-  bold_ = ui::MakeFont(ui::kControlFace, ui::kControlPoints, Dpi(), {.bold = true});
-  for (int id : {kHintLabel, kJarLabel, kCookieLabel}) ui::SetControlFont(Control(id), bold_);
   tooltips_ = std::make_unique<ui::Tooltips>(Handle());
   tooltips_->Add(Control(kCookieList), "Double-click to protect");
   tooltips_->Add(Control(kJarList), "These cookies are protected.");
 }
 
 void CookieManagerWindow::Load() {
-  // 460 x 340 at 96 dpi, grown on finer screens so that nothing is cut.
-  platform::ui::SetWindowPos(Id(), platform::ui::kInsertTopmost, 0, 0,
-                             platform::ui::ScreenPixels(460), platform::ui::ScreenPixels(340), 0);
+  // 460 x 340 at 96 dpi, grown on finer screens, and where the text needs
+  // more room, so that nothing is cut.
+  RECT outer{};
+  ::GetWindowRect(Handle(), &outer);
+  platform::ui::SetWindowPos(
+      Id(), platform::ui::kInsertTopmost, 0, 0,
+      std::max<int>(platform::ui::ScreenPixels(460), outer.right - outer.left),
+      std::max<int>(platform::ui::ScreenPixels(340), outer.bottom - outer.top), 0);
   placement::CenterWindow(Id());
   Repaint();
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(stated_folder_);

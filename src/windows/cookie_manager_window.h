@@ -38,7 +38,6 @@ class CookieManagerWindow final : public ui::Window {
   // the guard refused it: the window then touches no file).
   const std::string stated_folder_;
   std::string cookies_folder_;
-  platform::win32::UniqueFont bold_;
   std::unique_ptr<ui::Tooltips> tooltips_;
 };
 

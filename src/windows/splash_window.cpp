@@ -8,7 +8,6 @@
 #include "common/identifiers.h"
 #include "placement/centering.h"
 #include "platform/ui.h"
-#include "ui/fonts.h"
 #include "ui/gif_view.h"
 #include "ui/resource.h"
 
@@ -19,12 +18,14 @@ using namespace ids::splash_window;
 constexpr DWORD kSettleMs = 150;
 constexpr DWORD kQuietMs = 15;
 
+constexpr ui::FontStyle kDotFont{.points = 18, .bold = true};
+
 // The picture fills the window; three red dots lie in it, in a row.
 constexpr std::array<ui::ControlSpec, 4> kLayout{{
     {kPicture, ids::window_class::kGifView, "", 0, -30, -45, 2895, 4260},
-    {kFirstDot + 0, WC_STATICA, ".", SS_LEFT, 2100, 1845, 150, 405, kPicture},
-    {kFirstDot + 2, WC_STATICA, ".", SS_LEFT, 2205, 1845, 150, 405, kPicture},
-    {kFirstDot + 1, WC_STATICA, ".", SS_LEFT, 2310, 1845, 150, 405, kPicture},
+    {kFirstDot + 0, WC_STATICA, ".", SS_LEFT, 2100, 1845, 150, 405, kPicture, 0, kDotFont},
+    {kFirstDot + 2, WC_STATICA, ".", SS_LEFT, 2205, 1845, 150, 405, kPicture, 0, kDotFont},
+    {kFirstDot + 1, WC_STATICA, ".", SS_LEFT, 2310, 1845, 150, 405, kPicture, 0, kDotFont},
 }};
 
 std::string SplashImage() {
@@ -49,9 +50,6 @@ SplashWindow::SplashWindow() {
       nullptr,
   };
   Create(frame, kLayout);
-  dot_font_ = ui::MakeFont(ui::kControlFace, 18, Dpi(), {.bold = true});
-  for (int i = 0; i < 3; ++i)
-    ui::SetControlFont(::GetDlgItem(Control(kPicture), kFirstDot + i), dot_font_);
   ui::ShowGifBytes(Control(kPicture), SplashImage());
   placement::CenterWindow(Id());
 }

@@ -21,7 +21,6 @@ class SplashWindow final : public ui::Window {
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   platform::transfer::Control transfer_;
-  platform::win32::UniqueFont dot_font_;
 };
 
 }  // namespace windows

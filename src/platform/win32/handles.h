@@ -69,24 +69,42 @@ class PaintScope {
   HDC dc_;
 };
 
-// The screen's device context, released on scope exit.
-class ScreenDc {
+// A window's device context (the screen's for no window), released on scope
+// exit.
+class WindowDc {
  public:
-  ScreenDc() : dc_(::GetDC(nullptr)) {}
-  ~ScreenDc() {
-    if (dc_) ::ReleaseDC(nullptr, dc_);
+  explicit WindowDc(HWND window = nullptr) : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ::ReleaseDC(window_, dc_);
   }
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
   HDC Get() const { return dc_; }
 
  private:
+  HWND window_;
   HDC dc_;
+};
+
+// An object selected into a device context; the one it replaced comes back
+// on scope exit.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
+  ~Selection() {
+    if (old_) ::SelectObject(dc_, old_);
+  }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
 };
 
 // The screen's real resolution in dots per inch (the process is DPI aware).
 inline int ScreenDpi() {
-  ScreenDc dc;
+  WindowDc dc;
   const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 0;
   return dpi > 0 ? dpi : 96;
 }
