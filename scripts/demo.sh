@@ -5,7 +5,7 @@
 #
 #   scripts/demo.sh                  run it on $DISPLAY (Xvfb and a screenshot without one)
 #   scripts/demo.sh --screenshot F   run it under Xvfb, save the main window's screenshot to F
-#   scripts/demo.sh --screenshots D  under Xvfb: main window, Cookie Manager and About in D
+#   scripts/demo.sh --screenshots D  under Xvfb: main window, Cookie Manager, About and Proxy Test in D
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
@@ -88,7 +88,15 @@ fi
 
 mkdir -p "$app_unix"
 cp build/win32/maskfold.exe build/win32/hand.cur "$app_unix/"
-[ -f "$app_unix/proxy.dat" ] || printf '127.0.0.1:3128\n127.0.0.1:8080\n"127.0.0.1:8118"\n' >"$app_unix/proxy.dat"
+
+# Loopback proxies of every kind, for Tools > Test Proxies: the demo's
+# proxy.dat lists them anew at each run (their ports change).
+python3 tests/tools/probe_proxies.py "$root/demo/probe.ports" "$root/demo/probe.log" \
+  >"$root/demo/probe.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$root/demo/probe.ports" ] && break; sleep 0.05; done
+tr ',' '\n' <"$root/demo/probe.ports" | sed 's/^.*=/127.0.0.1:/' >"$app_unix/proxy.dat"
+rm -f "$root/demo/probe.ports"
 
 # The banner comes from a loopback server: the maker's site is not reachable
 # from here.
@@ -125,4 +133,7 @@ import -window root -crop 640x480+0+0 +repage "$shots/cookie-manager.png"
 command cookie-manager-done        # Done
 command about                      # Help > About
 import -window root -crop 640x480+0+0 +repage "$shots/about.png"
-echo "Screenshots of the Cookie Manager and the About window: $shots"
+command test-proxies               # Tools > Test Proxies
+sleep 9                            # past the time-out of the proxy that never answers
+import -window root -crop 640x480+0+0 +repage "$shots/proxy-test.png"
+echo "Screenshots of the Cookie Manager, the About window and the Proxy Test: $shots"

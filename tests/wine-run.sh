@@ -8,7 +8,9 @@
 # MASKFOLD_WINE_TEMPLATE  initialised prefix to copy (made here on first use)
 # MASKFOLD_UNPACK=ZIP|FOLDER unpacks ZIP into C:\FOLDER of the prefix first.
 # A loopback web server and proxy (tests/tools/loopback_server.py) runs beside
-# the program; its port is passed on as MASKFOLD_SERVER_PORT.
+# the program; its port is passed on as MASKFOLD_SERVER_PORT. So do loopback
+# proxies of every kind (tests/tools/probe_proxies.py): MASKFOLD_PROBE_PROXIES
+# names their ports, MASKFOLD_PROBE_LOG (a Windows path) the requests they saw.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -65,6 +67,13 @@ python3 "$here/tools/loopback_server.py" "$work/server.port" >"$work/server.log"
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/server.port" ] && break; sleep 0.05; done
 export MASKFOLD_SERVER_PORT=$(cat "$work/server.port")
+
+# Loopback proxies of every kind, for the proxy test's tests.
+python3 "$here/tools/probe_proxies.py" "$work/probe.ports" "$work/probe.log" >"$work/probe.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/probe.ports" ] && break; sleep 0.05; done
+export MASKFOLD_PROBE_PROXIES=$(cat "$work/probe.ports")
+export MASKFOLD_PROBE_LOG="Z:${work//\//\\}\\probe.log"
 
 # wineserver and Wine's services inherit the output of the first Wine
 # process and would keep a pipe open for ever: start the server detached and

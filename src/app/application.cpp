@@ -48,6 +48,18 @@ void Application::OpenCookieManager() {
   ::SetForegroundWindow(cookie_manager_->Handle());
 }
 
+void Application::OpenProxyTest() {
+  if (!proxy_test_ || !proxy_test_->Handle()) {
+    proxy_test_.reset();
+    proxy_test_ = std::make_unique<windows::ProxyTestWindow>(
+        main_->ProxyListItems(), main_->Handle(),
+        [this](const std::string& proxy) { main_->SetProxyText(proxy); });
+    proxy_test_->Load();
+  }
+  proxy_test_->Show();
+  ::SetForegroundWindow(proxy_test_->Handle());
+}
+
 void Application::ShowAbout() {
   if (!about_) about_ = std::make_unique<windows::AboutWindow>();
   about_->Show();

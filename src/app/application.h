@@ -10,6 +10,7 @@
 #include "windows/about_window.h"
 #include "windows/cookie_manager_window.h"
 #include "windows/main_window.h"
+#include "windows/proxy_test_window.h"
 #include "windows/splash_window.h"
 
 namespace app {
@@ -27,6 +28,7 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
  private:
   // What the main window's menus open.
   void OpenCookieManager() override;
+  void OpenProxyTest() override;
   void ShowAbout() override;
 
   // Start-up's steps.
@@ -40,6 +42,7 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
   std::unique_ptr<windows::MainWindow> main_;
   std::unique_ptr<windows::AboutWindow> about_;                   // made on its first showing
   std::unique_ptr<windows::CookieManagerWindow> cookie_manager_;  // made anew after each Done
+  std::unique_ptr<windows::ProxyTestWindow> proxy_test_;          // made anew after each close
 };
 
 }  // namespace app

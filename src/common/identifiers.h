@@ -19,6 +19,7 @@ inline constexpr char kAbout[] = "MaskfoldAbout";
 inline constexpr char kSplash[] = "MaskfoldSplash";
 inline constexpr char kGifView[] = "MaskfoldGif";
 inline constexpr char kButtonStrip[] = "MaskfoldStrip";
+inline constexpr char kProxyTest[] = "MaskfoldProxyTest";
 }  // namespace window_class
 
 // Commands of the main window's menus.
@@ -29,6 +30,7 @@ enum Item : int {
   kAlwaysOnTop,
   kEditProxyList = 201,  // Tools
   kCookieManager,
+  kTestProxies,
   kHelpContents = 301,  // Help
   kAbout,
 };
@@ -66,6 +68,16 @@ enum Control : int {
   kDoneButton,
 };
 }  // namespace cookie_manager
+
+namespace proxy_test {
+enum Control : int {
+  kResultList = 1401,
+  kProgressLabel,
+  kUseButton,
+  kTestAgainButton,
+  kCloseButton
+};
+}  // namespace proxy_test
 
 // Files in the program's folder, and the jar inside the cookies folder.
 inline constexpr std::string_view kProxyListFile = "proxy.dat";

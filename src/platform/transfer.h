@@ -1,6 +1,7 @@
 // WinINet: the browser's connection settings and HTTP transfers.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace platform::transfer {
@@ -9,7 +10,11 @@ struct Response {
   bool failed = false;  // the transfer could not be completed
   int status = 0;       // the HTTP status
   std::string body;
+  std::uint32_t error = 0;  // the platform's code, when it failed
 };
+
+// The code of a transfer that ran out of time (ERROR_INTERNET_TIMEOUT).
+inline constexpr std::uint32_t kTimedOut = 12002;
 
 // The internet transfer control: one synchronous request at a time, through
 // the proxy the browser is set to, with connect and receive time-outs.
@@ -27,6 +32,13 @@ class Control {
  private:
   bool busy_ = false;
 };
+
+// One GET of the URL through the given proxy (WinINet's proxy string:
+// "host:port" or "http=host:port;https=..."), neither read from nor written
+// to the cache, no cookie sent or stored, no redirect followed, with the
+// time-out on connect, send and receive set on the request. At most the
+// first 64 KiB of the body are kept. Safe to call from any thread.
+Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms);
 
 // Tells WinINet that the proxy settings in the registry changed, so that a
 // browser that stays open takes them up at once.

@@ -48,6 +48,24 @@ bool Window::ControlContains(int id, POINT point) const {
   return ::PtInRect(&rect, point) != FALSE;
 }
 
+namespace {
+
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control) {
+  RECT rect{};
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void SetHeight(HWND control, int height) {
+  const RECT rect = RectInParent(control);
+  ::SetWindowPos(control, nullptr, 0, 0, rect.right - rect.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
 void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> controls, HWND owner,
                     win32::UniqueMenu menu) {
   const HINSTANCE instance = ::GetModuleHandleA(nullptr);
@@ -90,6 +108,15 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
     created.push_back(control);
   }
   FitToText(frame, controls, created);
+
+  RECT client{}, made{};
+  ::GetClientRect(hwnd_, &client);
+  ::GetWindowRect(hwnd_, &made);
+  made_client_ = {client.right, client.bottom};
+  made_outer_ = {made.right - made.left, made.bottom - made.top};
+  for (std::size_t i = 0; i < created.size(); ++i)
+    if (controls[i].anchor && !controls[i].parent)
+      anchored_.push_back({created[i], controls[i].anchor, RectInParent(created[i])});
 }
 
 HFONT Window::Font(const FontStyle& style) {
@@ -98,24 +125,6 @@ HFONT Window::Font(const FontStyle& style) {
   fonts_.emplace_back(style, MakeFont(style, dpi_));
   return fonts_.back().second.Get();
 }
-
-namespace {
-
-// A control's rectangle in its parent's client coordinates.
-RECT RectInParent(HWND control) {
-  RECT rect{};
-  ::GetWindowRect(control, &rect);
-  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-void SetHeight(HWND control, int height) {
-  const RECT rect = RectInParent(control);
-  ::SetWindowPos(control, nullptr, 0, 0, rect.right - rect.left, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-}  // namespace
 
 void Window::FitToText(const FrameSpec& frame, std::span<const ControlSpec> controls,
                        const std::vector<HWND>& created) {
@@ -164,7 +173,31 @@ void Window::FitToText(const FrameSpec& frame, std::span<const ControlSpec> cont
   }
 }
 
+void Window::FollowSize() {
+  if (anchored_.empty()) return;
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  const int dx = client.right - made_client_.cx, dy = client.bottom - made_client_.cy;
+  for (const Anchored& item : anchored_) {
+    RECT rect = item.rect;
+    if (item.anchor & kFollowRight) ::OffsetRect(&rect, dx, 0);
+    if (item.anchor & kFollowBottom) ::OffsetRect(&rect, 0, dy);
+    if (item.anchor & kStretchWidth) rect.right += dx;
+    if (item.anchor & kStretchHeight) rect.bottom += dy;
+    ::SetWindowPos(item.control, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 LRESULT Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_SIZE && wparam != SIZE_MINIMIZED) FollowSize();
+  if (message == WM_GETMINMAXINFO && !anchored_.empty()) {
+    // Never smaller than it was made: the layout is the least it needs.
+    auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+    limits->ptMinTrackSize = {made_outer_.cx, made_outer_.cy};
+    return 0;
+  }
   const LRESULT result = ::DefWindowProcA(hwnd_, message, wparam, lparam);
   // A window that comes up without a focused control gives the focus to its
   // first one, so that the keyboard works at once.

@@ -69,10 +69,21 @@ class Window {
   // the control it lies in, and the window.
   void FitToText(const FrameSpec& frame, std::span<const ControlSpec> controls,
                  const std::vector<HWND>& created);
+  // Moves and stretches the anchored controls to the window's new size.
+  void FollowSize();
+
+  struct Anchored {
+    HWND control;
+    unsigned anchor;
+    RECT rect;  // at the size the window was made with
+  };
 
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
   std::vector<std::pair<FontStyle, platform::win32::UniqueFont>> fonts_;
+  std::vector<Anchored> anchored_;
+  SIZE made_client_{};  // the client size the anchors count from
+  SIZE made_outer_{};   // the smallest size the user may make it
 };
 
 // The point a mouse message carries, in client coordinates.

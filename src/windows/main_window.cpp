@@ -42,7 +42,9 @@ const std::vector<ui::MenuSpec> kMenus{
       {menu::kFullScreen, "Keep IE in full-screen mode"},
       {menu::kAlwaysOnTop, "Always On Top"}}},
     {"&Tools",
-     {{menu::kEditProxyList, "Edit Proxy List"}, {menu::kCookieManager, "Cookie Manager"}}},
+     {{menu::kEditProxyList, "Edit Proxy List"},
+      {menu::kCookieManager, "Cookie Manager"},
+      {menu::kTestProxies, "Test Proxies"}}},
     {"&Help", {{menu::kHelpContents, "Contents"}, {menu::kAbout, "About"}}},
 };
 
@@ -161,6 +163,25 @@ void MainWindow::Append(const std::string& entry) {
 
 std::string MainWindow::ProxyText() const { return WindowText(Control(kProxyBox)); }
 
+std::vector<std::string> MainWindow::ProxyListItems() const {
+  const HWND box = Control(kProxyBox);
+  const LRESULT count = ::SendMessageA(box, CB_GETCOUNT, 0, 0);
+  std::vector<std::string> items;
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = ::SendMessageA(box, CB_GETLBTEXTLEN, i, 0);
+    if (length == CB_ERR) continue;
+    std::string item(static_cast<std::size_t>(length) + 1, '\0');
+    item.resize(static_cast<std::size_t>(
+        ::SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
+    items.push_back(std::move(item));
+  }
+  return items;
+}
+
+void MainWindow::SetProxyText(const std::string& text) {
+  ::SetWindowTextA(Control(kProxyBox), text.c_str());
+}
+
 void MainWindow::SetProxyTooltip(const std::string& text) {
   proxy_tooltip_ = text;
   if (!tooltips_) return;  // the load adds the tips with this text
@@ -222,6 +243,9 @@ void MainWindow::OnCommand(int id) {
       break;
     case menu::kCookieManager:
       other_windows_.OpenCookieManager();
+      break;
+    case menu::kTestProxies:
+      other_windows_.OpenProxyTest();
       break;
     case menu::kEditProxyList:
       proxylist::EditProxyList();

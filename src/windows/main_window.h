@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/win32/handles.h"
 #include "proxylist/proxy_list.h"
@@ -23,6 +24,7 @@ class MainWindow final : public ui::Window,
    public:
     virtual ~OtherWindows() = default;
     virtual void OpenCookieManager() = 0;
+    virtual void OpenProxyTest() = 0;
     virtual void ShowAbout() = 0;
   };
 
@@ -35,6 +37,10 @@ class MainWindow final : public ui::Window,
   void Load();
 
   std::string ProxyText() const override;
+  // The items of the proxy list, in order; and a proxy put into the box as
+  // if typed there.
+  std::vector<std::string> ProxyListItems() const;
+  void SetProxyText(const std::string& text);
   void SetProxyTooltip(const std::string& text) override;
   // The cookies folder the load read from the registry.
   std::string CookiesFolder() const override { return cookies_folder_; }

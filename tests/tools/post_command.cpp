@@ -1,5 +1,5 @@
 // Chooses a command in a running program's window, as a click would:
-//   post_command.exe cookie-manager | cookie-manager-done | about
+//   post_command.exe cookie-manager | cookie-manager-done | about | test-proxies
 // Used by the screenshot script to open the program's other windows.
 #include <windows.h>
 
@@ -17,6 +17,7 @@ constexpr Command kCommands[] = {
     {"cookie-manager", ids::window_class::kMain, ids::menu::kCookieManager},
     {"cookie-manager-done", ids::window_class::kCookieManager, ids::cookie_manager::kDoneButton},
     {"about", ids::window_class::kMain, ids::menu::kAbout},
+    {"test-proxies", ids::window_class::kMain, ids::menu::kTestProxies},
 };
 }  // namespace
 

@@ -131,6 +131,44 @@ bool PathExists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
+  // The list view writes into memory of its own process: the item record and
+  // the text buffer go there, and are read back from there.
+  DWORD process_id = 0;
+  ::GetWindowThreadProcessId(list, &process_id);
+  const HANDLE process =
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+  std::vector<std::vector<std::string>> rows;
+  if (!process) return rows;
+  constexpr int kTextBytes = 512;
+  auto* remote = static_cast<char*>(
+      ::VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextBytes, MEM_COMMIT, PAGE_READWRITE));
+  const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count && remote; ++row) {
+    std::vector<std::string> cells;
+    for (int column = 0; column < columns; ++column) {
+      LVITEMA item{};
+      item.iSubItem = column;
+      item.pszText = remote + sizeof(LVITEMA);
+      item.cchTextMax = kTextBytes;
+      ::WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+      ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+      char text[kTextBytes] = {};
+      ::ReadProcessMemory(process, remote + sizeof(LVITEMA), text, sizeof text - 1, nullptr);
+      cells.push_back(text);
+    }
+    rows.push_back(cells);
+  }
+  if (remote) ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  ::CloseHandle(process);
+  return rows;
+}
+
+int ListViewSelection(HWND list) {
+  return static_cast<int>(
+      ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found{};

@@ -64,6 +64,10 @@ std::vector<std::string> FolderEntries(const std::string& folder);
 // messages as the control has them: LB_GETCOUNT/LB_GETTEXT or the CB_ ones).
 std::vector<std::string> ListTexts(HWND control, UINT count_message, UINT text_message);
 HWND FindChild(HWND parent, const char* window_class, const char* text = nullptr);
+// The rows of another process's list view, each its cells from the first
+// column on; and the row selected, -1 for none.
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns);
+int ListViewSelection(HWND list);
 
 // Answers every dialog box a process shows, as a user would: Yes where
 // there is one, otherwise OK. Records each as "caption|text|text...", then

@@ -36,10 +36,17 @@ void NotifySettingsChanged() {
 
 bool Control::Busy() const { return busy_; }
 
-Response Control::OpenUrl(const std::string& url) {
-  const BusyWhile busy(busy_);
+namespace {
+
+// A GET of the URL in the session; what came back, or why nothing did.
+Response Get(HINTERNET session, const std::string& url, DWORD flags, DWORD timeout_ms,
+             std::size_t most_bytes) {
   Response response;
   response.failed = true;
+  auto failed = [&] {
+    response.error = ::GetLastError();
+    return response;
+  };
 
   char host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
   char path[INTERNET_MAX_PATH_LENGTH] = {};
@@ -52,47 +59,65 @@ Response Control::OpenUrl(const std::string& url) {
   parts.dwUrlPathLength = sizeof path;
   parts.lpszExtraInfo = extra;
   parts.dwExtraInfoLength = sizeof extra;
-  if (!::InternetCrackUrlA(url.c_str(), 0, 0, &parts)) return response;
+  if (!::InternetCrackUrlA(url.c_str(), 0, 0, &parts)) return failed();
   if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
     return response;
 
-  // Preconfigured: the request takes the proxy the browser is set to.
-  const UniqueInternet session(
-      ::InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-  if (!session) return response;
-  const UniqueInternet connection(::InternetConnectA(session.Get(), host, parts.nPort, nullptr,
-                                                     nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-  if (!connection) return response;
+  if (!session) return failed();
+  const UniqueInternet connection(::InternetConnectA(session, host, parts.nPort, nullptr, nullptr,
+                                                     INTERNET_SERVICE_HTTP, 0, 0));
+  if (!connection) return failed();
   const std::string object = std::string(path) + extra;
-  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                INTERNET_FLAG_NO_UI;
   if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
   const UniqueInternet request(::HttpOpenRequestA(connection.Get(), "GET", object.c_str(), nullptr,
                                                   nullptr, nullptr, flags, 0));
-  if (!request) return response;
+  if (!request) return failed();
   // Set on the request itself: that is where every implementation reads them.
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                        INTERNET_OPTION_SEND_TIMEOUT}) {
-    DWORD timeout = kTimeoutMs;
+    DWORD timeout = timeout_ms;
     ::InternetSetOptionA(request.Get(), option, &timeout, sizeof timeout);
   }
-  if (!::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return response;
+  if (!::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return failed();
 
   DWORD status = 0;
   DWORD size = sizeof status;
   if (!::HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                         &size, nullptr))
-    return response;
+    return failed();
   response.status = static_cast<int>(status);
   char buffer[16384];
-  for (;;) {
+  while (response.body.size() < most_bytes) {
     DWORD read = 0;
-    if (!::InternetReadFile(request.Get(), buffer, sizeof buffer, &read)) return response;
+    if (!::InternetReadFile(request.Get(), buffer, sizeof buffer, &read)) return failed();
     if (read == 0) break;
     response.body.append(buffer, read);
   }
   response.failed = false;
   return response;
+}
+
+}  // namespace
+
+Response Control::OpenUrl(const std::string& url) {
+  const BusyWhile busy(busy_);
+  // Preconfigured: the request takes the proxy the browser is set to.
+  const UniqueInternet session(
+      ::InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  return Get(session.Get(), url,
+             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                 INTERNET_FLAG_NO_UI,
+             kTimeoutMs, std::string::npos);
+}
+
+Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms) {
+  const UniqueInternet session(
+      ::InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
+  return Get(session.Get(), url,
+             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                 INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                 INTERNET_FLAG_NO_AUTH,
+             timeout_ms, 64 * 1024);
 }
 
 }  // namespace platform::transfer

@@ -1,0 +1,61 @@
+#include "proxytest/verdict.h"
+
+#include <algorithm>
+#include <set>
+#include <string_view>
+
+namespace proxytest {
+
+ProbeResult Judge(const std::string& proxy, std::size_t position,
+                  const platform::transfer::Response& answer, std::int64_t milliseconds) {
+  ProbeResult result{proxy, position, Verdict::kUnreachable, answer.status, milliseconds};
+  // Wine reports a receive that ran out of time as an aborted connection
+  // (12030), not as a time-out: a failure that comes when the time is up is
+  // one, whatever its code.
+  if (answer.failed)
+    result.verdict = answer.error == platform::transfer::kTimedOut || milliseconds >= kTimeoutMs
+                         ? Verdict::kTimedOut
+                         : Verdict::kUnreachable;
+  else if (answer.status != 200)
+    result.verdict = Verdict::kHttpStatus;
+  else if (std::string_view(answer.body).starts_with(kProbeAnswer))
+    result.verdict = Verdict::kWorks;
+  else
+    result.verdict = Verdict::kUnexpectedAnswer;  // a login page, an advert
+  return result;
+}
+
+std::string Reason(const ProbeResult& result) {
+  switch (result.verdict) {
+    case Verdict::kWorks:
+      return "works";
+    case Verdict::kTimedOut:
+      return "timed out";
+    case Verdict::kHttpStatus:
+      return "HTTP " + std::to_string(result.status);
+    case Verdict::kUnexpectedAnswer:
+      return "unexpected answer";
+    case Verdict::kUnreachable:
+      break;
+  }
+  return "refused or unreachable";
+}
+
+void Rank(std::vector<ProbeResult>& results) {
+  std::sort(results.begin(), results.end(), [](const ProbeResult& a, const ProbeResult& b) {
+    const bool a_works = a.verdict == Verdict::kWorks, b_works = b.verdict == Verdict::kWorks;
+    if (a_works != b_works) return a_works;
+    if (a_works && a.milliseconds != b.milliseconds) return a.milliseconds < b.milliseconds;
+    return a.position < b.position;
+  });
+}
+
+std::vector<std::string> Candidates(const std::vector<std::string>& items) {
+  std::vector<std::string> candidates;
+  std::set<std::string> seen;
+  for (const std::string& item : items)
+    if (!item.empty() && seen.insert(item).second) candidates.push_back(item);
+  return candidates;
+}
+
+}  // namespace proxytest

@@ -1,0 +1,42 @@
+// What a probe through one proxy says of it, and the order the results are
+// shown in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/transfer.h"
+
+namespace proxytest {
+
+// Windows' own connectivity probe, and what it answers when all is well.
+inline constexpr char kProbeUrl[] = "http://www.msftconnecttest.com/connecttest.txt";
+inline constexpr char kProbeAnswer[] = "Microsoft Connect Test";
+inline constexpr unsigned kTimeoutMs = 8000;
+
+enum class Verdict { kWorks, kUnreachable, kTimedOut, kHttpStatus, kUnexpectedAnswer };
+
+struct ProbeResult {
+  std::string proxy;
+  std::size_t position = 0;  // in the list tested
+  Verdict verdict = Verdict::kUnreachable;
+  int status = 0;
+  std::int64_t milliseconds = 0;
+};
+
+ProbeResult Judge(const std::string& proxy, std::size_t position,
+                  const platform::transfer::Response& answer, std::int64_t milliseconds);
+
+// "works", "refused or unreachable", "timed out", "HTTP 404", "unexpected
+// answer".
+std::string Reason(const ProbeResult& result);
+
+// Working proxies first, fastest first; then the failures in list order.
+void Rank(std::vector<ProbeResult>& results);
+
+// The items worth a test: each distinct, non-empty item once, in list order.
+std::vector<std::string> Candidates(const std::vector<std::string>& items);
+
+}  // namespace proxytest

@@ -1,0 +1,49 @@
+// The Proxy Test window: tests every proxy of the list through Windows' own
+// connectivity probe, shows how each one did, and puts the one the user
+// picks into the main window's proxy box.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "proxytest/probe_run.h"
+#include "proxytest/verdict.h"
+#include "ui/window.h"
+
+namespace windows {
+
+class ProxyTestWindow final : public ui::Window {
+ public:
+  using Use = std::function<void(const std::string& proxy)>;
+
+  // Creates the window hidden, owned by the main window.
+  ProxyTestWindow(std::vector<std::string> proxy_list, HWND owner, Use use);
+  ~ProxyTestWindow() override;
+
+  // Centres the window and starts the test.
+  void Load();
+
+ private:
+  struct Mailbox;  // where the workers leave their results
+
+  void StartTest();
+  void TakeResults();
+  void ShowResults();
+  void ShowProgress();
+  void UseSelected();
+  void Close();
+  void Detach();
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  LRESULT OnCommand(WPARAM wparam);
+  LRESULT OnNotify(const NMHDR& header);
+
+  const std::vector<std::string> candidates_;
+  const Use use_;
+  std::shared_ptr<Mailbox> mailbox_;
+  std::shared_ptr<proxytest::ProbeRun> run_;
+  std::vector<proxytest::ProbeResult> results_;
+};
+
+}  // namespace windows
