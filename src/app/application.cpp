@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "ui/tooltips.h"
 #include "ui/window.h"
 
 namespace app {
@@ -12,6 +13,7 @@ int Application::Run(const std::string& banner_url) {
 
   MSG message;
   while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    ui::Tooltips::Relay(message);
     // Tab, the access keys and Enter work in the program's own windows as in
     // a dialog.
     const HWND active = ::GetActiveWindow();

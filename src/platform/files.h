@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform::files {
 
@@ -34,6 +35,11 @@ std::string ExpandEnvironment(const std::string& text);
 // The whole content of a file; throws std::runtime_error when it cannot be
 // read.
 std::string ReadWholeFile(const std::string& path);
+
+// The names of the files matching a wildcard pattern ("folder\*.txt"): no
+// folders, hidden or system files; in the file system's order. Empty when
+// none matches or the folder is missing.
+std::vector<std::string> ListFiles(const std::string& pattern);
 
 // Copies one file, replacing a target of the same name.
 bool CopyOneFile(const std::string& source, const std::string& target);

@@ -47,4 +47,7 @@ void ShowMessage(std::string_view text, int style, std::string_view caption);
 // Runs every queued window message, then returns.
 void ProcessPendingMessages();
 
+// Milliseconds since an arbitrary start, for spacing work out in time.
+std::uint64_t Milliseconds();
+
 }  // namespace platform::ui

@@ -9,6 +9,11 @@
 #include "proxylist/reader.h"
 
 namespace proxylist {
+namespace {
+// Well inside the 50 ms a window may go without answering before it feels
+// stuck.
+constexpr std::uint64_t kBreathMs = 25;
+}  // namespace
 
 std::string ProxyListPath() {
   return platform::files::ApplicationFolder() + "\\" + std::string(ids::kProxyListFile);
@@ -24,8 +29,15 @@ void LoadProxyList(EntrySink& sink) {
         std::size_t bytes = 0;
         for (const auto& entry : entries) bytes += entry.size() + 1;
         sink.Reserve(entries.size(), bytes);
+        // The window's messages run now and then, by the clock: between every
+        // two entries they would cost far more than the entries themselves.
+        std::uint64_t breathed = platform::ui::Milliseconds();
+        platform::ui::ProcessPendingMessages();
         for (const auto& entry : entries) {
-          platform::ui::ProcessPendingMessages();
+          if (platform::ui::Milliseconds() - breathed >= kBreathMs) {
+            platform::ui::ProcessPendingMessages();
+            breathed = platform::ui::Milliseconds();
+          }
           sink.Append(entry);
         }
       },

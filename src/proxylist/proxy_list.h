@@ -18,8 +18,9 @@ class EntrySink {
 
 std::string ProxyListPath();
 
-// Appends every item of the file, letting pending window messages run after
-// each one. A failure ends the loading quietly; entries read so far stay.
+// Appends every item of the file, letting pending window messages run at the
+// start and then every 25 ms or so. A failure ends the loading quietly;
+// entries read so far stay.
 void LoadProxyList(EntrySink& sink);
 
 // Opens the file in Notepad, detached; tells the user when it cannot.

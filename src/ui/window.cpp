@@ -36,6 +36,12 @@ void Window::Repaint() {
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
+HWND Window::Control(int id) const {
+  for (const auto& [known, control] : controls_)
+    if (known == id) return control;
+  return ::GetDlgItem(hwnd_, id);
+}
+
 RECT Window::ControlRect(int id) const {
   RECT rect{};
   ::GetWindowRect(Control(id), &rect);
@@ -100,12 +106,12 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
         layout.ex_style, layout.window_class, layout.text,
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style, TwipsToPixels(layout.left, dpi_),
         TwipsToPixels(layout.top, dpi_), TwipsToPixels(layout.width, dpi_),
-        TwipsToPixels(layout.height, dpi_),
-        layout.parent ? ::GetDlgItem(hwnd, layout.parent) : hwnd,
+        TwipsToPixels(layout.height, dpi_), layout.parent ? Control(layout.parent) : hwnd,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
     if (!control) throw std::runtime_error(std::string("cannot create control ") + layout.text);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(layout.font)), FALSE);
     created.push_back(control);
+    controls_.emplace_back(layout.id, control);
   }
   FitToText(frame, controls, created);
 
@@ -217,6 +223,8 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARA
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
+    self->controls_.clear();
+    self->anchored_.clear();
     return ::DefWindowProcA(hwnd, message, wparam, lparam);
   }
   return failure::Untrapped([&] { return self->OnMessage(message, wparam, lparam); });

@@ -55,7 +55,8 @@ class Window {
   // window takes the menu bar, if any.
   void Create(const FrameSpec& frame, std::span<const ControlSpec> controls, HWND owner = nullptr,
               platform::win32::UniqueMenu menu = {});
-  HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }
+  // A control of the layout table, nested ones included.
+  HWND Control(int id) const;
   // The control's rectangle in client coordinates.
   RECT ControlRect(int id) const;
   bool ControlContains(int id, POINT point) const;
@@ -82,6 +83,9 @@ class Window {
   int dpi_ = 96;
   std::vector<std::pair<FontStyle, platform::win32::UniqueFont>> fonts_;
   std::vector<Anchored> anchored_;
+  // The table's controls by id: asking the window system each time costs a
+  // round trip under Wine, and the proxy list asks once per entry.
+  std::vector<std::pair<int, HWND>> controls_;
   SIZE made_client_{};  // the client size the anchors count from
   SIZE made_outer_{};   // the smallest size the user may make it
 };

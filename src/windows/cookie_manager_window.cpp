@@ -96,10 +96,17 @@ bool CookieManagerWindow::FillList(int list, const std::string& folder, const ch
   if (cookies_folder_.empty()) return false;
   const auto attributes = platform::files::Attributes(folder);
   if (!attributes || !(*attributes & platform::files::kAttributeDirectory)) return false;
-  // The platform's own directory listing: the names of the matching files.
-  const std::string listing = folder + "\\" + pattern;
-  ::SendMessageA(box, LB_DIR, DDL_READWRITE | DDL_READONLY | DDL_ARCHIVE,
-                 reinterpret_cast<LPARAM>(listing.c_str()));
+  // The names first, then room for all of them, then one repaint: the list
+  // sorts them as it takes them.
+  const std::vector<std::string> names = platform::files::ListFiles(folder + "\\" + pattern);
+  std::size_t bytes = 0;
+  for (const std::string& name : names) bytes += name.size() + 1;
+  ::SendMessageA(box, LB_INITSTORAGE, names.size(), static_cast<LPARAM>(bytes));
+  ::SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+  for (const std::string& name : names)
+    ::SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  ::SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(box, nullptr, TRUE);
   return true;
 }
 

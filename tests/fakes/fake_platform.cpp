@@ -64,6 +64,8 @@ void ShowMessage(std::string_view text, int style, std::string_view caption) {
 
 void ProcessPendingMessages() { ui_state.calls.push_back("ProcessPendingMessages"); }
 
+std::uint64_t Milliseconds() { return ui_state.now_ms; }
+
 }  // namespace platform::ui
 
 namespace platform::files {
@@ -153,16 +155,29 @@ bool DeleteOneFile(const std::string& path) {
   return system_state.files.erase(path) != 0;
 }
 
-bool DeleteMatching(const std::string& pattern) {
-  // Only the "folder\*.ext" form the program uses.
+namespace {
+// The files of the "folder\*.ext" or "folder\*.*" pattern, by full path.
+std::vector<std::string> Matching(const std::string& pattern) {
   const std::string folder = pattern.substr(0, pattern.find_last_of('\\') + 1);
-  const std::string extension = pattern.substr(pattern.find_last_of('*') + 1);
+  std::string extension = pattern.substr(pattern.find_last_of('*') + 1);
   std::vector<std::string> matching;
   for (const auto& [path, bytes] : system_state.files)
     if (path.rfind(folder, 0) == 0 && path.find('\\', folder.size()) == std::string::npos &&
         path.size() >= folder.size() + extension.size() &&
         path.compare(path.size() - extension.size(), extension.size(), extension) == 0)
       matching.push_back(path);
+  return matching;
+}
+}  // namespace
+
+std::vector<std::string> ListFiles(const std::string& pattern) {
+  std::vector<std::string> names;
+  for (const auto& path : Matching(pattern)) names.push_back(path.substr(path.rfind('\\') + 1));
+  return names;
+}
+
+bool DeleteMatching(const std::string& pattern) {
+  const std::vector<std::string> matching = Matching(pattern);
   bool all_deleted = !matching.empty();
   for (const auto& path : matching) all_deleted = DeleteOneFile(path) && all_deleted;
   return all_deleted;

@@ -25,6 +25,7 @@ struct FakeUi {
   std::map<platform::ui::Window, FakeWindow> windows;
   // "SetTop(1,4110)", "SetWindowPos(1,-1,0,0,168,220,0)", "ShowMessage(text|style|caption)" ...
   std::vector<std::string> calls;
+  std::uint64_t now_ms = 0;  // what Milliseconds() answers
   static FakeUi& Get();
   static void Reset();
 };

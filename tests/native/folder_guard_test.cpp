@@ -12,7 +12,7 @@ constexpr std::uint32_t kFolder = 0x10, kFile = 0x20, kLink = 0x410;
 
 struct Case {
   const char* path;
-  const char* problem;   // nullptr: accepted
+  const char* problem;             // nullptr: accepted
   const char* resolved = nullptr;  // when accepted
 };
 

@@ -18,10 +18,12 @@ struct ProxyBox : proxylist::EntrySink {
     FakeUi::Get().calls.push_back("Reserve(" + std::to_string(entries) + "," +
                                   std::to_string(bytes) + ")");
   }
+  std::uint64_t append_ms = 0;  // what one append costs on the fake clock
   void Append(const std::string& entry) override {
     if (entries.size() == fail_at) throw std::runtime_error("cannot add");
     entries.push_back(entry);
     FakeUi::Get().calls.push_back("Append(" + entry + ")");
+    FakeUi::Get().now_ms += append_ms;
   }
 };
 
@@ -33,16 +35,39 @@ class ProxyListTest : public ::testing::Test {
   }
 };
 
-TEST_F(ProxyListTest, EachEntryIsAddedAfterPendingMessagesRan) {
+TEST_F(ProxyListTest, EveryEntryIsAddedInOrderAfterTheWindowsMessagesRanOnce) {
   FakeSystem::Get().files[kList] = "a,\"b c\"\r\n\r\na\r\n";
   ProxyBox box;
   proxylist::LoadProxyList(box);
   EXPECT_EQ(box.entries, (std::vector<std::string>{"a", "b c", "", "a"}));
-  const std::vector<std::string> expected = {
-      "Reserve(4,9)", "ProcessPendingMessages", "Append(a)", "ProcessPendingMessages",
-      "Append(b c)",  "ProcessPendingMessages", "Append()",  "ProcessPendingMessages",
-      "Append(a)"};
+  const std::vector<std::string> expected = {"Reserve(4,9)", "ProcessPendingMessages",
+                                             "Append(a)",    "Append(b c)",
+                                             "Append()",     "Append(a)"};
   EXPECT_EQ(FakeUi::Get().calls, expected);
+}
+
+TEST_F(ProxyListTest, ALongLoadLetsTheMessagesRunByTheClockNotByTheEntry) {
+  std::string list;
+  for (int i = 0; i < 1000; ++i) list += "10.0.0." + std::to_string(i % 250) + ":80\r\n";
+  FakeSystem::Get().files[kList] = list;
+  ProxyBox box;
+  box.append_ms = 1;
+  proxylist::LoadProxyList(box);
+  ASSERT_EQ(box.entries.size(), 1000u);
+  // Between two runs of the messages no more than 25 appends, a millisecond
+  // each; and far fewer runs than entries.
+  std::size_t runs = 0, since = 0, longest = 0;
+  for (const auto& call : FakeUi::Get().calls) {
+    if (call == "ProcessPendingMessages") {
+      ++runs;
+      since = 0;
+    } else if (call.rfind("Append", 0) == 0) {
+      longest = std::max(longest, ++since);
+    }
+  }
+  EXPECT_LE(longest, 25u);
+  EXPECT_GE(runs, 1000u / 25);
+  EXPECT_LE(runs, 1000u / 20);
 }
 
 TEST_F(ProxyListTest, FailuresEndTheLoadingQuietlyAndKeepWhatWasRead) {

@@ -77,6 +77,19 @@ std::string ReadWholeFile(const std::string& path) {
   }
 }
 
+std::vector<std::string> ListFiles(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  const win32::UniqueFind search(win32::FoundOrNull(::FindFirstFileA(pattern.c_str(), &found)));
+  if (!search) return names;
+  do {
+    if (!(found.dwFileAttributes &
+          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+      names.emplace_back(found.cFileName);
+  } while (::FindNextFileA(search.Get(), &found));
+  return names;
+}
+
 bool CopyOneFile(const std::string& source, const std::string& target) {
   return ::CopyFileA(source.c_str(), target.c_str(), FALSE);
 }
@@ -106,11 +119,12 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     if (opened == INVALID_HANDLE_VALUE) return false;
     const win32::UniqueHandle file(opened);
     DWORD count = 0;
-    written = ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
-                          nullptr) &&
-              count == bytes.size();
+    written =
+        ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr) &&
+        count == bytes.size();
   }
-  if (written && ::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  if (written && ::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+    return true;
   ::DeleteFileA(partial.c_str());
   return false;
 }

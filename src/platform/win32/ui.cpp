@@ -71,6 +71,8 @@ void ShowMessage(std::string_view text, int style, std::string_view caption) {
   ::MessageBoxA(::GetActiveWindow(), body.c_str(), title.c_str(), static_cast<UINT>(style));
 }
 
+std::uint64_t Milliseconds() { return ::GetTickCount64(); }
+
 void ProcessPendingMessages() {
   MSG message;
   while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
