@@ -45,6 +45,8 @@ enum Control : int {
   kProxyLabel,
   kBanner,
   kBannerFrame,
+  kWipeLabel,  // shown while a long Apply runs
+  kWipeBar,
 };
 }  // namespace main_window
 

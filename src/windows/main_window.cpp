@@ -13,6 +13,7 @@
 #include "placement/always_on_top.h"
 #include "placement/centering.h"
 #include "platform/files.h"
+#include "platform/ui.h"
 #include "registry/settings.h"
 #include "ui/gif_view.h"
 #include "ui/menu.h"
@@ -24,8 +25,9 @@ namespace {
 using namespace ids::main_window;
 namespace menu = ids::menu;
 
-// In tab order; the banner lies over its frame, so it comes first.
-constexpr std::array<ui::ControlSpec, 6> kLayout{{
+// In tab order; the banner lies over its frame, so it comes first. The wipe's
+// progress shows in the frame below the banner while a long Apply runs.
+constexpr std::array<ui::ControlSpec, 8> kLayout{{
     {kApplyButton, WC_BUTTONA, "&Apply", WS_TABSTOP | BS_PUSHBUTTON, 120, 2145, 855, 375},
     {kExitButton, WC_BUTTONA, "E&xit", WS_TABSTOP | BS_PUSHBUTTON, 1455, 2145, 855, 375},
     // The height includes the drop-down list; the edit field keeps its own.
@@ -34,7 +36,14 @@ constexpr std::array<ui::ControlSpec, 6> kLayout{{
     {kProxyLabel, WC_STATICA, "Current Proxy && Port", SS_LEFT, 120, 1485, 2085, 255},
     {kBanner, ids::window_class::kGifView, "", 0, 150, 30, 1695, 705},
     {kBannerFrame, WC_BUTTONA, "", BS_GROUPBOX, 135, -75, 2190, 1470},
+    {kWipeLabel, WC_STATICA, "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 210, 870, 2040, 255},
+    {kWipeBar, PROGRESS_CLASSA, "", PBS_MARQUEE, 210, 1140, 2040, 195},
 }};
+
+// Messages run at least this often during a long wipe; its progress shows
+// once it has run this long.
+constexpr std::uint64_t kBreathMs = 25;
+constexpr std::uint64_t kShowProgressAfterMs = 500;
 
 const std::vector<ui::MenuSpec> kMenus{
     {"&Options",
@@ -104,6 +113,7 @@ MainWindow::MainWindow(OtherWindows& other_windows) : other_windows_(other_windo
   for (int id : {kExitButton, kApplyButton})
     ::SetWindowSubclass(Control(id), &MainWindow::ButtonSubclass, 0,
                         reinterpret_cast<DWORD_PTR>(this));
+  ShowWipeProgress(false);
 }
 
 void MainWindow::Load() {
@@ -265,9 +275,30 @@ void MainWindow::OnApplyClicked() {
   if (applying_) return;
   {
     const CommandsDisabled during(Control(kApplyButton), Control(kExitButton), applying_);
+    apply_started_ms_ = breathed_ms_ = platform::ui::Milliseconds();
     wipe::Apply(*this);
+    ShowWipeProgress(false);  // before the buttons come back
   }
   if (close_requested_) wipe::Exit();
+}
+
+void MainWindow::WipeProgress(std::size_t cache_entries_deleted) {
+  const std::uint64_t now = platform::ui::Milliseconds();
+  if (now - breathed_ms_ < kBreathMs) return;
+  breathed_ms_ = now;
+  if (!progress_shown_ && now - apply_started_ms_ >= kShowProgressAfterMs) ShowWipeProgress(true);
+  if (progress_shown_) {
+    const std::string text = "Deleted " + std::to_string(cache_entries_deleted) + " entries";
+    ::SetWindowTextA(Control(kWipeLabel), text.c_str());
+  }
+  platform::ui::ProcessPendingMessages();
+}
+
+void MainWindow::ShowWipeProgress(bool shown) {
+  progress_shown_ = shown;
+  ::SendMessageA(Control(kWipeBar), PBM_SETMARQUEE, shown, 30);
+  if (!shown) ::SetWindowTextA(Control(kWipeLabel), "");
+  for (int id : {kWipeLabel, kWipeBar}) ::ShowWindow(Control(id), shown ? SW_SHOW : SW_HIDE);
 }
 
 void MainWindow::OnCloseRequested() {

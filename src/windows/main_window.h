@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,7 @@ class MainWindow final : public ui::Window,
   // Makes room in the proxy list, then adds entries at its end.
   void Reserve(std::size_t entries, std::size_t bytes) override;
   void Append(const std::string& entry) override;
+  void WipeProgress(std::size_t cache_entries_deleted) override;
 
  private:
   void CreateTooltips();
@@ -81,6 +83,11 @@ class MainWindow final : public ui::Window,
   // input meanwhile; Apply and Exit wait, and a close waits for Apply's end.
   bool applying_ = false;
   bool close_requested_ = false;
+  // A long Apply shows its progress and lets the window's messages run.
+  std::uint64_t apply_started_ms_ = 0;
+  std::uint64_t breathed_ms_ = 0;
+  bool progress_shown_ = false;
+  void ShowWipeProgress(bool shown);
 };
 
 }  // namespace windows

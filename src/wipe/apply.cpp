@@ -33,14 +33,17 @@ void Apply(MainWindowState& window) {
   // From the cache purge on, a step that fails is passed over and the next
   // one runs.
   PurgeOutcome purge = PurgeOutcome::kGoOn;
-  failure::PassOver([&] { purge = PurgeUrlCache(); });
+  failure::PassOver(
+      [&] { purge = PurgeUrlCache([&](std::size_t deleted) { window.WipeProgress(deleted); }); });
   if (purge == PurgeOutcome::kStop) return;
 
   // Never a pattern outside a real cookies folder: "Not Found\*.txt",
   // "\*.txt" or "C:\.\*.txt" would reach files that are not cookies.
-  const cookies::FolderCheck checked = failure::Trap(
-      [&] { return cookies::CheckCookiesFolder(cookies_folder); },
-      [] { return cookies::FolderCheck{{}, "could not be checked"}; });
+  const cookies::FolderCheck checked =
+      failure::Trap([&] { return cookies::CheckCookiesFolder(cookies_folder); },
+                    [] {
+                      return cookies::FolderCheck{{}, "could not be checked"};
+                    });
   if (!checked) {
     failure::PassOver([&] { TellCookiesLeftAlone(cookies_folder, *checked.problem); });
     return;

@@ -2,6 +2,7 @@
 // and wipes the traces of the old identity; Exit turns the proxy off.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace wipe {
@@ -13,6 +14,9 @@ class MainWindowState {
   virtual std::string ProxyText() const = 0;                  // the proxy box's text
   virtual void SetProxyTooltip(const std::string& text) = 0;  // the proxy box's tooltip
   virtual std::string CookiesFolder() const = 0;              // as read at the load
+  // Called as the wipe goes on (after each cache entry deleted, with how
+  // many so far): the window shows it and lets its messages run.
+  virtual void WipeProgress(std::size_t cache_entries_deleted) = 0;
 };
 
 void Apply(MainWindowState& window);

@@ -106,7 +106,8 @@ cache::EntryFind ReadEntry(Find&& find) {
   return entry;
 }
 
-PurgeOutcome PurgeEntries() {
+PurgeOutcome PurgeEntries(const PurgeProgress& progress) {
+  std::size_t deleted = 0;
   cache::EntryFind entry =
       ReadEntry([](std::uint32_t offered) { return cache::FindFirstEntry(offered); });
   if (!entry.ok) {
@@ -120,6 +121,8 @@ PurgeOutcome PurgeEntries() {
     if (IsContentEntry(entry.source_url)) {
       // Whatever the delete does, the purge goes on.
       failure::PassOver([&] { cache::DeleteEntry(entry.source_url); });
+      ++deleted;
+      if (progress) failure::PassOver([&] { progress(deleted); });
     }
     entry = ReadEntry(
         [&](std::uint32_t offered) { return cache::FindNextEntry(entries.Get(), offered); });
@@ -133,9 +136,9 @@ PurgeOutcome PurgeEntries() {
 
 }  // namespace
 
-PurgeOutcome PurgeUrlCache() {
+PurgeOutcome PurgeUrlCache(const PurgeProgress& progress) {
   if (PurgeGroups() == PurgeOutcome::kStop) return PurgeOutcome::kStop;
-  return PurgeEntries();
+  return PurgeEntries(progress);
 }
 
 }  // namespace wipe

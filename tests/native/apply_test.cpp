@@ -21,6 +21,7 @@ struct Window : wipe::MainWindowState {
   std::string ProxyText() const override { return proxy; }
   void SetProxyTooltip(const std::string& text) override { tooltip = text; }
   std::string CookiesFolder() const override { return R"(C:\Cookies)"; }
+  void WipeProgress(std::size_t) override {}
 };
 
 class ApplyTest : public ::testing::Test {

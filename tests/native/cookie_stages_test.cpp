@@ -26,6 +26,8 @@ struct Window : wipe::MainWindowState {
   std::string ProxyText() const override { return "p:1"; }
   void SetProxyTooltip(const std::string&) override {}
   std::string CookiesFolder() const override { return folder; }
+  std::vector<std::size_t> progress;
+  void WipeProgress(std::size_t deleted) override { progress.push_back(deleted); }
 };
 
 class ApplyWipeTest : public ::testing::Test {
@@ -48,6 +50,14 @@ TEST_F(ApplyWipeTest, DeletesTheCookieFilesThenCopiesTheJarBack) {
       R"(Copy(C:\Cookies\Jar\*.txt|C:\Cookies|128|0))"};
   EXPECT_EQ(FakeSystem::Get().file_operations, expected);
   EXPECT_TRUE(fake::FakeUi::Get().calls.empty()) << "a completed Apply shows nothing";
+}
+
+TEST_F(ApplyWipeTest, TellsTheWindowOfEachCacheEntryDeleted) {
+  auto& cache = fake::FakeUrlCache::Get();
+  cache.first_entry = fake::Entry("http://a/");
+  cache.next_entries = {fake::Entry("Cookie:me@site/"), fake::Entry("http://b/")};
+  wipe::Apply(window);
+  EXPECT_EQ(window.progress, (std::vector<std::size_t>{1, 2})) << "cookies are not cache entries";
 }
 
 TEST_F(ApplyWipeTest, APurgeThatStopsLeavesTheCookiesUntouched) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <set>
 #include <sstream>
 
+#include "common/identifiers.h"
 #include "driver.h"
 
 namespace {
@@ -229,6 +231,44 @@ TEST(WideNameWipeTest, ACookiesFolderNamedInJapaneseIsWipedAndRestored) {
   ::ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
   ::CloseHandle(file);
   EXPECT_STREQ(bytes, "a protected cookie");
+}
+
+// A long Apply: the window answers at every moment, and shows its progress
+// meanwhile.
+TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsProgress) {
+  driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
+  const std::string cookies = driver::UseCookiesFolder();
+  for (int i = 0; i < 3000; ++i) AddCacheEntry("http://bulk.example/" + std::to_string(i), "x");
+  for (int i = 0; i < 300; ++i)
+    driver::WriteFileBytes(cookies + "\\bulk" + std::to_string(i) + ".txt", "a cookie");
+
+  driver::Program program(driver::InstallProgram("Maskfold Responsive"));
+  const HWND main = program.WaitForMainWindow();
+  ASSERT_TRUE(main);
+  const HWND apply = program.Button("&Apply");
+  const HWND bar = ::GetDlgItem(main, ids::main_window::kWipeBar);
+  ASSERT_TRUE(bar);
+  EXPECT_FALSE(::IsWindowVisible(bar));
+  program.Click("&Apply");
+  for (int i = 0; i < 200 && ::IsWindowEnabled(apply); ++i) ::Sleep(5);
+  ASSERT_FALSE(::IsWindowEnabled(apply)) << "Apply started";
+
+  DWORD slowest = 0;
+  bool progress_seen = false;
+  const DWORD start = ::GetTickCount();
+  while (!::IsWindowEnabled(apply) && ::GetTickCount() - start < 60000) {
+    const DWORD asked = ::GetTickCount();
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    slowest = std::max<DWORD>(slowest, ::GetTickCount() - asked);
+    progress_seen = progress_seen || ::IsWindowVisible(bar);
+    ::Sleep(10);
+  }
+  EXPECT_TRUE(::IsWindowEnabled(apply)) << "Apply ended";
+  EXPECT_LT(slowest, 100u) << "the longest the window took to answer, in ms";
+  EXPECT_TRUE(progress_seen);
+  EXPECT_FALSE(::IsWindowVisible(bar)) << "shown only while Apply runs";
+  EXPECT_TRUE(ContentEntries().empty());
 }
 
 }  // namespace

@@ -2,7 +2,13 @@
 
 #include <windows.h>
 
+#include <objbase.h>
 #include <shellapi.h>
+
+#include <thread>
+
+#include "platform/ui.h"
+#include "platform/win32/handles.h"
 
 namespace platform::fileop {
 namespace {
@@ -19,7 +25,25 @@ int Run(const Record& record) {
   operation.pFrom = from.c_str();
   operation.pTo = record.to ? to.c_str() : nullptr;
   operation.fFlags = static_cast<FILEOP_FLAGS>(record.flags);
-  return ::SHFileOperationA(&operation);
+
+  // The operation runs on a thread of its own, and this one goes on with its
+  // windows' messages meanwhile: moving thousands of files to the recycle
+  // bin must not leave a window that does not answer.
+  const win32::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!done) return ::SHFileOperationA(&operation);
+  int result = 0;
+  std::thread worker([&] {
+    // The shell's copy engine and its dialogs want COM on their thread.
+    const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    result = ::SHFileOperationA(&operation);
+    if (com) ::CoUninitialize();
+    ::SetEvent(done.Get());
+  });
+  const HANDLE waits[] = {done.Get()};
+  while (::MsgWaitForMultipleObjects(1, waits, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+    ui::ProcessPendingMessages();
+  worker.join();
+  return result;
 }
 
 }  // namespace platform::fileop
