@@ -1,15 +1,13 @@
 #!/usr/bin/env python3
 """Draws the program's own icon and hand cursors and writes them in the
-Windows icon and cursor formats: maskfold.ico (48, 32 and 16 pixels, 256
-colours), hand.cur and about_hand.cur (32 x 32, monochrome, hot spot on the
-fingertip).
+Windows icon, cursor and bitmap formats: maskfold.ico (48, 32 and 16 pixels,
+256 colours), hand.cur and about_hand.cur (32 x 32, monochrome, hot spot on
+the fingertip), and splash.bmp (the splash window's picture).
 
 Run from anywhere; writes beside this script."""
 import math
 import os
 import struct
-
-from gif_writer import gif_bytes
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -142,6 +140,19 @@ def write_cursor(path, art, hotspot):
         f.write(out + data)
 
 
+def bmp_file(width, height, palette, rows):
+    """A Windows bitmap file, 8 bits a pixel: what the resource compiler
+    takes for a BITMAP resource and GDI draws without any decoder."""
+    stride = (width + 3) // 4 * 4
+    pixels = b''.join(bytes(row) + bytes(stride - width) for row in reversed(rows))
+    colours = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in palette)
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 8, 0, len(pixels), 2835, 2835,
+                       len(palette), 0)
+    offset = 14 + len(info) + len(colours)
+    header = struct.pack('<2sIHHI', b'BM', offset + len(pixels), 0, 0, offset)
+    return header + info + colours + pixels
+
+
 def write_splash(path):
     """The splash image, 189 x 280: the badge on a dark field, a light band
     under it where the start-up dots sit."""
@@ -162,11 +173,11 @@ def write_splash(path):
             row.append(colour)
         rows.append(row)
     with open(path, 'wb') as f:
-        f.write(gif_bytes(width, height, palette, [rows]))
+        f.write(bmp_file(width, height, palette, rows))
 
 
 if __name__ == '__main__':
     write_icon(os.path.join(HERE, 'maskfold.ico'), [48, 32, 16])
     write_cursor(os.path.join(HERE, 'hand.cur'), HAND, (6, 0))
     write_cursor(os.path.join(HERE, 'about_hand.cur'), ABOUT_HAND, (0, 0))
-    write_splash(os.path.join(HERE, 'splash.gif'))
+    write_splash(os.path.join(HERE, 'splash.bmp'))

@@ -11,6 +11,7 @@
 #include "startup/startup_order.h"
 #include "ui/button_strip.h"
 #include "ui/gif_view.h"
+#include "ui/picture_view.h"
 
 namespace {
 
@@ -38,8 +39,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    const ui::GdiplusSession gdiplus;
     ui::RegisterGifView();
+    ui::RegisterPictureView();
     ui::RegisterButtonStrip();
     app::Application application;
     return application.Run(startup::BannerUrl(::GetCommandLineA()));

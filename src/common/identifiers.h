@@ -18,6 +18,7 @@ inline constexpr char kCookieManager[] = "MaskfoldCookieManager";
 inline constexpr char kAbout[] = "MaskfoldAbout";
 inline constexpr char kSplash[] = "MaskfoldSplash";
 inline constexpr char kGifView[] = "MaskfoldGif";
+inline constexpr char kPictureView[] = "MaskfoldPicture";
 inline constexpr char kButtonStrip[] = "MaskfoldStrip";
 inline constexpr char kProxyTest[] = "MaskfoldProxyTest";
 }  // namespace window_class

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <gdiplus.h>
@@ -69,7 +72,23 @@ std::vector<UINT> IntegerProperty(Gdiplus::GpImage* image, PROPID id) {
   return values;
 }
 
+// GDI+ starts with the first picture decoded, not with the program: nothing
+// that comes before (the splash) waits for it.
+void StartGdiplus() {
+  static const struct Session {
+    ULONG_PTR token = 0;
+    Session() {
+      Gdiplus::GdiplusStartupInput input;
+      Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    }
+    ~Session() {
+      if (token) Gdiplus::GdiplusShutdown(token);
+    }
+  } session;
+}
+
 std::unique_ptr<Animation> Load(const std::string& bytes) {
+  StartGdiplus();
   auto animation = std::make_unique<Animation>();
   animation->stream.reset(::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
                                               static_cast<UINT>(bytes.size())));
@@ -93,22 +112,27 @@ std::unique_ptr<Animation> Load(const std::string& bytes) {
   return animation;
 }
 
-Animation* Of(HWND view) {
-  return reinterpret_cast<Animation*>(::GetWindowLongPtrA(view, GWLP_USERDATA));
-}
+// What one view holds: the file to read when it is first drawn, or the
+// animation read.
+struct View {
+  std::optional<std::string> pending_file;
+  std::unique_ptr<Animation> animation;
+};
+
+View* Of(HWND view) { return reinterpret_cast<View*>(::GetWindowLongPtrA(view, GWLP_USERDATA)); }
 
 void Replace(HWND view, std::unique_ptr<Animation> next) {
   ::KillTimer(view, kFrameTimer);
-  delete Of(view);
-  Animation* animation = next.release();
-  ::SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(animation));
-  if (animation && animation->delays_ms.size() > 1)
-    ::SetTimer(view, kFrameTimer, animation->delays_ms[0], nullptr);
-  ::InvalidateRect(view, nullptr, TRUE);
+  View* state = Of(view);
+  if (!state) return;
+  state->animation = std::move(next);
+  if (state->animation && state->animation->delays_ms.size() > 1)
+    ::SetTimer(view, kFrameTimer, state->animation->delays_ms[0], nullptr);
 }
 
 void NextFrame(HWND view) {
-  Animation* animation = Of(view);
+  View* state = Of(view);
+  Animation* animation = state ? state->animation.get() : nullptr;
   if (!animation) return;
   const UINT frames = static_cast<UINT>(animation->delays_ms.size());
   UINT next = animation->frame + 1;
@@ -128,7 +152,16 @@ void NextFrame(HWND view) {
 
 void Paint(HWND view) {
   const platform::win32::PaintScope paint(view);
-  Animation* animation = Of(view);
+  View* state = Of(view);
+  if (!state) return;
+  if (state->pending_file) {
+    // Missing or unreadable: the view stays empty.
+    const std::string path = *std::exchange(state->pending_file, std::nullopt);
+    const std::string bytes = failure::Trap([&] { return platform::files::ReadWholeFile(path); },
+                                            [] { return std::string(); });
+    Replace(view, Load(bytes));
+  }
+  Animation* animation = state->animation.get();
   if (!animation) return;
   RECT client{};
   ::GetClientRect(view, &client);
@@ -141,17 +174,20 @@ void Paint(HWND view) {
 
 LRESULT OnMessage(HWND view, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case kSetImageFile: {
-      const auto* path = reinterpret_cast<const char*>(lparam);
-      // Missing or unreadable: the view stays empty.
-      const std::string bytes = failure::Trap([&] { return platform::files::ReadWholeFile(path); },
-                                              [] { return std::string(); });
-      Replace(view, Load(bytes));
-      ::SetWindowTextA(view, path);
+    case WM_NCCREATE:
+      ::SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new View));
+      break;
+    case kSetImageFile:
+      // Read when the view is next drawn: a view that is not shown yet costs
+      // nothing.
+      Replace(view, nullptr);
+      if (View* state = Of(view)) state->pending_file = reinterpret_cast<const char*>(lparam);
+      ::SetWindowTextA(view, reinterpret_cast<const char*>(lparam));
+      ::InvalidateRect(view, nullptr, TRUE);
       return 0;
-    }
     case kSetImageBytes:
       Replace(view, Load(*reinterpret_cast<const std::string*>(lparam)));
+      ::InvalidateRect(view, nullptr, TRUE);
       return 0;
     case WM_TIMER:
       if (wparam == kFrameTimer) NextFrame(view);
@@ -169,7 +205,9 @@ LRESULT OnMessage(HWND view, UINT message, WPARAM wparam, LPARAM lparam) {
       // Labels lying in the view take their colours from the window.
       return ::SendMessageA(::GetParent(view), message, wparam, lparam);
     case WM_NCDESTROY:
-      Replace(view, nullptr);
+      ::KillTimer(view, kFrameTimer);
+      delete Of(view);
+      ::SetWindowLongPtrA(view, GWLP_USERDATA, 0);
       break;
   }
   return ::DefWindowProcA(view, message, wparam, lparam);
@@ -197,15 +235,6 @@ void ShowGifFile(HWND view, const std::string& path) {
 
 void ShowGifBytes(HWND view, const std::string& bytes) {
   ::SendMessageA(view, kSetImageBytes, 0, reinterpret_cast<LPARAM>(&bytes));
-}
-
-GdiplusSession::GdiplusSession() {
-  Gdiplus::GdiplusStartupInput input;
-  Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-}
-
-GdiplusSession::~GdiplusSession() {
-  if (token_) Gdiplus::GdiplusShutdown(token_);
 }
 
 }  // namespace ui

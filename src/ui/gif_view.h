@@ -12,23 +12,12 @@ namespace ui {
 // Registers the window class; once, before the first view is created.
 void RegisterGifView();
 
-// Makes the view read the file again and show it from its first frame. A
-// missing or invalid file leaves the view empty, without a message.
+// Makes the view read the file again, when it is next drawn, and show it
+// from its first frame. A missing or invalid file leaves the view empty,
+// without a message.
 void ShowGifFile(HWND view, const std::string& path);
 
 // Shows an image held in memory.
 void ShowGifBytes(HWND view, const std::string& bytes);
-
-// Starts GDI+ for the life of the object.
-class GdiplusSession {
- public:
-  GdiplusSession();
-  ~GdiplusSession();
-  GdiplusSession(const GdiplusSession&) = delete;
-  GdiplusSession& operator=(const GdiplusSession&) = delete;
-
- private:
-  ULONG_PTR token_ = 0;
-};
 
 }  // namespace ui

@@ -3,4 +3,4 @@
 
 #define IDI_MASKFOLD 100
 #define IDC_ABOUT_HAND 101
-#define IDR_SPLASH 102
+#define IDB_SPLASH 102

@@ -8,7 +8,7 @@
 #include "common/identifiers.h"
 #include "placement/centering.h"
 #include "platform/ui.h"
-#include "ui/gif_view.h"
+#include "ui/picture_view.h"
 #include "ui/resource.h"
 
 namespace windows {
@@ -22,20 +22,11 @@ constexpr ui::FontStyle kDotFont{.points = 18, .bold = true};
 
 // The picture fills the window; three red dots lie in it, in a row.
 constexpr std::array<ui::ControlSpec, 4> kLayout{{
-    {kPicture, ids::window_class::kGifView, "", 0, -30, -45, 2895, 4260},
+    {kPicture, ids::window_class::kPictureView, "", 0, -30, -45, 2895, 4260},
     {kFirstDot + 0, WC_STATICA, ".", SS_LEFT, 2100, 1845, 150, 405, kPicture, 0, kDotFont},
     {kFirstDot + 2, WC_STATICA, ".", SS_LEFT, 2205, 1845, 150, 405, kPicture, 0, kDotFont},
     {kFirstDot + 1, WC_STATICA, ".", SS_LEFT, 2310, 1845, 150, 405, kPicture, 0, kDotFont},
 }};
-
-std::string SplashImage() {
-  const HMODULE module = ::GetModuleHandleA(nullptr);
-  const HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(IDR_SPLASH), RT_RCDATA);
-  const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
-  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-  if (!bytes) return {};
-  return std::string(static_cast<const char*>(bytes), ::SizeofResource(module, found));
-}
 
 }  // namespace
 
@@ -50,7 +41,10 @@ SplashWindow::SplashWindow() {
       nullptr,
   };
   Create(frame, kLayout);
-  ui::ShowGifBytes(Control(kPicture), SplashImage());
+  // A bitmap drawn with GDI: the splash needs no image decoder.
+  picture_.Reset(static_cast<HBITMAP>(::LoadImageA(
+      ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0, 0, 0)));
+  ui::ShowBitmap(Control(kPicture), picture_.Get());
   placement::CenterWindow(Id());
 }
 

@@ -21,6 +21,7 @@ class SplashWindow final : public ui::Window {
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   platform::transfer::Control transfer_;
+  platform::win32::UniqueBitmap picture_;
 };
 
 }  // namespace windows

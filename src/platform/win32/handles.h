@@ -40,6 +40,7 @@ inline void DeleteGdiObject(HGDIOBJ object) { ::DeleteObject(object); }
 inline void DestroyCursorHandle(HCURSOR cursor) { ::DestroyCursor(cursor); }
 inline void DestroyWindowHandle(HWND window) { ::DestroyWindow(window); }
 inline void DestroyMenuHandle(HMENU menu) { ::DestroyMenu(menu); }
+inline void DeleteDcHandle(HDC dc) { ::DeleteDC(dc); }
 
 using UniqueHandle = Unique<HANDLE, CloseKernelHandle>;
 // A file search. FindFirstFile reports failure as INVALID_HANDLE_VALUE: take
@@ -49,6 +50,8 @@ inline HANDLE FoundOrNull(HANDLE search) {
   return search == INVALID_HANDLE_VALUE ? nullptr : search;
 }
 using UniqueFont = Unique<HFONT, DeleteGdiObject>;
+using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
+using UniqueDc = Unique<HDC, DeleteDcHandle>;  // a memory device context
 using UniqueCursor = Unique<HCURSOR, DestroyCursorHandle>;
 using UniqueWindow = Unique<HWND, DestroyWindowHandle>;
 // A menu until a window takes it: the window then destroys it with itself.
