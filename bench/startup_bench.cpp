@@ -58,15 +58,26 @@ int main() {
   program += folder;
   program += R"(\maskfold.exe" --banner-url=)";
   program += driver::ServerUrl("/cache.gif");
+  // With a banner that never comes, the splash stays: its time on screen.
+  std::string waiting = "\"";
+  waiting += folder;
+  waiting += R"(\maskfold.exe" --banner-url=)";
+  waiting += driver::ServerUrl("/hang.gif");
   std::string bare = "\"";
   bare += driver::BuildFolder();
   bare += R"(\bench\bare_window.exe")";
 
   TimeToWindow(bare, "BareWindow", nullptr);  // warms the prefix
-  std::vector<double> floors, starts;
+  std::vector<double> floors, starts, splashes;
   SIZE_T private_bytes = 0;
   for (int run = 0; run < kRuns; ++run) {
     floors.push_back(TimeToWindow(bare, "BareWindow", nullptr));
+    PROCESS_INFORMATION waiting_process{};
+    splashes.push_back(TimeToWindow(waiting, ids::window_class::kSplash, &waiting_process));
+    ::TerminateProcess(waiting_process.hProcess, 0);
+    ::WaitForSingleObject(waiting_process.hProcess, 10000);
+    ::CloseHandle(waiting_process.hThread);
+    ::CloseHandle(waiting_process.hProcess);
     PROCESS_INFORMATION process{};
     starts.push_back(TimeToWindow(program, ids::window_class::kMain, &process));
     ::Sleep(500);  // settled: banner shown, splash gone
@@ -84,13 +95,17 @@ int main() {
 
   WIN32_FILE_ATTRIBUTE_DATA exe{};
   ::GetFileAttributesExA((folder + R"(\maskfold.exe)").c_str(), GetFileExInfoStandard, &exe);
-  const double floor = Median(floors), start = Median(starts);
+  const double floor = Median(floors), start = Median(starts), splash = Median(splashes);
   std::printf("start-up, median of %d runs\n", kRuns);
   std::printf("floor (bare program, one window shown): %.3f s\n", floor);
-  std::printf("maskfold (process start to main window shown): %.3f s\n", start);
-  std::printf("ratio: %.2f (goal: at most 1.50)\n", start / floor);
+  std::printf(
+      "maskfold, process start to the splash on screen: %.3f s, ratio %.2f (goal: at most 1.3)\n",
+      splash, splash / floor);
+  std::printf(
+      "maskfold, process start to the main window shown: %.3f s, ratio %.2f (goal: at most 2)\n",
+      start, start / floor);
   std::printf("maskfold.exe: %lu bytes (goal: at most 1 MiB = 1048576)\n", exe.nFileSizeLow);
-  std::printf("private bytes after start-up: %.1f MiB (goal: at most 8 MiB)\n",
+  std::printf("private bytes after start-up: %.1f MiB (goal: at most 6 MiB)\n",
               private_bytes / 1048576.0);
   return 0;
 }
