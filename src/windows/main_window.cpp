@@ -129,8 +129,6 @@ void MainWindow::Load() {
   cookies_folder_ = wipe::CookiesFolderFromRegistry(
       settings::Read(settings::kCookiesPath, settings::kCookiesDirectory));
   options::SetInitialTicks(Id());
-  // Tooltips watch their controls' messages: adding them after the proxy
-  // list spares every one of its entries that detour.
   CreateTooltips();
 }
 
