@@ -4,6 +4,7 @@
 
 #include "common/failure.h"
 #include "common/identifiers.h"
+#include "ui/control_class.h"
 
 namespace ui {
 namespace {
@@ -18,14 +19,8 @@ LRESULT CALLBACK StripProcedure(HWND strip, UINT message, WPARAM wparam, LPARAM 
 }  // namespace
 
 void RegisterButtonStrip() {
-  WNDCLASSEXA strip{};
-  strip.cbSize = sizeof strip;
-  strip.lpfnWndProc = &StripProcedure;
-  strip.hInstance = ::GetModuleHandleA(nullptr);
-  strip.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  strip.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  strip.lpszClassName = ids::window_class::kButtonStrip;
-  ::RegisterClassExA(&strip);
+  RegisterControlClass(ids::window_class::kButtonStrip, &StripProcedure,
+                       reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }
 
 }  // namespace ui

@@ -16,6 +16,7 @@
 #include "common/identifiers.h"
 #include "platform/files.h"
 #include "platform/win32/handles.h"
+#include "ui/control_class.h"
 
 namespace ui {
 namespace {
@@ -219,15 +220,7 @@ LRESULT CALLBACK GifViewProcedure(HWND view, UINT message, WPARAM wparam, LPARAM
 
 }  // namespace
 
-void RegisterGifView() {
-  WNDCLASSEXA view_class{};
-  view_class.cbSize = sizeof view_class;
-  view_class.lpfnWndProc = &GifViewProcedure;
-  view_class.hInstance = ::GetModuleHandleA(nullptr);
-  view_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  view_class.lpszClassName = ids::window_class::kGifView;
-  ::RegisterClassExA(&view_class);
-}
+void RegisterGifView() { RegisterControlClass(ids::window_class::kGifView, &GifViewProcedure); }
 
 void ShowGifFile(HWND view, const std::string& path) {
   ::SendMessageA(view, kSetImageFile, 0, reinterpret_cast<LPARAM>(path.c_str()));

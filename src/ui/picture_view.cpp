@@ -3,6 +3,7 @@
 #include "common/failure.h"
 #include "common/identifiers.h"
 #include "platform/win32/handles.h"
+#include "ui/control_class.h"
 
 namespace ui {
 namespace {
@@ -48,13 +49,7 @@ LRESULT CALLBACK PictureProcedure(HWND view, UINT message, WPARAM wparam, LPARAM
 }  // namespace
 
 void RegisterPictureView() {
-  WNDCLASSEXA view_class{};
-  view_class.cbSize = sizeof view_class;
-  view_class.lpfnWndProc = &PictureProcedure;
-  view_class.hInstance = ::GetModuleHandleA(nullptr);
-  view_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  view_class.lpszClassName = ids::window_class::kPictureView;
-  ::RegisterClassExA(&view_class);
+  RegisterControlClass(ids::window_class::kPictureView, &PictureProcedure);
 }
 
 void ShowBitmap(HWND view, HBITMAP bitmap) {

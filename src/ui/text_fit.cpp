@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/win32/handles.h"
+#include "ui/window.h"
 
 namespace ui {
 namespace {
@@ -24,9 +25,7 @@ int TextHeight(HWND control) {
   if (!button && lstrcmpiA(kind.c_str(), "Static") != 0) return 0;
   const LONG style = ::GetWindowLongA(control, GWL_STYLE);
   if (button && (style & BS_TYPEMASK) == BS_GROUPBOX) return 0;
-  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(
-      ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+  const std::string text = WindowText(control);
   if (text.empty()) return 0;
 
   UINT format = DT_CALCRECT;

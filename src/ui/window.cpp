@@ -36,6 +36,13 @@ void Window::Repaint() {
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
+std::string WindowText(HWND window) {
+  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 HWND Window::Control(int id) const {
   for (const auto& [known, control] : controls_)
     if (known == id) return control;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -89,6 +90,9 @@ class Window {
   SIZE made_client_{};  // the client size the anchors count from
   SIZE made_outer_{};   // the smallest size the user may make it
 };
+
+// A window's text (a control's caption or contents).
+std::string WindowText(HWND window);
 
 // The point a mouse message carries, in client coordinates.
 inline POINT MousePoint(LPARAM lparam) {

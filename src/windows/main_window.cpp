@@ -57,13 +57,6 @@ const std::vector<ui::MenuSpec> kMenus{
     {"&Help", {{menu::kHelpContents, "Contents"}, {menu::kAbout, "About"}}},
 };
 
-std::string WindowText(HWND window) {
-  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(
-      ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 // Apply and Exit are unavailable for the life of the object; both come back,
 // and the focus with them, on every way out of Apply.
 class CommandsDisabled {
@@ -169,7 +162,7 @@ void MainWindow::Append(const std::string& entry) {
   if (index == CB_ERR || index == CB_ERRSPACE) throw std::runtime_error("the proxy list is full");
 }
 
-std::string MainWindow::ProxyText() const { return WindowText(Control(kProxyBox)); }
+std::string MainWindow::ProxyText() const { return ui::WindowText(Control(kProxyBox)); }
 
 std::vector<std::string> MainWindow::ProxyListItems() const {
   const HWND box = Control(kProxyBox);
