@@ -1,8 +1,5 @@
 #include "ui/gif_view.h"
 
-#include <objidl.h>
-#include <shlwapi.h>
-
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -10,17 +7,15 @@
 #include <utility>
 #include <vector>
 
-#include <gdiplus.h>
-
 #include "common/failure.h"
 #include "common/identifiers.h"
 #include "platform/files.h"
 #include "platform/win32/handles.h"
 #include "ui/control_class.h"
+#include "ui/gdiplus_calls.h"
 
 namespace ui {
 namespace {
-namespace gdi = Gdiplus::DllExports;
 
 constexpr UINT kSetImageFile = WM_APP + 1;
 constexpr UINT kSetImageBytes = WM_APP + 2;
@@ -32,13 +27,15 @@ constexpr GUID kFrameDimensionTime = {
     0x6aedbd6d, 0x3fb5, 0x418a, {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
 
 struct ImageDeleter {
-  void operator()(Gdiplus::GpImage* image) const { gdi::GdipDisposeImage(image); }
+  void operator()(Gdiplus::GpImage* image) const { GdiplusApi().GdipDisposeImage(image); }
 };
 struct StreamDeleter {
   void operator()(IStream* stream) const { stream->Release(); }
 };
 struct GraphicsDeleter {
-  void operator()(Gdiplus::GpGraphics* graphics) const { gdi::GdipDeleteGraphics(graphics); }
+  void operator()(Gdiplus::GpGraphics* graphics) const {
+    GdiplusApi().GdipDeleteGraphics(graphics);
+  }
 };
 
 // What one view shows.
@@ -56,12 +53,12 @@ struct Animation {
 // Reads a 32-bit property array of the image; empty when it has none.
 std::vector<UINT> IntegerProperty(Gdiplus::GpImage* image, PROPID id) {
   UINT size = 0;
-  if (gdi::GdipGetPropertyItemSize(image, id, &size) != Gdiplus::Ok ||
+  if (GdiplusApi().GdipGetPropertyItemSize(image, id, &size) != Gdiplus::Ok ||
       size < sizeof(Gdiplus::PropertyItem))
     return {};
   std::vector<BYTE> bytes(size);
   auto* item = reinterpret_cast<Gdiplus::PropertyItem*>(bytes.data());
-  if (gdi::GdipGetPropertyItem(image, id, size, item) != Gdiplus::Ok) return {};
+  if (GdiplusApi().GdipGetPropertyItem(image, id, size, item) != Gdiplus::Ok) return {};
   std::vector<UINT> values;
   if (item->type == PropertyTagTypeLong) {
     const auto* longs = static_cast<const UINT*>(item->value);
@@ -80,10 +77,10 @@ void StartGdiplus() {
     ULONG_PTR token = 0;
     Session() {
       Gdiplus::GdiplusStartupInput input;
-      Gdiplus::GdiplusStartup(&token, &input, nullptr);
+      GdiplusApi().GdiplusStartup(&token, &input, nullptr);
     }
     ~Session() {
-      if (token) Gdiplus::GdiplusShutdown(token);
+      if (token) GdiplusApi().GdiplusShutdown(token);
     }
   } session;
 }
@@ -91,16 +88,17 @@ void StartGdiplus() {
 std::unique_ptr<Animation> Load(const std::string& bytes) {
   StartGdiplus();
   auto animation = std::make_unique<Animation>();
-  animation->stream.reset(::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
-                                              static_cast<UINT>(bytes.size())));
+  animation->stream.reset(GdiplusApi().SHCreateMemStream(
+      reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
   if (!animation->stream) return nullptr;
   Gdiplus::GpImage* image = nullptr;
-  if (gdi::GdipLoadImageFromStream(animation->stream.get(), &image) != Gdiplus::Ok || !image)
+  if (GdiplusApi().GdipLoadImageFromStream(animation->stream.get(), &image) != Gdiplus::Ok ||
+      !image)
     return nullptr;
   animation->image.reset(image);
 
   UINT frames = 1;
-  if (gdi::GdipImageGetFrameCount(image, &kFrameDimensionTime, &frames) != Gdiplus::Ok ||
+  if (GdiplusApi().GdipImageGetFrameCount(image, &kFrameDimensionTime, &frames) != Gdiplus::Ok ||
       frames == 0)
     frames = 1;
   const std::vector<UINT> delays = IntegerProperty(image, PropertyTagFrameDelay);
@@ -146,7 +144,7 @@ void NextFrame(HWND view) {
     next = 0;
   }
   animation->frame = next;
-  gdi::GdipImageSelectActiveFrame(animation->image.get(), &kFrameDimensionTime, next);
+  GdiplusApi().GdipImageSelectActiveFrame(animation->image.get(), &kFrameDimensionTime, next);
   ::SetTimer(view, kFrameTimer, animation->delays_ms[next], nullptr);
   ::InvalidateRect(view, nullptr, FALSE);
 }
@@ -167,10 +165,10 @@ void Paint(HWND view) {
   RECT client{};
   ::GetClientRect(view, &client);
   Gdiplus::GpGraphics* created = nullptr;
-  if (gdi::GdipCreateFromHDC(paint.Dc(), &created) != Gdiplus::Ok) return;
+  if (GdiplusApi().GdipCreateFromHDC(paint.Dc(), &created) != Gdiplus::Ok) return;
   const std::unique_ptr<Gdiplus::GpGraphics, GraphicsDeleter> graphics(created);
-  gdi::GdipDrawImageRectI(graphics.get(), animation->image.get(), 0, 0, client.right,
-                          client.bottom);
+  GdiplusApi().GdipDrawImageRectI(graphics.get(), animation->image.get(), 0, 0, client.right,
+                                  client.bottom);
 }
 
 LRESULT OnMessage(HWND view, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -9,6 +9,7 @@
 
 #include "platform/ui.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/shell_calls.h"
 
 namespace platform::fileop {
 namespace {
@@ -30,12 +31,14 @@ int Run(const Record& record) {
   // windows' messages meanwhile: moving thousands of files to the recycle
   // bin must not leave a window that does not answer.
   const win32::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!done) return ::SHFileOperationA(&operation);
+  // Loaded here: a failure to load is thrown on the caller's thread.
+  const auto operate = win32::Shell().SHFileOperationA;
+  if (!done) return operate(&operation);
   int result = 0;
   std::thread worker([&] {
     // The shell's copy engine and its dialogs want COM on their thread.
     const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    result = ::SHFileOperationA(&operation);
+    result = operate(&operation);
     if (com) ::CoUninitialize();
     ::SetEvent(done.Get());
   });

@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <stdexcept>
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/shell_calls.h"
 
 namespace platform::files {
 
@@ -130,9 +129,9 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 }
 
 bool Launch(const std::string& target, const std::string& arguments) {
-  const auto result = reinterpret_cast<INT_PTR>(
-      ::ShellExecuteA(nullptr, "open", target.c_str(),
-                      arguments.empty() ? nullptr : arguments.c_str(), nullptr, SW_SHOWNORMAL));
+  const auto result = reinterpret_cast<INT_PTR>(win32::Shell().ShellExecuteA(
+      nullptr, "open", target.c_str(), arguments.empty() ? nullptr : arguments.c_str(), nullptr,
+      SW_SHOWNORMAL));
   return result > 32;
 }
 

@@ -5,11 +5,14 @@
 #include <wininet.h>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/wininet_calls.h"
 
 namespace platform::transfer {
 namespace {
 
-inline void CloseInternetHandle(HINTERNET handle) { ::InternetCloseHandle(handle); }
+using win32::WinInet;
+
+inline void CloseInternetHandle(HINTERNET handle) { WinInet().InternetCloseHandle(handle); }
 using UniqueInternet = win32::Unique<HINTERNET, CloseInternetHandle>;
 
 // A server that accepts and never answers delays start-up by this at most.
@@ -30,8 +33,8 @@ class BusyWhile {
 }  // namespace
 
 void NotifySettingsChanged() {
-  ::InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
-  ::InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+  WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+  WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
 }
 
 bool Control::Busy() const { return busy_; }
@@ -59,37 +62,37 @@ Response Get(HINTERNET session, const std::string& url, DWORD flags, DWORD timeo
   parts.dwUrlPathLength = sizeof path;
   parts.lpszExtraInfo = extra;
   parts.dwExtraInfoLength = sizeof extra;
-  if (!::InternetCrackUrlA(url.c_str(), 0, 0, &parts)) return failed();
+  if (!WinInet().InternetCrackUrlA(url.c_str(), 0, 0, &parts)) return failed();
   if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
     return response;
 
   if (!session) return failed();
-  const UniqueInternet connection(::InternetConnectA(session, host, parts.nPort, nullptr, nullptr,
-                                                     INTERNET_SERVICE_HTTP, 0, 0));
+  const UniqueInternet connection(WinInet().InternetConnectA(session, host, parts.nPort, nullptr,
+                                                             nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return failed();
   const std::string object = std::string(path) + extra;
   if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-  const UniqueInternet request(::HttpOpenRequestA(connection.Get(), "GET", object.c_str(), nullptr,
-                                                  nullptr, nullptr, flags, 0));
+  const UniqueInternet request(WinInet().HttpOpenRequestA(connection.Get(), "GET", object.c_str(),
+                                                          nullptr, nullptr, nullptr, flags, 0));
   if (!request) return failed();
   // Set on the request itself: that is where every implementation reads them.
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                        INTERNET_OPTION_SEND_TIMEOUT}) {
     DWORD timeout = timeout_ms;
-    ::InternetSetOptionA(request.Get(), option, &timeout, sizeof timeout);
+    WinInet().InternetSetOptionA(request.Get(), option, &timeout, sizeof timeout);
   }
-  if (!::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return failed();
+  if (!WinInet().HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return failed();
 
   DWORD status = 0;
   DWORD size = sizeof status;
-  if (!::HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
-                        &size, nullptr))
+  if (!WinInet().HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+                                &status, &size, nullptr))
     return failed();
   response.status = static_cast<int>(status);
   char buffer[16384];
   while (response.body.size() < most_bytes) {
     DWORD read = 0;
-    if (!::InternetReadFile(request.Get(), buffer, sizeof buffer, &read)) return failed();
+    if (!WinInet().InternetReadFile(request.Get(), buffer, sizeof buffer, &read)) return failed();
     if (read == 0) break;
     response.body.append(buffer, read);
   }
@@ -103,7 +106,7 @@ Response Control::OpenUrl(const std::string& url) {
   const BusyWhile busy(busy_);
   // Preconfigured: the request takes the proxy the browser is set to.
   const UniqueInternet session(
-      ::InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+      WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   return Get(session.Get(), url,
              INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                  INTERNET_FLAG_NO_UI,
@@ -112,7 +115,7 @@ Response Control::OpenUrl(const std::string& url) {
 
 Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms) {
   const UniqueInternet session(
-      ::InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
+      WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
   return Get(session.Get(), url,
              INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                  INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT |

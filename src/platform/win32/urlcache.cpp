@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/wininet_calls.h"
+
 namespace platform::urlcache {
 namespace {
 
@@ -13,10 +15,7 @@ namespace {
 // case the purge handles, not a reason for the program not to start.
 template <class Function>
 Function Lookup(const char* name) {
-  static HMODULE const library = ::LoadLibraryA("wininet.dll");
-  return library
-             ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(library, name)))
-             : nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(win32::WinInetLibrary().Find(name)));
 }
 
 using FindFirstGroupFn = HANDLE(WINAPI*)(DWORD, DWORD, LPVOID, DWORD, GROUPID*, LPVOID);
@@ -91,8 +90,10 @@ EntryFind FindFirstEntry(std::uint32_t offered_bytes) {
   EntryBuffer buffer(offered_bytes);
   DWORD size = offered_bytes;
   EntryFind result;
+  // Loaded before the last error is cleared: loading may set it.
+  const auto& wininet = win32::WinInet();
   ::SetLastError(0);
-  const HANDLE handle = ::FindFirstUrlCacheEntryA(nullptr, buffer.Info(), &size);
+  const HANDLE handle = wininet.FindFirstUrlCacheEntryA(nullptr, buffer.Info(), &size);
   result.last_error = LastError();
   result.handle = reinterpret_cast<Handle>(handle);
   result.ok = handle != nullptr;
@@ -103,22 +104,25 @@ EntryFind FindNextEntry(Handle handle, std::uint32_t offered_bytes) {
   EntryBuffer buffer(offered_bytes);
   DWORD size = offered_bytes;
   EntryFind result;
+  const auto& wininet = win32::WinInet();
   ::SetLastError(0);
-  result.ok = ::FindNextUrlCacheEntryA(reinterpret_cast<HANDLE>(handle), buffer.Info(), &size);
+  result.ok =
+      wininet.FindNextUrlCacheEntryA(reinterpret_cast<HANDLE>(handle), buffer.Info(), &size);
   result.last_error = LastError();
   return Filled(std::move(result), buffer, size);
 }
 
 Result DeleteEntry(const std::string& source_url) {
   Result result;
+  const auto& wininet = win32::WinInet();
   ::SetLastError(0);
-  result.ok = ::DeleteUrlCacheEntryA(source_url.c_str());
+  result.ok = wininet.DeleteUrlCacheEntryA(source_url.c_str());
   result.last_error = LastError();
   return result;
 }
 
 void Close(Handle handle) {
-  if (handle) ::FindCloseUrlCache(reinterpret_cast<HANDLE>(handle));
+  if (handle) win32::WinInet().FindCloseUrlCache(reinterpret_cast<HANDLE>(handle));
 }
 
 }  // namespace platform::urlcache

@@ -1,0 +1,18 @@
+// The shell, loaded with the first file operation or launch.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+namespace platform::win32 {
+
+struct ShellCalls {
+  decltype(::SHFileOperationA)* SHFileOperationA;
+  decltype(::ShellExecuteA)* ShellExecuteA;
+};
+
+// Every call above, resolved once; throws when one is missing.
+const ShellCalls& Shell();
+
+}  // namespace platform::win32
