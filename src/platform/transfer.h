@@ -26,7 +26,8 @@ class Control {
   virtual ~Control() = default;
   // True while a request is executing.
   virtual bool Busy() const;
-  // The whole response of a GET.
+  // The whole response of a GET. The calling thread's windows go on
+  // answering meanwhile.
   virtual Response OpenUrl(const std::string& url);
 
  private:

@@ -15,9 +15,6 @@ namespace windows {
 namespace {
 using namespace ids::splash_window;
 
-constexpr DWORD kSettleMs = 150;
-constexpr DWORD kQuietMs = 15;
-
 constexpr ui::FontStyle kDotFont{.points = 18, .bold = true};
 
 // The picture fills the window; three red dots lie in it, in a row.
@@ -60,16 +57,10 @@ LRESULT SplashWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void SplashWindow::ShowAndDraw() {
+  // What the display asks for later (X11 under Wine draws a new window only
+  // when asked back) is answered while the download runs.
   Show();
   Repaint();
-  // The download that follows blocks the thread. Where the display draws a
-  // new window only when asked back (X11 under Wine), let those requests in
-  // first, until the queue stays quiet, so that the splash is drawn and not a
-  // blank box.
-  const DWORD start = ::GetTickCount();
-  while (::GetTickCount() - start < kSettleMs &&
-         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kQuietMs, QS_ALLINPUT) != WAIT_TIMEOUT)
-    platform::ui::ProcessPendingMessages();
 }
 
 }  // namespace windows

@@ -13,7 +13,7 @@ class SplashWindow final : public ui::Window {
   // Creates the window hidden and centred, with its picture.
   SplashWindow();
 
-  // Shows the window and lets the display draw it before the thread blocks.
+  // Shows the window and draws it.
   void ShowAndDraw();
   platform::transfer::Control& Transfer() { return transfer_; }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -173,6 +174,43 @@ TEST_F(StartupTest, AFailedDownloadStillShowsTheMainWindowAndTheSplashGoes) {
   // The main window shows first, then the splash window goes.
   for (int i = 0; i < 50 && ::FindWindowA(ids::window_class::kSplash, nullptr); ++i) ::Sleep(100);
   EXPECT_FALSE(::FindWindowA(ids::window_class::kSplash, nullptr));
+}
+
+// A banner server that never answers holds start-up for the whole time-out:
+// the splash meanwhile is drawn and answers like any window.
+TEST_F(StartupTest, TheSplashIsDrawnAndAnswersWhileTheBannerServerIsSilent) {
+  ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
+  Program program(folder_, driver::ServerUrl("/hang.gif"));
+  HWND splash = nullptr;
+  for (int i = 0; i < 400 && !splash; ++i) {
+    const auto shown =
+        driver::TopLevelWindows(::GetProcessId(program.Process()), ids::window_class::kSplash);
+    splash = shown.empty() ? nullptr : shown.front();
+    if (!splash) ::Sleep(25);
+  }
+  ASSERT_TRUE(splash);
+
+  DWORD slowest = 0;
+  for (int i = 0; i < 30; ++i) {
+    const DWORD asked = ::GetTickCount();
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(splash, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    slowest = std::max<DWORD>(slowest, ::GetTickCount() - asked);
+    ::Sleep(50);
+  }
+  EXPECT_LT(slowest, 100u) << "the longest the splash took to answer, in ms";
+  // The picture's dark field, near the bottom left corner.
+  RECT client{};
+  ::GetClientRect(splash, &client);
+  POINT corner{10, client.bottom - 10};
+  ::ClientToScreen(splash, &corner);
+  HDC screen = ::GetDC(nullptr);
+  const COLORREF seen = ::GetPixel(screen, corner.x, corner.y);
+  ::ReleaseDC(nullptr, screen);
+  EXPECT_EQ(seen, RGB(0x16, 0x2A, 0x4C));
+  EXPECT_TRUE(
+      driver::TopLevelWindows(::GetProcessId(program.Process()), ids::window_class::kMain).empty())
+      << "start-up still waits on the banner";
 }
 
 TEST_F(StartupTest, TheBannerIsReadAgainOnlyWhenComingBackFromTheProgramsOwnWindow) {

@@ -4,6 +4,7 @@
 
 #include <wininet.h>
 
+#include "platform/win32/answering.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wininet_calls.h"
 
@@ -104,13 +105,21 @@ Response Get(HINTERNET session, const std::string& url, DWORD flags, DWORD timeo
 
 Response Control::OpenUrl(const std::string& url) {
   const BusyWhile busy(busy_);
-  // Preconfigured: the request takes the proxy the browser is set to.
-  const UniqueInternet session(
-      WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-  return Get(session.Get(), url,
-             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                 INTERNET_FLAG_NO_UI,
-             kTimeoutMs, std::string::npos);
+  WinInet();  // loaded here: a failure to load is thrown on this thread
+  Response response;
+  // The windows keep answering while the request waits on the server: a
+  // window that shows during a download is drawn, and never turns into a
+  // ghost for the ten seconds a silent server may take.
+  win32::RunWhileAnswering([&] {
+    // Preconfigured: the request takes the proxy the browser is set to.
+    const UniqueInternet session(
+        WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    response = Get(session.Get(), url,
+                   INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI,
+                   kTimeoutMs, std::string::npos);
+  });
+  return response;
 }
 
 Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms) {
