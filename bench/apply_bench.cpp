@@ -1,5 +1,5 @@
 // Apply's wall time on a large cache and cookies folder, beside the floor:
-// the same cache deletes and file deletes and copies made in a bare loop.
+// the platform's parts of the same work made in a bare loop.
 //
 // Runs under Wine through tests/wine-run.sh (scripts/bench.sh does that).
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ namespace {
 constexpr int kCacheEntries = 5000;
 constexpr int kCookies = 2000;
 constexpr int kProtected = 100;
+constexpr int kRounds = 3;
 
 std::string Url(int i) { return "http://bench.example/page" + std::to_string(i); }
 std::string Cookie(int i) { return "user@site" + std::to_string(i) + "[1].txt"; }
@@ -48,16 +50,8 @@ void Fill(const std::string& cookies, const std::string& jar) {
   }
 }
 
-double Floor(const std::string& cookies, const std::string& jar) {
-  const double start = Seconds();
-  for (int i = 0; i < kCacheEntries; ++i) ::DeleteUrlCacheEntryA(Url(i).c_str());
-  for (int i = 0; i < kCookies; ++i) ::DeleteFileA((cookies + "\\" + Cookie(i)).c_str());
-  for (int i = 0; i < kProtected; ++i)
-    ::CopyFileA((jar + "\\" + Cookie(i)).c_str(), (cookies + "\\" + Cookie(i)).c_str(), FALSE);
-  return Seconds() - start;
-}
-
-// The two big parts of Apply on their own, to show where its time goes.
+// The parts of Apply the platform cannot do without, each on its own: the
+// floor Apply is measured against.
 double EnumerateAndDeleteEntries() {
   const double start = Seconds();
   std::vector<char> buffer(4104);
@@ -84,6 +78,18 @@ double RecycleCookies(const std::string& cookies) {
   return Seconds() - start;
 }
 
+double CopyJarBack(const std::string& cookies, const std::string& jar) {
+  const double start = Seconds();
+  for (int i = 0; i < kProtected; ++i)
+    ::CopyFileA((jar + "\\" + Cookie(i)).c_str(), (cookies + "\\" + Cookie(i)).c_str(), FALSE);
+  return Seconds() - start;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
 double Apply() {
   driver::Program program(driver::InstallProgram("Maskfold Bench"));
   if (!program.WaitForMainWindow()) return -1;
@@ -104,20 +110,26 @@ int main() {
 
   std::printf("apply: %d cache entries, %d cookie files, %d of them in the jar\n", kCacheEntries,
               kCookies, kProtected);
-  Fill(cookies, jar);
-  const double floor = Floor(cookies, jar);
-  Fill(cookies, jar);
-  const double enumerate = EnumerateAndDeleteEntries();
-  const double recycle = RecycleCookies(cookies);
-  Fill(cookies, jar);
-  const double apply = Apply();
-  std::printf("floor (bare deletes and copies): %.3f s\n", floor);
+  std::vector<double> applies, enumerates, recycles, copies;
+  for (int round = 0; round < kRounds; ++round) {
+    Fill(cookies, jar);
+    enumerates.push_back(EnumerateAndDeleteEntries());
+    // A fuller recycle bin is slower to add to: each starts empty.
+    driver::EmptyTrash();
+    recycles.push_back(RecycleCookies(cookies));
+    copies.push_back(CopyJarBack(cookies, jar));
+    Fill(cookies, jar);
+    driver::EmptyTrash();
+    applies.push_back(Apply());
+  }
+  const double enumerate = Median(enumerates), recycle = Median(recycles), copy = Median(copies),
+               apply = Median(applies);
+  std::printf("median of %d rounds\n", kRounds);
+  std::printf(
+      "floor, the parts: enumerate and delete the cache %.3f s; cookies to the recycle bin %.3f "
+      "s; the jar copied back %.3f s; together %.3f s\n",
+      enumerate, recycle, copy, enumerate + recycle + copy);
   std::printf("Apply (dialogs answered at once): %.3f s\n", apply);
-  std::printf("ratio: %.2f (goal: at most 1.20)\n", apply / floor);
-  // What the platform must do for Apply and the floor does not: enumerate
-  // the cache to learn its entries, and move the cookies to the recycle bin.
-  std::printf("parts: enumerate and delete the cache %.3f s; cookies to the recycle bin %.3f s\n",
-              enumerate, recycle);
-  std::printf("ratio to those parts together: %.2f\n", apply / (enumerate + recycle));
+  std::printf("ratio: %.2f (goal: at most 1.1)\n", apply / (enumerate + recycle + copy));
   return 0;
 }

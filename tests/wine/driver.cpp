@@ -54,13 +54,33 @@ std::string UseCookiesFolder() {
   return folder;
 }
 
-std::string BuildFolder() {
-  const char* unix_path = std::getenv("MASKFOLD_BIN");
-  if (!unix_path) throw std::runtime_error("MASKFOLD_BIN is not set");
+namespace {
+std::string UnixToWindows(const char* unix_path) {
   std::string path = std::string("Z:") + unix_path;
   for (char& c : path)
     if (c == '/') c = '\\';
   return path;
+}
+}  // namespace
+
+std::string BuildFolder() {
+  const char* unix_path = std::getenv("MASKFOLD_BIN");
+  if (!unix_path) throw std::runtime_error("MASKFOLD_BIN is not set");
+  return UnixToWindows(unix_path);
+}
+
+std::string TrashFolder() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (!data) throw std::runtime_error("XDG_DATA_HOME is not set");
+  return UnixToWindows(data) + R"(\Trash\files)";
+}
+
+void EmptyTrash() {
+  const std::string files = TrashFolder();
+  const std::string info = files.substr(0, files.size() - 5) + "info";
+  for (const std::string& folder : {files, info})
+    for (const std::string& name : FolderEntries(folder))
+      ::DeleteFileA((folder + "\\" + name).c_str());
 }
 
 std::string ServerUrl(const std::string& path) {

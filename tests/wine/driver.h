@@ -19,6 +19,11 @@ namespace driver {
 // The build folder as a Windows path (MASKFOLD_BIN, a Unix path, on Z:).
 std::string BuildFolder();
 
+// The recycle bin's files (the XDG trash wine-run.sh keeps inside the run),
+// and emptying it.
+std::string TrashFolder();
+void EmptyTrash();
+
 // "http://127.0.0.1:PORT" + path on the test's loopback server.
 std::string ServerUrl(const std::string& path);
 

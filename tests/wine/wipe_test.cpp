@@ -62,13 +62,6 @@ void AddCacheEntry(const std::string& url, const std::string& body) {
       << url;
 }
 
-std::string UnixToWindows(const char* unix_path) {
-  std::string path = std::string("Z:") + unix_path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
 std::string BrowserCookies(const std::string& url) {
   std::string command = "\"";
   command += driver::BuildFolder();
@@ -127,9 +120,7 @@ TEST_F(WipeTest, ApplyEmptiesTheCacheAndKeepsOnlyTheProtectedCookies) {
             "inside a folder named like a cookie");
 
   // The deleted cookies went to the recycle bin, not into nothing.
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  ASSERT_TRUE(xdg);
-  const auto trash = Files(UnixToWindows(xdg) + R"(\Trash\files)", "*.txt");
+  const auto trash = Files(driver::TrashFolder(), "*.txt");
   EXPECT_EQ(trash.size(), 3u);
 
   // The platform asked before deleting; the program itself said nothing.
