@@ -31,7 +31,9 @@ std::string Application::LoadMainWindow() {
   return main_->CookiesFolder();
 }
 
-void Application::ShowSplash() { splash_->ShowAndDraw(); }
+// Shown only: the splash is drawn while the download runs, as the windows
+// go on answering then, and WinINet loads meanwhile.
+void Application::ShowSplash() { splash_->Show(); }
 
 platform::transfer::Control& Application::Transfer() { return splash_->Transfer(); }
 

@@ -7,7 +7,6 @@
 
 #include "common/identifiers.h"
 #include "placement/centering.h"
-#include "platform/ui.h"
 #include "ui/picture_view.h"
 #include "ui/resource.h"
 
@@ -54,13 +53,6 @@ LRESULT SplashWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
   }
   return Window::OnMessage(message, wparam, lparam);
-}
-
-void SplashWindow::ShowAndDraw() {
-  // What the display asks for later (X11 under Wine draws a new window only
-  // when asked back) is answered while the download runs.
-  Show();
-  Repaint();
 }
 
 }  // namespace windows

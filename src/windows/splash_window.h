@@ -13,8 +13,6 @@ class SplashWindow final : public ui::Window {
   // Creates the window hidden and centred, with its picture.
   SplashWindow();
 
-  // Shows the window and draws it.
-  void ShowAndDraw();
   platform::transfer::Control& Transfer() { return transfer_; }
 
  private:

@@ -105,11 +105,10 @@ Response Get(HINTERNET session, const std::string& url, DWORD flags, DWORD timeo
 
 Response Control::OpenUrl(const std::string& url) {
   const BusyWhile busy(busy_);
-  WinInet();  // loaded here: a failure to load is thrown on this thread
   Response response;
-  // The windows keep answering while the request waits on the server: a
-  // window that shows during a download is drawn, and never turns into a
-  // ghost for the ten seconds a silent server may take.
+  // The windows keep answering while WinINet loads and the request waits on
+  // the server: a window that shows during a download is drawn, and never
+  // turns into a ghost for the ten seconds a silent server may take.
   win32::RunWhileAnswering([&] {
     // Preconfigured: the request takes the proxy the browser is set to.
     const UniqueInternet session(
