@@ -25,14 +25,12 @@ int Run(const Record& record) {
   operation.fFlags = static_cast<FILEOP_FLAGS>(record.flags);
 
   // Moving thousands of files to the recycle bin must not leave a window
-  // that does not answer. Loaded here: a failure to load is thrown on the
-  // caller's thread.
-  const auto operate = win32::Shell().SHFileOperationA;
+  // that does not answer.
   int result = 0;
   win32::RunWhileAnswering([&] {
     // The shell's copy engine and its dialogs want COM on their thread.
     const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    result = operate(&operation);
+    result = win32::Shell().SHFileOperationA(&operation);
     if (com) ::CoUninitialize();
   });
   return result;

@@ -10,6 +10,7 @@
 
 namespace platform::win32 {
 
+// Never unloaded: the functions taken from it live in statics.
 class SystemLibrary {
  public:
   // `file` names a library of the system folder; it is looked for there
@@ -17,7 +18,6 @@ class SystemLibrary {
   explicit SystemLibrary(const char* file) : file_(file) {}
   SystemLibrary(const SystemLibrary&) = delete;
   SystemLibrary& operator=(const SystemLibrary&) = delete;
-  // Never unloaded: the functions taken from it live in statics.
 
   // The named function, or nullptr when the library or the function is
   // missing; loads the library on the first call.
