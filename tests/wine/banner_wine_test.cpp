@@ -198,7 +198,8 @@ TEST_F(StartupTest, TheSplashIsDrawnAndAnswersWhileTheBannerServerIsSilent) {
     slowest = std::max<DWORD>(slowest, ::GetTickCount() - asked);
     ::Sleep(50);
   }
-  EXPECT_LT(slowest, 100u) << "the longest the splash took to answer, in ms";
+  // Blocked by the download, it would take the whole ten seconds.
+  EXPECT_LT(slowest, 500u) << "the longest the splash took to answer, in ms";
   // The picture's dark field, near the bottom left corner.
   RECT client{};
   ::GetClientRect(splash, &client);

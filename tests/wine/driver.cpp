@@ -69,18 +69,23 @@ std::string BuildFolder() {
   return UnixToWindows(unix_path);
 }
 
-std::string TrashFolder() {
+namespace {
+// The XDG trash: its files, and a note on each in info.
+std::string Trash() {
   const char* data = std::getenv("XDG_DATA_HOME");
   if (!data) throw std::runtime_error("XDG_DATA_HOME is not set");
-  return UnixToWindows(data) + R"(\Trash\files)";
+  return UnixToWindows(data) + R"(\Trash)";
 }
+}  // namespace
+
+std::string TrashFolder() { return Trash() + R"(\files)"; }
 
 void EmptyTrash() {
-  const std::string files = TrashFolder();
-  const std::string info = files.substr(0, files.size() - 5) + "info";
-  for (const std::string& folder : {files, info})
+  for (const char* part : {R"(\files)", R"(\info)"}) {
+    const std::string folder = Trash() + part;
     for (const std::string& name : FolderEntries(folder))
       ::DeleteFileA((folder + "\\" + name).c_str());
+  }
 }
 
 std::string ServerUrl(const std::string& path) {
