@@ -91,11 +91,6 @@ double CopyJarBack(const std::string& cookies, const std::string& jar) {
   return FileOperation(FO_COPY, jar + "\\*.txt", cookies, FOF_FILESONLY);
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 double Apply() {
   driver::Program program(driver::InstallProgram("Maskfold Bench"));
   if (!program.WaitForMainWindow()) return -1;

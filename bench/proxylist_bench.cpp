@@ -57,11 +57,6 @@ double Floor(const std::string& list) {
   return elapsed;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main() {

@@ -59,11 +59,6 @@ SIZE_T PrivateBytesThenEnd(PROCESS_INFORMATION& process) {
   return bytes;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main() {
