@@ -42,6 +42,13 @@ double TimeToWindow(std::string command, const char* window_class, PROCESS_INFOR
   return elapsed;
 }
 
+void End(PROCESS_INFORMATION& process) {
+  ::TerminateProcess(process.hProcess, 0);
+  ::WaitForSingleObject(process.hProcess, 10000);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+}
+
 // The private memory of a process once it is up, then the process ended.
 SIZE_T PrivateBytesThenEnd(PROCESS_INFORMATION& process) {
   ::Sleep(500);  // settled: banner shown, splash gone
@@ -52,10 +59,7 @@ SIZE_T PrivateBytesThenEnd(PROCESS_INFORMATION& process) {
                              sizeof memory))
     // Wine leaves PrivateUsage at 0; its page-file usage is the same figure.
     bytes = std::max(memory.PrivateUsage, memory.PagefileUsage);
-  ::TerminateProcess(process.hProcess, 0);
-  ::WaitForSingleObject(process.hProcess, 10000);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
+  End(process);
   return bytes;
 }
 
@@ -90,10 +94,7 @@ int main() {
     floors.push_back(TimeToWindow(bare, "BareWindow", nullptr));
     PROCESS_INFORMATION waiting_process{};
     splashes.push_back(TimeToWindow(waiting, ids::window_class::kSplash, &waiting_process));
-    ::TerminateProcess(waiting_process.hProcess, 0);
-    ::WaitForSingleObject(waiting_process.hProcess, 10000);
-    ::CloseHandle(waiting_process.hThread);
-    ::CloseHandle(waiting_process.hProcess);
+    End(waiting_process);
     PROCESS_INFORMATION process{};
     starts.push_back(TimeToWindow(program, ids::window_class::kMain, &process));
     private_bytes = std::max(private_bytes, PrivateBytesThenEnd(process));
