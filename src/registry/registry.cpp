@@ -29,9 +29,12 @@ class KeyHandle {
   reg::Key key_ = 0;
 };
 
-std::string FormatDword(const std::uint8_t* bytes) {
-  const std::uint32_t number = bytes[0] | (std::uint32_t{bytes[1]} << 8) |
-                               (std::uint32_t{bytes[2]} << 16) | (std::uint32_t{bytes[3]} << 24);
+// A DWORD value stored with fewer than four bytes holds just those: the
+// buffer's other bytes are not part of it.
+std::string FormatDword(const std::uint8_t* bytes, std::uint32_t size) {
+  std::uint32_t number = 0;
+  for (std::uint32_t i = 0; i < std::min<std::uint32_t>(size, 4); ++i)
+    number |= std::uint32_t{bytes[i]} << (8 * i);
   std::string text = std::to_string(number);
   if (text.size() < 3) text.insert(0, 3 - text.size(), '0');
   return text;
@@ -74,7 +77,7 @@ std::string GetRegText(Root root, std::string_view subkey, std::string_view valu
   if (status == reg::kSuccess && !steps.AnyFailed()) {
     steps.Run([&] {
       if (type == reg::kTypeDword) {
-        result = FormatDword(buffer.data());
+        result = FormatDword(buffer.data(), size);
       } else {
         const std::uint32_t length = size == 0 ? 0 : std::min(size, kReadBufferSize) - 1;
         result.assign(reinterpret_cast<const char*>(buffer.data()), length);

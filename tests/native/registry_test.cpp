@@ -53,6 +53,9 @@ TEST_F(RegistryTest, ReadsStoredDataAsText) {
       {"DWORD 1000", 4, {0xE8, 0x03, 0, 0}, "1000"},
       {"DWORD 2^31 stays positive", 4, {0, 0, 0, 0x80}, "2147483648"},
       {"DWORD all bits set", 4, {0xFF, 0xFF, 0xFF, 0xFF}, "4294967295"},
+      {"DWORD of one byte", 4, {7}, "007"},
+      {"DWORD of two bytes", 4, {0xE8, 0x03}, "1000"},
+      {"DWORD of no bytes", 4, {}, "000"},
   };
   for (const auto& c : cases) {
     SetUp();
