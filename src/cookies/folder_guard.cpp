@@ -73,6 +73,10 @@ FolderCheck CheckCookiesFolder(const std::string& folder) {
   // Judged before resolving: a relative path would resolve against whatever
   // the current folder happens to be.
   if (!IsDrivePath(*stated) && !IsUncPath(*stated)) return Refused("is not a full path");
+  // Past the drive letter a colon names an NTFS stream: "C:\:$I30:$INDEX_ALLOCATION"
+  // is the root's own index, that is the root itself.
+  if (stated->find(':', IsDrivePath(*stated) ? 2 : 0) != std::string::npos)
+    return Refused("names a file stream");
 
   std::string resolved = platform::files::FullPath(*stated);
   if (resolved.empty()) return Refused("is not a full path");
