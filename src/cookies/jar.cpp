@@ -1,29 +1,26 @@
 #include "cookies/jar.h"
 
 #include "common/identifiers.h"
+#include "cookies/cookie_files.h"
 #include "platform/files.h"
 #include "platform/ui.h"
 
 namespace cookies {
 
-namespace {
-// A jar that links to another place is not the cookies folder's own: no
-// file is moved into it or deleted from it.
-bool IsLink(const std::string& path) {
-  const auto attributes = platform::files::Attributes(path);
-  return attributes && (*attributes & platform::files::kAttributeReparsePoint);
-}
-}  // namespace
-
 std::string JarFolder(const std::string& cookies_folder) {
   return cookies_folder + "\\" + std::string(ids::kJarFolder);
+}
+
+bool JarIsLink(const std::string& cookies_folder) {
+  const auto attributes = platform::files::Attributes(JarFolder(cookies_folder));
+  return attributes && (*attributes & platform::files::kAttributeReparsePoint);
 }
 
 void Protect(const std::string& cookies_folder, const std::string& name) {
   if (name.empty()) return;
   const std::string source = cookies_folder + "\\" + name;
   const std::string target = JarFolder(cookies_folder) + "\\" + name;
-  if (IsLink(JarFolder(cookies_folder)) || !platform::files::CopyOneFile(source, target)) {
+  if (JarIsLink(cookies_folder) || !platform::files::CopyOneFile(source, target)) {
     platform::ui::ShowMessage("The cookie " + name +
                                   " could not be copied into the protected folder, so it was left "
                                   "where it is.",
@@ -38,8 +35,13 @@ void Protect(const std::string& cookies_folder, const std::string& name) {
 }
 
 bool EmptyJar(const std::string& cookies_folder) {
-  if (IsLink(JarFolder(cookies_folder))) return false;
-  return platform::files::DeleteMatching(JarFolder(cookies_folder) + "\\*.txt");
+  if (JarIsLink(cookies_folder)) return false;
+  const std::string jar = JarFolder(cookies_folder);
+  const std::vector<std::string> names = CookieFiles(jar, platform::files::Hidden::kIncluded);
+  bool all_deleted = !names.empty();
+  for (const auto& name : names)
+    all_deleted = platform::files::DeleteOneFile(jar + "\\" + name) && all_deleted;
+  return all_deleted;
 }
 
 }  // namespace cookies

@@ -8,13 +8,18 @@ namespace cookies {
 
 std::string JarFolder(const std::string& cookies_folder);
 
+// A jar that links to another place (a symbolic link or junction) is not the
+// cookies folder's own: nothing is moved into it, deleted from it or copied
+// back from it.
+bool JarIsLink(const std::string& cookies_folder);
+
 // Moves one cookie file into the jar, replacing a jar copy of the same name.
 // The original goes only once its copy is made; a failure is told in one
 // message and leaves both folders as they were. An empty name does nothing.
 void Protect(const std::string& cookies_folder, const std::string& name);
 
-// Deletes every "*.txt" of the jar. False when none matched or one could
-// not be deleted.
+// Deletes every cookie file of the jar. False when there was none or one
+// could not be deleted.
 bool EmptyJar(const std::string& cookies_folder);
 
 inline constexpr const char* kNoCookiesText = "No protected cookies to delete!";

@@ -5,18 +5,20 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform::fileop {
 
-inline constexpr unsigned kCopy = 2;          // FO_COPY
-inline constexpr unsigned kDelete = 3;        // FO_DELETE
-inline constexpr unsigned kAllowUndo = 0x40;  // FOF_ALLOWUNDO: to the recycle bin
-inline constexpr unsigned kFilesOnly = 0x80;  // FOF_FILESONLY: wildcards match files only
+inline constexpr unsigned kCopy = 2;              // FO_COPY
+inline constexpr unsigned kDelete = 3;            // FO_DELETE
+inline constexpr unsigned kAllowUndo = 0x40;      // FOF_ALLOWUNDO: to the recycle bin
+inline constexpr unsigned kFilesOnly = 0x80;      // FOF_FILESONLY: wildcards match files only
+inline constexpr unsigned kNoRecursion = 0x1000;  // FOF_NORECURSION: never into subfolders
 
 struct Record {
   std::uintptr_t owner = 0;  // window of the dialogs; 0 for none
   unsigned function = 0;
-  std::string from;               // one path or pattern
+  std::vector<std::string> from;  // full paths or patterns, one or more
   std::optional<std::string> to;  // one folder, or none
   unsigned flags = 0;
 };

@@ -37,17 +37,17 @@ std::string ExpandEnvironment(const std::string& text);
 std::string ReadWholeFile(const std::string& path);
 
 // The names of the files matching a wildcard pattern ("folder\*.txt"): no
-// folders, hidden or system files; in the file system's order. Empty when
-// none matches or the folder is missing.
-std::vector<std::string> ListFiles(const std::string& pattern);
+// folders, and hidden or system files only when asked for; in the file
+// system's order. Empty when none matches or the folder is missing. On
+// Windows a pattern also matches 8.3 short names: "*.txt" lists
+// "notes.txtold".
+enum class Hidden { kLeftOut, kIncluded };
+std::vector<std::string> ListFiles(const std::string& pattern, Hidden hidden = Hidden::kLeftOut);
 
 // Copies one file, replacing a target of the same name.
 bool CopyOneFile(const std::string& source, const std::string& target);
 // Deletes one file.
 bool DeleteOneFile(const std::string& path);
-// Deletes every file matching a wildcard pattern; false when none matches
-// or one cannot be deleted.
-bool DeleteMatching(const std::string& pattern);
 
 // Writes the bytes to the target's partial file (the target's path with
 // kPartialSuffix) and moves it over the target, so that the target is either

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/identifiers.h"
+#include "cookies/cookie_files.h"
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "placement/centering.h"
@@ -90,7 +91,7 @@ void CookieManagerWindow::Load() {
                               platform::ui::kStyleInformation);
 }
 
-bool CookieManagerWindow::FillList(int list, const std::string& folder, const char* pattern) {
+bool CookieManagerWindow::FillList(int list, const std::string& folder, bool cookies_only) {
   const HWND box = Control(list);
   ::SendMessageA(box, LB_RESETCONTENT, 0, 0);
   if (cookies_folder_.empty()) return false;
@@ -98,7 +99,8 @@ bool CookieManagerWindow::FillList(int list, const std::string& folder, const ch
   if (!attributes || !(*attributes & platform::files::kAttributeDirectory)) return false;
   // The names first, then room for all of them, then one repaint: the list
   // sorts them as it takes them.
-  const std::vector<std::string> names = platform::files::ListFiles(folder + "\\" + pattern);
+  const std::vector<std::string> names =
+      cookies_only ? cookies::CookieFiles(folder) : platform::files::ListFiles(folder + "\\*.*");
   std::size_t bytes = 0;
   for (const std::string& name : names) bytes += name.size() + 1;
   ::SendMessageA(box, LB_INITSTORAGE, names.size(), static_cast<LPARAM>(bytes));
@@ -111,11 +113,11 @@ bool CookieManagerWindow::FillList(int list, const std::string& folder, const ch
 }
 
 bool CookieManagerWindow::RefreshCookieList() {
-  return FillList(kCookieList, cookies_folder_, "*.txt");
+  return FillList(kCookieList, cookies_folder_, true);
 }
 
 bool CookieManagerWindow::RefreshJarList() {
-  return FillList(kJarList, cookies::JarFolder(cookies_folder_), "*.*");
+  return FillList(kJarList, cookies::JarFolder(cookies_folder_), false);
 }
 
 void CookieManagerWindow::RefreshLists() {

@@ -31,8 +31,8 @@ class CookieManagerWindow final : public ui::Window {
   void Done();
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   LRESULT OnCommand(WPARAM wparam);
-  // Fills a list with the names of the files matching the pattern.
-  bool FillList(int list, const std::string& folder, const char* pattern);
+  // Fills a list with the folder's cookie files, or all its files.
+  bool FillList(int list, const std::string& folder, bool cookies_only);
 
   // As the main window read it, and as the guard resolved it (empty when
   // the guard refused it: the window then touches no file).

@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "cookies/folder_guard.h"
+#include "cookies/jar.h"
 #include "platform/fileop.h"
 #include "platform/files.h"
 #include "platform/transfer.h"
@@ -48,10 +49,22 @@ void Apply(MainWindowState& window) {
     failure::PassOver([&] { TellCookiesLeftAlone(cookies_folder, *checked.problem); });
     return;
   }
-  failure::PassOver([&] { platform::fileop::Run(CookieDeleteRecord(checked.folder)); });
+  failure::PassOver([&] {
+    if (const auto record = CookieDeleteRecord(checked.folder)) platform::fileop::Run(*record);
+  });
   failure::PassOver([&] {
     const cookies::FolderCheck again = cookies::CheckCookiesFolder(window.CookiesFolder());
-    if (again) platform::fileop::Run(CookieRestoreRecord(again.folder));
+    if (!again) return;
+    // A jar that leads elsewhere holds files that were never protected here.
+    if (cookies::JarIsLink(again.folder)) {
+      platform::ui::ShowMessage(
+          "Your protected cookies were not copied back: the protected "
+          "folder \"" +
+              cookies::JarFolder(again.folder) + "\" is a link to another place.",
+          platform::ui::kStyleInformation);
+      return;
+    }
+    if (const auto record = CookieRestoreRecord(again.folder)) platform::fileop::Run(*record);
   });
 }
 

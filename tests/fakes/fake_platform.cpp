@@ -1,6 +1,7 @@
 #include "fake_platform.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 #include <stdexcept>
 
@@ -156,31 +157,35 @@ bool DeleteOneFile(const std::string& path) {
 }
 
 namespace {
-// The files of the "folder\*.ext" or "folder\*.*" pattern, by full path.
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The files of the "folder\*.ext" or "folder\*.*" pattern, by full path. As
+// on Windows, in any case, and "*.txt" also takes "notes.txtold", whose 8.3
+// short name ends in ".TXT".
 std::vector<std::string> Matching(const std::string& pattern) {
   const std::string folder = pattern.substr(0, pattern.find_last_of('\\') + 1);
-  std::string extension = pattern.substr(pattern.find_last_of('*') + 1);
+  const std::string extension = Lower(pattern.substr(pattern.find_last_of('*') + 1));
   std::vector<std::string> matching;
-  for (const auto& [path, bytes] : system_state.files)
-    if (path.rfind(folder, 0) == 0 && path.find('\\', folder.size()) == std::string::npos &&
-        path.size() >= folder.size() + extension.size() &&
-        path.compare(path.size() - extension.size(), extension.size(), extension) == 0)
+  for (const auto& [path, bytes] : system_state.files) {
+    if (path.rfind(folder, 0) != 0 || path.find('\\', folder.size()) != std::string::npos) continue;
+    const std::string name = Lower(path.substr(folder.size()));
+    const std::size_t dot = name.rfind('.');
+    const std::string own = dot == std::string::npos ? "" : name.substr(dot);
+    if (extension == ".*" || extension.empty() || own == extension ||
+        (own.size() > 4 && own.substr(0, 4) == extension))
       matching.push_back(path);
+  }
   return matching;
 }
 }  // namespace
 
-std::vector<std::string> ListFiles(const std::string& pattern) {
+std::vector<std::string> ListFiles(const std::string& pattern, Hidden) {
   std::vector<std::string> names;
   for (const auto& path : Matching(pattern)) names.push_back(path.substr(path.rfind('\\') + 1));
   return names;
-}
-
-bool DeleteMatching(const std::string& pattern) {
-  const std::vector<std::string> matching = Matching(pattern);
-  bool all_deleted = !matching.empty();
-  for (const auto& path : matching) all_deleted = DeleteOneFile(path) && all_deleted;
-  return all_deleted;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
@@ -219,7 +224,7 @@ int Run(const Record& record) {
   std::string text = record.function == kDelete ? "Delete("
                      : record.function == kCopy ? "Copy("
                                                 : "Op(";
-  text += record.from;
+  for (std::size_t i = 0; i < record.from.size(); ++i) text += (i ? ";" : "") + record.from[i];
   if (record.to) text += "|" + *record.to;
   text += "|" + std::to_string(record.flags) + "|" + std::to_string(record.owner) + ")";
   fake::system_state.file_operations.push_back(text);

@@ -43,13 +43,43 @@ class ApplyWipeTest : public ::testing::Test {
   Window window;
 };
 
-TEST_F(ApplyWipeTest, DeletesTheCookieFilesThenCopiesTheJarBack) {
-  wipe::Apply(window);
-  const std::vector<std::string> expected = {
-      R"(Delete(C:\Cookies\*.txt|192|0))",  // recycle bin, files only
-      R"(Copy(C:\Cookies\Jar\*.txt|C:\Cookies|128|0))"};
-  EXPECT_EQ(FakeSystem::Get().file_operations, expected);
-  EXPECT_TRUE(fake::FakeUi::Get().calls.empty()) << "a completed Apply shows nothing";
+// Each cookie file by name, in this folder only: on Windows a "*.txt"
+// wildcard also goes into every subfolder (the jar) and takes "notes.txtold"
+// by its short name.
+TEST_F(ApplyWipeTest, DeletesEachCookieFileByNameThenCopiesTheJarBack) {
+  struct Case {
+    std::vector<std::string> files;  // under C:\Cookies
+    std::uint32_t jar = kFolder;
+    std::vector<std::string> operations;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"a.txt", "B.TXT", "notes.txtold", "keep.me", R"(Jar\a.txt)", R"(Jar\p.txt)",
+        R"(Jar\x.txtold)", R"(sub\deep.txt)"},
+       kFolder,
+       {R"(Delete(C:\Cookies\B.TXT;C:\Cookies\a.txt|4288|0))",  // recycle bin, files, no recursion
+        R"(Copy(C:\Cookies\Jar\a.txt;C:\Cookies\Jar\p.txt|C:\Cookies|4224|0))"},
+       ""},
+      {{"keep.me", "notes.txtold"}, kFolder, {}, ""},  // nothing to delete or copy: no dialog
+      {{"a.txt", R"(Jar\p.txt)"},
+       0x410,  // a jar that links elsewhere
+       {R"(Delete(C:\Cookies\a.txt|4288|0))"},
+       "protected folder \"C:\\Cookies\\Jar\" is a link"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    FakeSystem::Get().attributes[R"(C:\Cookies\Jar)"] = c.jar;
+    for (const auto& name : c.files) FakeSystem::Get().files[R"(C:\Cookies\)" + name] = "x";
+    wipe::Apply(window);
+    EXPECT_EQ(FakeSystem::Get().file_operations, c.operations) << c.files[0];
+    const auto& shown = fake::FakeUi::Get().calls;
+    if (c.message.empty()) {
+      EXPECT_TRUE(shown.empty()) << "a completed Apply shows nothing";
+    } else {
+      ASSERT_EQ(shown.size(), 1u);
+      EXPECT_NE(shown[0].find(c.message), std::string::npos) << shown[0];
+    }
+  }
 }
 
 TEST_F(ApplyWipeTest, TellsTheWindowOfEachCacheEntryDeleted) {

@@ -18,6 +18,7 @@ class JarTest : public ::testing::Test {
     files()[R"(C:\Cookies\Jar\a@site[1].txt)"] = "old jar copy";
     files()[R"(C:\Cookies\Jar\b@site[1].txt)"] = "another";
     files()[R"(C:\Cookies\Jar\notes.dat)"] = "not a cookie";
+    files()[R"(C:\Cookies\Jar\notes.txtold)"] = "a cookie by its short name only";
   }
   std::map<std::string, std::string>& files() { return FakeSystem::Get().files; }
 };
@@ -49,7 +50,8 @@ TEST_F(JarTest, EmptyDeletesOnlyTheJarsCookieFiles) {
   EXPECT_TRUE(cookies::EmptyJar(kFolder));
   const std::map<std::string, std::string> expected = {
       {R"(C:\Cookies\a@site[1].txt)", "new cookie"},
-      {R"(C:\Cookies\Jar\notes.dat)", "not a cookie"}};
+      {R"(C:\Cookies\Jar\notes.dat)", "not a cookie"},
+      {R"(C:\Cookies\Jar\notes.txtold)", "a cookie by its short name only"}};
   EXPECT_EQ(files(), expected);
   EXPECT_FALSE(cookies::EmptyJar(kFolder)) << "nothing left to match";
 }

@@ -21,14 +21,20 @@
 
 namespace {
 
-// Names and contents of the files of a folder matching a pattern.
+// Names and contents of the files of a folder matching a pattern by their
+// long names (the platform's own match takes "x.txtold" for "*.txt").
 std::map<std::string, std::string> Files(const std::string& folder, const char* pattern) {
   std::map<std::string, std::string> files;
   WIN32_FIND_DATAA found{};
   HANDLE search = ::FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return files;
+  const std::string ending = std::string(pattern).substr(1);
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    const std::string name = found.cFileName;
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (ending.empty() ||
+         (name.size() > ending.size() &&
+          !::lstrcmpiA(name.c_str() + name.size() - ending.size(), ending.c_str()))))
       files[found.cFileName] = driver::ReadFileBytes(folder + "\\" + found.cFileName);
   } while (::FindNextFileA(search, &found));
   ::FindClose(search);
@@ -92,6 +98,7 @@ class WipeTest : public ::testing::Test {
                             (jar_ + "\\" + protected_).c_str(), FALSE));
     driver::WriteFileBytes(jar_ + "\\notes.dat", "not a cookie");
     driver::WriteFileBytes(cookies_ + "\\keep.me", "not a cookie either");
+    driver::WriteFileBytes(cookies_ + "\\keep.txtold", "a cookie by its short name only");
     ::CreateDirectoryA((cookies_ + "\\keep.txt").c_str(), nullptr);
     driver::WriteFileBytes(cookies_ + "\\keep.txt\\inside.txt",
                            "inside a folder named like a cookie");
@@ -115,7 +122,8 @@ TEST_F(WipeTest, ApplyEmptiesTheCacheAndKeepsOnlyTheProtectedCookies) {
   EXPECT_TRUE(ContentEntries().empty());
   EXPECT_EQ(Files(cookies_, "*.txt"), Files(jar_, "*.txt"));
   EXPECT_EQ(Files(jar_, "*"), jar_before) << "the jar is copied from, never changed";
-  EXPECT_TRUE(driver::PathExists(cookies_ + "\\keep.me"));
+  for (const char* kept : {"keep.me", "keep.txtold"})
+    EXPECT_TRUE(driver::PathExists(cookies_ + "\\" + kept)) << kept;
   EXPECT_EQ(driver::ReadFileBytes(cookies_ + "\\keep.txt\\inside.txt"),
             "inside a folder named like a cookie");
 

@@ -10,13 +10,18 @@
 
 namespace platform::fileop {
 namespace {
-// The platform takes lists of names, each list ended by a second NUL.
-std::string NameList(const std::string& name) { return name + '\0' + '\0'; }
+// The platform takes lists of names, each name ended by a NUL and the list
+// by a second one.
+std::string NameList(const std::vector<std::string>& names) {
+  std::string list;
+  for (const auto& name : names) list += name + '\0';
+  return list + '\0';
+}
 }  // namespace
 
 int Run(const Record& record) {
   const std::string from = NameList(record.from);
-  const std::string to = record.to ? NameList(*record.to) : std::string();
+  const std::string to = record.to ? NameList({*record.to}) : std::string();
   SHFILEOPSTRUCTA operation{};
   operation.hwnd = reinterpret_cast<HWND>(record.owner);
   operation.wFunc = record.function;

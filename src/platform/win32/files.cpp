@@ -76,15 +76,16 @@ std::string ReadWholeFile(const std::string& path) {
   }
 }
 
-std::vector<std::string> ListFiles(const std::string& pattern) {
+std::vector<std::string> ListFiles(const std::string& pattern, Hidden hidden) {
+  const DWORD left_out =
+      FILE_ATTRIBUTE_DIRECTORY |
+      (hidden == Hidden::kLeftOut ? FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM : 0);
   std::vector<std::string> names;
   WIN32_FIND_DATAA found{};
   const win32::UniqueFind search(win32::FoundOrNull(::FindFirstFileA(pattern.c_str(), &found)));
   if (!search) return names;
   do {
-    if (!(found.dwFileAttributes &
-          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-      names.emplace_back(found.cFileName);
+    if (!(found.dwFileAttributes & left_out)) names.emplace_back(found.cFileName);
   } while (::FindNextFileA(search.Get(), &found));
   return names;
 }
@@ -94,19 +95,6 @@ bool CopyOneFile(const std::string& source, const std::string& target) {
 }
 
 bool DeleteOneFile(const std::string& path) { return ::DeleteFileA(path.c_str()); }
-
-bool DeleteMatching(const std::string& pattern) {
-  const std::string folder = pattern.substr(0, pattern.find_last_of('\\') + 1);
-  WIN32_FIND_DATAA found{};
-  const win32::UniqueFind search(win32::FoundOrNull(::FindFirstFileA(pattern.c_str(), &found)));
-  if (!search) return false;
-  bool all_deleted = true;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      all_deleted = ::DeleteFileA((folder + found.cFileName).c_str()) && all_deleted;
-  } while (::FindNextFileA(search.Get(), &found));
-  return all_deleted;
-}
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   const std::string partial = path + kPartialSuffix;
