@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -51,6 +52,11 @@ class Window {
   // Destroys the window; the object stays, without a window.
   void Unload();
 
+  // Expires with the object. A handler that runs a nested message loop (a
+  // message box) checks it before touching the object again: meanwhile the
+  // window's owner may have closed it and built a new one.
+  std::weak_ptr<const bool> Alive() const { return alive_; }
+
  protected:
   // Creates the hidden window and its controls from the layout table. The
   // window takes the menu bar, if any.
@@ -82,6 +88,7 @@ class Window {
 
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
+  std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
   std::vector<std::pair<FontStyle, platform::win32::UniqueFont>> fonts_;
   std::vector<Anchored> anchored_;
   // The table's controls by id: asking the window system each time costs a

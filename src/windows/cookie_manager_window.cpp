@@ -133,8 +133,9 @@ void CookieManagerWindow::ProtectSelectedCookie() {
   std::vector<char> name(
       static_cast<std::size_t>(::SendMessageA(list, LB_GETTEXTLEN, selected, 0)) + 1);
   ::SendMessageA(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name.data()));
-  cookies::Protect(cookies_folder_, name.data());
-  RefreshLists();
+  const auto alive = Alive();
+  cookies::Protect(cookies_folder_, name.data());  // may show a box
+  if (!alive.expired() && Handle()) RefreshLists();
 }
 
 void CookieManagerWindow::EmptyJar() {
@@ -144,9 +145,10 @@ void CookieManagerWindow::EmptyJar() {
     return;
   }
   Hide();
+  const auto alive = Alive();
   platform::ui::ShowMessage(cookies::kNoCookiesText, platform::ui::kStyleInformationForeground,
                             cookies::kNoCookiesCaption);
-  Show();
+  if (!alive.expired() && Handle()) Show();
 }
 
 void CookieManagerWindow::Done() { Unload(); }

@@ -140,6 +140,26 @@ TEST_F(CookieManagerTest, EmptyDeletesOnlyCookieFilesOrSaysThereAreNone) {
   EXPECT_TRUE(::IsWindowVisible(manager));
   EXPECT_EQ(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT),
             std::vector<std::string>{"notes.dat"});
+
+  // Under the box the window is closed and the Cookie Manager opened anew:
+  // when the box goes, the old window's handler must not touch what was
+  // freed, and the new one works.
+  HWND reopened = nullptr;
+  program.SetDialogProbe([&] {
+    if (reopened) return std::string();
+    Click(Open(program), "Done");
+    reopened = Open(program);
+    return std::string("reopened");
+  });
+  Click(manager, "Empty Protected Cookies");
+  ASSERT_TRUE(reopened);
+  EXPECT_NE(reopened, manager);
+  EXPECT_FALSE(::IsWindow(manager));
+  DoubleClick(reopened, 0);
+  EXPECT_EQ(driver::ListTexts(JarList(reopened), LB_GETCOUNT, LB_GETTEXT),
+            Sorted({names_[0], "notes.dat"}));
+  EXPECT_EQ(program.Dialogs().size(), 2u) << program.Dialogs().back();
+  EXPECT_FALSE(program.WaitForExit(0));
 }
 
 TEST_F(CookieManagerTest, ACopyThatFailsLosesNothing) {
