@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 #include <vector>
@@ -84,6 +85,60 @@ class CommandsDisabled {
   HWND apply_, exit_;
   bool& applying_;
   HWND focus_;
+};
+
+// The shell's dialogs during Apply have no owner: a topmost window of the
+// program would cover them. The program's topmost windows leave the topmost
+// band for the life of the object and go back to it afterwards, the main
+// window only if "Always On Top" is still ticked.
+class TopmostSuspended {
+ public:
+  explicit TopmostSuspended(HWND main) : main_(main) {
+    ::EnumThreadWindows(::GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(&windows_));
+    // Owners before the windows they own, which the window system lists
+    // first.
+    std::reverse(windows_.begin(), windows_.end());
+    for (HWND window : windows_) Place(window, HWND_NOTOPMOST);
+  }
+  ~TopmostSuspended() {
+    for (HWND window : windows_) {
+      if (!::IsWindow(window)) continue;
+      if (window == main_ && !platform::ui::MenuTicked(
+                                 reinterpret_cast<platform::ui::Window>(main_), menu::kAlwaysOnTop))
+        continue;
+      Place(window, HWND_TOPMOST);
+    }
+  }
+  TopmostSuspended(const TopmostSuspended&) = delete;
+  TopmostSuspended& operator=(const TopmostSuspended&) = delete;
+
+ private:
+  static BOOL CALLBACK Collect(HWND window, LPARAM windows) {
+    if (ui::Window::IsProgramWindow(window) &&
+        (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST))
+      reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+  }
+  static void Place(HWND window, HWND band) {
+    ::SetWindowPos(window, band, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  HWND main_;
+  std::vector<HWND> windows_;
+};
+
+// While it lives, a log-off or shut-down is asked to wait, with the reason
+// shown to the user.
+class ShutdownBlocked {
+ public:
+  explicit ShutdownBlocked(HWND window) : window_(window) {
+    ::ShutdownBlockReasonCreate(window_, L"Maskfold is restoring your protected cookies");
+  }
+  ~ShutdownBlocked() { ::ShutdownBlockReasonDestroy(window_); }
+  ShutdownBlocked(const ShutdownBlocked&) = delete;
+  ShutdownBlocked& operator=(const ShutdownBlocked&) = delete;
+
+ private:
+  HWND window_;
 };
 
 std::string InApplicationFolder(std::string_view name) {
@@ -215,11 +270,17 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnCloseRequested();
       return 0;
     case WM_QUERYENDSESSION:
-      return TRUE;
+      // Ending between the cookie delete and the restore would leave the
+      // protected cookies out of the cookies folder: the session waits.
+      return applying_ ? FALSE : TRUE;
     case WM_ENDSESSION:
       // Log off, restart or shut down: the session ends whatever runs, so
-      // the proxy goes off now, as Exit turns it off.
-      if (wparam) wipe::Exit();
+      // the proxy goes off now, as Exit turns it off. During Apply the
+      // process ends once the restore is done.
+      if (!wparam) return 0;
+      if (!applying_) wipe::Exit();
+      wipe::TurnProxyOff();
+      close_requested_ = true;
       return 0;
   }
   return Window::OnMessage(message, wparam, lparam);
@@ -266,6 +327,8 @@ void MainWindow::OnApplyClicked() {
   if (applying_) return;
   {
     const CommandsDisabled during(Control(kApplyButton), Control(kExitButton), applying_);
+    const ShutdownBlocked session_waits(Handle());
+    const TopmostSuspended dialogs_visible(Handle());
     apply_started_ms_ = breathed_ms_ = platform::ui::Milliseconds();
     wipe::Apply(*this);
     ShowWipeProgress(false);  // before the buttons come back

@@ -68,10 +68,14 @@ void Apply(MainWindowState& window) {
   });
 }
 
-void Exit() {
+void TurnProxyOff() {
   settings::WriteDword(settings::kInternetSettings, settings::kProxyEnable, "0");
   settings::WriteText(settings::kInternetSettings, settings::kProxyServer, settings::kProxyNotSet);
   platform::transfer::NotifySettingsChanged();
+}
+
+void Exit() {
+  TurnProxyOff();
   platform::files::EndProcess(0);
 }
 

@@ -21,6 +21,10 @@ class MainWindowState {
 
 void Apply(MainWindowState& window);
 
+// Turns the proxy off: ProxyEnable 0, ProxyServer "Not Set", and the
+// browser told.
+void TurnProxyOff();
+
 // Turns the proxy off and ends the process. Also the answer to the end of
 // the Windows session, so that no machine boots into a proxy left on.
 [[noreturn]] void Exit();

@@ -162,6 +162,43 @@ TEST_F(WipeTest, AHostileCookiesFolderDeletesAndCopiesNothing) {
   }
 }
 
+bool Topmost(HWND window) { return ::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST; }
+
+// The shell's confirmation has no owner: no window of the program covers it.
+// A log-off asked for while it is up waits until the restore is done. (Wine
+// leaves WS_EX_TOPMOST on an owned window made non-topmost, so only the main
+// window's band is checked.)
+TEST_F(WipeTest, TheShellsDialogsAreUncoveredAndTheSessionEndWaitsForTheRestore) {
+  driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
+  driver::Program program(driver::InstallProgram("Maskfold Session"));
+  const HWND main = program.WaitForMainWindow();
+  ASSERT_TRUE(main);
+  program.ChooseMenuItem(ids::menu::kAlwaysOnTop);
+  program.ChooseMenuItem(ids::menu::kCookieManager);
+  ASSERT_TRUE(Topmost(main));
+
+  bool ended = false;
+  program.SetDialogProbe([&] {
+    const std::string topmost = Topmost(main) ? "topmost" : "not topmost";
+    if (!ended) driver::Run("wineboot.exe --end-session");
+    ended = true;
+    return topmost;
+  });
+  program.Click("&Apply");
+  const HWND apply = program.Button("&Apply");
+  for (int i = 0; i < 600 && (::IsWindowEnabled(apply) || program.Dialogs().empty()); ++i)
+    ::Sleep(50);
+  for (int i = 0; i < 600 && !::IsWindowEnabled(apply) && !program.WaitForExit(0); ++i) ::Sleep(50);
+  ASSERT_TRUE(ended);
+  // Wine takes the refusal as the end of the log-off: the program goes on.
+  EXPECT_FALSE(program.WaitForExit(0));
+  EXPECT_TRUE(Topmost(main)) << "back in the topmost band";
+  const auto dialogs = program.Dialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].substr(dialogs[0].rfind('|')), "|not topmost") << dialogs[0];
+  EXPECT_EQ(Files(cookies_, "*.txt"), Files(jar_, "*.txt")) << "deleted, then restored";
+}
+
 // Last in the file: its two Applies leave the browser's cookie index in a state
 // the cookie cases above do not expect.
 TEST(LongUrlWipeTest, ALongTrackingUrlInTheCacheIsDeletedWithoutAMessage) {
