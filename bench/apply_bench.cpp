@@ -84,11 +84,12 @@ double FileOperation(UINT function, const std::string& from, const std::string& 
 }
 
 double RecycleCookies(const std::string& cookies) {
-  return FileOperation(FO_DELETE, cookies + "\\*.txt", "", FOF_ALLOWUNDO | FOF_FILESONLY);
+  return FileOperation(FO_DELETE, cookies + "\\*.txt", "",
+                       FOF_ALLOWUNDO | FOF_FILESONLY | FOF_NORECURSION);
 }
 
 double CopyJarBack(const std::string& cookies, const std::string& jar) {
-  return FileOperation(FO_COPY, jar + "\\*.txt", cookies, FOF_FILESONLY);
+  return FileOperation(FO_COPY, jar + "\\*.txt", cookies, FOF_FILESONLY | FOF_NORECURSION);
 }
 
 double Apply() {
