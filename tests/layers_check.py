@@ -16,7 +16,7 @@ LAYERS = [
     ["platform"],
     ["platform/win32"],
     ["registry", "wipe", "proxylist", "cookies", "banner", "placement", "options", "pages",
-     "startup", "proxytest"],
+     "startup", "proxytest", "proxyswitch"],
     ["ui"],
     ["windows"],
     ["app"],

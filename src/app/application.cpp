@@ -2,12 +2,18 @@
 
 #include <windows.h>
 
+#include "platform/ui.h"
+#include "proxyswitch/proxy_switch.h"
 #include "ui/tooltips.h"
 #include "ui/window.h"
 
 namespace app {
 
 int Application::Run(const std::string& banner_url) {
+  // A run that ended without Exit may have left its proxy on: put right
+  // before anything shows the proxy.
+  if (const auto told = proxyswitch::PutBackAfterLostRun())
+    platform::ui::ShowMessage(*told, platform::ui::kStyleInformation);
   splash_ = std::make_unique<windows::SplashWindow>();
   startup::Run(*this, banner_url);
 

@@ -1,6 +1,8 @@
 // Entry point: builds the program and runs it.
 //
 // Command line: maskfold.exe [--banner-url=URL]  fetch the banner from URL
+//               maskfold.exe --off   turn the proxy off, no window; exit code 0
+//                                    when it is off afterwards, 1 otherwise
 #include <windows.h>
 
 #include <commctrl.h>
@@ -8,6 +10,7 @@
 
 #include "app/application.h"
 #include "common/failure.h"
+#include "proxyswitch/proxy_switch.h"
 #include "startup/startup_order.h"
 #include "ui/button_strip.h"
 #include "ui/gif_view.h"
@@ -36,6 +39,8 @@ class ComApartment {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   return failure::Untrapped([] {
+    if (proxyswitch::IsOffCommand(::GetCommandLineA()))
+      return failure::Trap([] { return proxyswitch::SwitchOff() ? 0 : 1; }, [] { return 1; });
     const ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);

@@ -14,6 +14,7 @@ inline constexpr Key kCurrentUser = 0x80000001u;
 inline constexpr Key kLocalMachine = 0x80000002u;
 
 inline constexpr std::uint32_t kTypeSz = 1;
+inline constexpr std::uint32_t kTypeBinary = 3;
 inline constexpr std::uint32_t kTypeDword = 4;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 

@@ -112,6 +112,39 @@ void SetRegValue(Root root, std::string_view subkey, std::string_view value_name
   steps.Run([&] { reg::FlushKey(key.Get()); });
 }
 
+std::optional<std::vector<std::uint8_t>> GetRegBinary(Root root, std::string_view subkey,
+                                                      std::string_view value_name) {
+  const std::string key_path(subkey);
+  const std::string name(value_name);
+  KeyHandle key;
+  if (reg::OpenKey(root, key_path.c_str(), key.Out()) != reg::kSuccess) return std::nullopt;
+  std::vector<std::uint8_t> bytes(256);
+  for (;;) {
+    std::uint32_t type = 0;
+    auto size = static_cast<std::uint32_t>(bytes.size());
+    const long status = reg::QueryValueEx(key.Get(), name.c_str(), &type, bytes.data(), &size);
+    if (status == reg::kMoreData && size > bytes.size()) {
+      bytes.resize(size);
+      continue;
+    }
+    if (status != reg::kSuccess || type != reg::kTypeBinary) return std::nullopt;
+    bytes.resize(size);
+    return bytes;
+  }
+}
+
+long SetRegBinary(Root root, std::string_view subkey, std::string_view value_name,
+                  std::span<const std::uint8_t> bytes) {
+  const std::string key_path(subkey);
+  const std::string name(value_name);
+  KeyHandle key;
+  if (const long status = reg::CreateKey(root, key_path.c_str(), key.Out());
+      status != reg::kSuccess)
+    return status;
+  return reg::SetValueEx(key.Get(), name.c_str(), reg::kTypeBinary, bytes.data(),
+                         static_cast<std::uint32_t>(bytes.size()));
+}
+
 void DeleteRegKey(Root root, std::string_view subkey) {
   failure::StepsPassedOver steps;
   const std::string key_path(subkey);

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -26,6 +29,15 @@ std::string GetRegText(Root root, std::string_view subkey, std::string_view valu
 // REG_SZ for any other type, creating the key when it is missing.
 void SetRegValue(Root root, std::string_view subkey, std::string_view value_name,
                  std::int32_t value_type, std::string_view value);
+
+// REG_BINARY values (the connection settings, the program's own record),
+// which, unlike the routines above, say what happened. Nothing when the
+// value is missing or of another type.
+std::optional<std::vector<std::uint8_t>> GetRegBinary(Root root, std::string_view subkey,
+                                                      std::string_view value_name);
+// The platform's status: 0 when written.
+long SetRegBinary(Root root, std::string_view subkey, std::string_view value_name,
+                  std::span<const std::uint8_t> bytes);
 
 // Deletes a key that has no subkeys, with its values.
 void DeleteRegKey(Root root, std::string_view subkey);

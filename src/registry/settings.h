@@ -22,6 +22,21 @@ inline constexpr Location kCookiesPath{
     registry::kLocalMachine,
     R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings\Cache\Special Paths\Cookies)"};
 
+// The per-connection settings: the LAN's value, then one value named after
+// each dial-up or VPN entry.
+inline constexpr Location kConnections{
+    registry::kCurrentUser,
+    R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections)"};
+inline constexpr std::string_view kLanConnection = "DefaultConnectionSettings";  // REG_BINARY
+// A machine policy: 0 makes the proxy one for all users, set by an administrator.
+inline constexpr Location kInternetPolicies{
+    registry::kLocalMachine,
+    R"(Software\Policies\Microsoft\Windows\CurrentVersion\Internet Settings)"};
+inline constexpr std::string_view kProxySettingsPerUser = "ProxySettingsPerUser";  // REG_DWORD
+// The program's one record of its own: the settings it changed, while its
+// proxy is on.
+inline constexpr Location kSwitchRecord{registry::kCurrentUser, R"(Software\Maskfold)"};
+
 // Under kInternetSettings.
 inline constexpr std::string_view kProxyEnable = "ProxyEnable";  // REG_DWORD
 inline constexpr std::string_view kProxyServer = "ProxyServer";  // REG_SZ

@@ -4,10 +4,13 @@
 
 #include "common/failure.h"
 #include "common/identifiers.h"
+#include "proxyswitch/proxy_switch.h"
 
 namespace failure {
 
 void ReportAndEnd(const char* what) noexcept {
+  // The program ends without Exit: its proxy must not outlive it.
+  PassOver([] { proxyswitch::SwitchOff(); });
   std::string text = "Run-time error:\n\n";
   text += what ? what : "unknown failure";
   ::MessageBoxA(nullptr, text.c_str(), ids::kProgramTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);

@@ -41,7 +41,7 @@ class MainWindow final : public ui::Window,
   // The items of the proxy list, in order; and a proxy put into the box as
   // if typed there.
   std::vector<std::string> ProxyListItems() const;
-  void SetProxyText(const std::string& text);
+  void SetProxyText(const std::string& text) override;
   void SetProxyTooltip(const std::string& text) override;
   // The cookies folder the load read from the registry.
   std::string CookiesFolder() const override { return cookies_folder_; }

@@ -5,8 +5,8 @@
 #include "cookies/jar.h"
 #include "platform/fileop.h"
 #include "platform/files.h"
-#include "platform/transfer.h"
 #include "platform/ui.h"
+#include "proxyswitch/proxy_switch.h"
 #include "registry/settings.h"
 #include "wipe/cookie_stages.h"
 #include "wipe/url_cache_purge.h"
@@ -23,12 +23,22 @@ void TellCookiesLeftAlone(const std::string& folder, const std::string& problem)
 }  // namespace
 
 void Apply(MainWindowState& window) {
+  const proxyswitch::CheckedProxy checked_proxy = proxyswitch::CheckProxyText(window.ProxyText());
+  if (checked_proxy.problem) {
+    platform::ui::ShowMessage(*checked_proxy.problem, platform::ui::kStyleInformation);
+    return;
+  }
+  // Wiping the traces without moving the identity gains nothing and cannot
+  // be undone: the switch comes first, and the wipe only once it took.
+  const proxyswitch::Outcome switched = proxyswitch::SwitchOn(checked_proxy.proxy);
+  const std::string proxy_now = settings::Read(settings::kInternetSettings, settings::kProxyServer);
+  window.SetProxyTooltip(proxy_now);
+  window.SetProxyText(proxy_now);
+  if (!switched) {
+    platform::ui::ShowMessage(*switched.problem, platform::ui::kStyleInformation);
+    return;
+  }
   registry::DeleteRegKey(settings::kTypedUrls.root, settings::kTypedUrls.subkey);
-  settings::WriteDword(settings::kInternetSettings, settings::kProxyEnable, "1");
-  settings::WriteText(settings::kInternetSettings, settings::kProxyServer, window.ProxyText());
-  window.SetProxyTooltip(settings::Read(settings::kInternetSettings, settings::kProxyServer));
-  // A browser left open re-reads its proxy only when told to.
-  platform::transfer::NotifySettingsChanged();
   const std::string cookies_folder = window.CookiesFolder();
 
   // From the cache purge on, a step that fails is passed over and the next
@@ -69,13 +79,17 @@ void Apply(MainWindowState& window) {
 }
 
 void TurnProxyOff() {
-  settings::WriteDword(settings::kInternetSettings, settings::kProxyEnable, "0");
-  settings::WriteText(settings::kInternetSettings, settings::kProxyServer, settings::kProxyNotSet);
-  platform::transfer::NotifySettingsChanged();
+  failure::PassOver([] { proxyswitch::SwitchOff(); });
 }
 
 void Exit() {
-  TurnProxyOff();
+  // Exit ends the process whatever happens; what it could not undo is told.
+  const proxyswitch::Outcome off =
+      failure::Trap([] { return proxyswitch::SwitchOff(); },
+                    [] { return proxyswitch::NotTurnedOff("the settings could not be written"); });
+  if (!off)
+    failure::PassOver(
+        [&] { platform::ui::ShowMessage(*off.problem, platform::ui::kStyleInformation); });
   platform::files::EndProcess(0);
 }
 

@@ -231,3 +231,30 @@ int Run(const Record& record) {
   return 0;
 }
 }  // namespace platform::fileop
+
+namespace platform::connections {
+std::uint32_t Query(const std::string& connection, Options& options) {
+  const auto found = fake::system_state.connections.find(connection);
+  if (found == fake::system_state.connections.end()) return 87;  // ERROR_INVALID_PARAMETER
+  options = found->second;
+  return 0;
+}
+
+std::uint32_t Set(const std::string& connection, const Options& options) {
+  fake::system_state.calls.push_back("SetConnection(" + connection + "|" +
+                                     std::to_string(options.flags) + "|" + options.proxy + ")");
+  if (fake::system_state.set_error) return fake::system_state.set_error;
+  if (!fake::system_state.set_ignored) fake::system_state.connections[connection] = options;
+  return 0;
+}
+
+std::vector<std::string> DialUpEntries() { return fake::system_state.dial_up_entries; }
+
+std::uint32_t CurrentProcessId() { return fake::system_state.process_id; }
+
+std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id) {
+  const auto found = fake::system_state.processes.find(process_id);
+  if (found == fake::system_state.processes.end()) return std::nullopt;
+  return found->second;
+}
+}  // namespace platform::connections

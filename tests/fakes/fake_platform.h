@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/connections.h"
 #include "platform/transfer.h"
 #include "platform/ui.h"
 
@@ -51,6 +52,16 @@ struct FakeSystem {
   // Shell file operations run: "Delete(from|flags)", "Copy(from|to|flags)".
   std::vector<std::string> file_operations;
   std::vector<std::string> calls;  // "NotifySettingsChanged", "EndProcess(0)"
+  // WinINet's per-connection options by connection ("" the LAN), and the
+  // dial-up entries. A set fails with set_error when it is not 0; with
+  // set_ignored it succeeds and changes nothing, as under a machine policy.
+  std::map<std::string, platform::connections::Options> connections{{"", {1, "", "", ""}}};
+  std::vector<std::string> dial_up_entries;
+  std::uint32_t set_error = 0;
+  bool set_ignored = false;
+  // Running processes: id -> start time; and this process's id.
+  std::map<std::uint32_t, std::uint64_t> processes{{42, 4200}};
+  std::uint32_t process_id = 42;
   static FakeSystem& Get();
   static void Reset();
 };

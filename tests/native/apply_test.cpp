@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_platform.h"
 #include "fake_registry.h"
 #include "fake_urlcache.h"
@@ -20,6 +22,7 @@ struct Window : wipe::MainWindowState {
   std::string tooltip = "unset";
   std::string ProxyText() const override { return proxy; }
   void SetProxyTooltip(const std::string& text) override { tooltip = text; }
+  void SetProxyText(const std::string& text) override { proxy = text; }
   std::string CookiesFolder() const override { return R"(C:\Cookies)"; }
   void WipeProgress(std::size_t) override {}
 };
@@ -44,41 +47,75 @@ class ApplyTest : public ::testing::Test {
 
 TEST_F(ApplyTest, SwitchesTheProxyOnAndShowsWhatTheRegistryHolds) {
   const struct {
+    const char* typed;
     const char* proxy;
-  } cases[] = {{"127.0.0.1:8080"}, {""}, {"  typed by hand, not checked  "}};
+  } cases[] = {{"127.0.0.1:8080", "127.0.0.1:8080"},
+               {"\xEF\xBB\xBF  typed by hand \t", "typed by hand"},
+               {"https=h:443;http=h:80", "https=h:443;http=h:80"}};
   for (const auto& c : cases) {
     SetUp();
     FakeRegistry::Get().PutText(reg::kCurrentUser, kTyped, "url1", "http://old.example/");
     Window window;
-    window.proxy = c.proxy;
+    window.proxy = c.typed;
     wipe::Apply(window);
     EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, kTyped)) << c.proxy;
     EXPECT_EQ(Stored("ProxyEnable"), (RegValue{4, {1, 0, 0, 0}})) << c.proxy;
     EXPECT_EQ(Stored("ProxyServer"), Text(c.proxy)) << c.proxy;
     EXPECT_EQ(window.tooltip, c.proxy);
+    EXPECT_EQ(window.proxy, c.proxy);
+    EXPECT_EQ(FakeSystem::Get().connections[""].proxy, c.proxy);
   }
 }
 
-TEST_F(ApplyTest, RunsItsStepsInOrderAndTellsWinInetAfterwards) {
+// Nothing changes, nothing is deleted: one message says why.
+TEST_F(ApplyTest, AProxyTextThatLeavesPagesUnproxiedIsRefused) {
+  const struct {
+    const char* typed;
+    const char* why;
+  } cases[] = {{"", "is empty"},
+               {" \xEF\xBB\xBF ", "is empty"},
+               {"https=h:443", "names no proxy for http"},
+               {"ftp=h:21 https=h:443", "names no proxy for http"},
+               {"http=;https=h:443", "names no proxy for http"}};
+  for (const auto& c : cases) {
+    SetUp();
+    FakeRegistry::Get().PutText(reg::kCurrentUser, kTyped, "url1", "http://old.example/");
+    Window window;
+    window.proxy = c.typed;
+    wipe::Apply(window);
+    EXPECT_TRUE(FakeRegistry::Get().HasKey(reg::kCurrentUser, kTyped)) << c.typed;
+    EXPECT_FALSE(Stored("ProxyServer")) << c.typed;
+    EXPECT_TRUE(FakeSystem::Get().file_operations.empty());
+    ASSERT_EQ(fake::FakeUi::Get().calls.size(), 1u) << c.typed;
+    EXPECT_NE(fake::FakeUi::Get().calls[0].find(c.why), std::string::npos)
+        << fake::FakeUi::Get().calls[0];
+  }
+}
+
+TEST_F(ApplyTest, SwitchesBeforeTheWipeAndTellsWinInetAfterwards) {
   Window window;
   window.proxy = "p:1";
   wipe::Apply(window);
-  auto& calls = FakeRegistry::Get().calls;
-  std::vector<std::string> kinds;
-  for (const auto& call : calls) kinds.push_back(call.substr(0, call.find('(')));
-  const std::vector<std::string> expected = {
-      "OpenKeyEx", "DeleteKey",  "CloseKey", "CreateKey", "SetValueEx", "FlushKey",     "CloseKey",
-      "CreateKey", "SetValueEx", "FlushKey", "CloseKey",  "OpenKey",    "QueryValueEx", "CloseKey"};
-  EXPECT_EQ(kinds, expected);
-  EXPECT_EQ(FakeSystem::Get().calls, std::vector<std::string>{"NotifySettingsChanged"});
+  const auto& calls = FakeRegistry::Get().calls;
+  const auto index = [&](const std::string& prefix) {
+    return std::find_if(calls.begin(), calls.end(),
+                        [&](const std::string& call) { return call.rfind(prefix, 0) == 0; }) -
+           calls.begin();
+  };
+  EXPECT_LT(index("SetValueEx"), index("DeleteKey"));
+  EXPECT_EQ(FakeSystem::Get().calls,
+            (std::vector<std::string>{"SetConnection(|3|p:1)", "NotifySettingsChanged"}));
 }
 
-TEST_F(ApplyTest, ATooltipThatCannotBeReadBackShowsNotFound) {
+TEST_F(ApplyTest, AProxyTooLongToReadBackIsNotClaimedAndNothingIsDeleted) {
+  FakeRegistry::Get().PutText(reg::kCurrentUser, kTyped, "url1", "http://old.example/");
   Window window;
   window.proxy = std::string(3000, 'p');  // longer than a read can take
   wipe::Apply(window);
-  EXPECT_EQ(window.tooltip, "Not Found");
-  EXPECT_EQ(Stored("ProxyServer")->data.size(), 3001u);
+  EXPECT_EQ(window.tooltip, "Not Set");
+  EXPECT_TRUE(FakeRegistry::Get().HasKey(reg::kCurrentUser, kTyped));
+  ASSERT_EQ(fake::FakeUi::Get().calls.size(), 1u);
+  EXPECT_NE(fake::FakeUi::Get().calls[0].find("Nothing was deleted"), std::string::npos);
 }
 
 TEST_F(ApplyTest, ExitTurnsTheProxyOffWhateverApplyWroteAndEndsTheProcess) {
@@ -89,15 +126,18 @@ TEST_F(ApplyTest, ExitTurnsTheProxyOffWhateverApplyWroteAndEndsTheProcess) {
   EXPECT_THROW(wipe::Exit(), fake::ProcessEnded);
   EXPECT_EQ(Stored("ProxyEnable"), (RegValue{4, {0, 0, 0, 0}}));
   EXPECT_EQ(Stored("ProxyServer"), Text("Not Set"));
-  const std::vector<std::string> expected = {"NotifySettingsChanged", "NotifySettingsChanged",
-                                             "NotifySettingsChanged", "EndProcess(0)"};
-  EXPECT_EQ(FakeSystem::Get().calls, expected);
+  EXPECT_EQ(FakeSystem::Get().connections[""].flags, 1u);
+  EXPECT_EQ(FakeSystem::Get().calls.back(), "EndProcess(0)");
+  for (const auto& shown : fake::FakeUi::Get().calls)
+    EXPECT_EQ(shown.find("turn its proxy off"), std::string::npos) << shown;
 }
 
-TEST_F(ApplyTest, ExitEndsEvenWhenTheRegistryRefusesEveryCall) {
+TEST_F(ApplyTest, ExitEndsEvenWhenTheRegistryRefusesEveryCallAndSaysSo) {
   FakeRegistry::Get().throw_in = "C";  // CreateKey and CloseKey cannot be made
   EXPECT_THROW(wipe::Exit(), fake::ProcessEnded);
   EXPECT_FALSE(Stored("ProxyEnable"));
+  ASSERT_EQ(fake::FakeUi::Get().calls.size(), 1u);
+  EXPECT_NE(fake::FakeUi::Get().calls[0].find("To turn it off by hand"), std::string::npos);
 }
 
 }  // namespace

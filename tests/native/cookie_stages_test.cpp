@@ -25,6 +25,7 @@ struct Window : wipe::MainWindowState {
   std::string folder;
   std::string ProxyText() const override { return "p:1"; }
   void SetProxyTooltip(const std::string&) override {}
+  void SetProxyText(const std::string&) override {}
   std::string CookiesFolder() const override { return folder; }
   std::vector<std::size_t> progress;
   void WipeProgress(std::size_t deleted) override { progress.push_back(deleted); }

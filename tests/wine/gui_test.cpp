@@ -103,11 +103,15 @@ TEST_F(MainWindowTest, ApplyPointsTheBrowserAtTheTypedProxyAndExitTurnsItOff) {
             "127.0.0.1:9999");
   EXPECT_EQ(program.Tooltip(program.ProxyBox()), "127.0.0.1:9999");
 
-  // A second Apply with the key already gone, and an empty proxy.
+  // An empty proxy would leave pages unproxied: refused, with one message,
+  // and the proxy stays.
   ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
   program.ClickAndWait("&Apply");
-  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")), "");
-  EXPECT_EQ(program.Tooltip(program.ProxyBox()), "");
+  EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")),
+            "127.0.0.1:9999");
+  EXPECT_EQ(program.Tooltip(program.ProxyBox()), "127.0.0.1:9999");
+  ASSERT_EQ(program.Dialogs().size(), 1u);
+  EXPECT_NE(program.Dialogs()[0].find("The proxy box is empty"), std::string::npos);
 
   program.Click("E&xit");
   DWORD exit_code = 1;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "driver.h"
 
@@ -32,6 +33,35 @@ class ProxySwitchTest : public ::testing::Test {
            result.output.rfind("proxied http://maskfold.example", 0) == 0 &&
            result.output.find("/probe") != std::string::npos;
   }
+  // The proxy settings as a browser's WinHTTP and WinINet see them, from a
+  // process of their own.
+  std::string Seen() { return driver::Run("\"" + fetch_ + "\" settings LAN").output; }
+  // The user's own: automatic detection and a configuration script, kept
+  // where WinHTTP reads them.
+  static void UseDetectionAndScript() {
+    const std::string script = "http://wpad.example/proxy.pac";
+    std::string value("\x46\0\0\0\x01\0\0\0\x0D\0\0\0\0\0\0\0\0\0\0\0", 20);
+    value += static_cast<char>(script.size());
+    value += std::string(3, '\0') + script + std::string(32, '\0');
+    HKEY key = nullptr;
+    ::RegCreateKeyA(HKEY_CURRENT_USER, kConnections, &key);
+    ::RegSetValueExA(key, "DefaultConnectionSettings", 0, REG_BINARY,
+                     reinterpret_cast<const BYTE*>(value.data()), static_cast<DWORD>(value.size()));
+    ::RegCloseKey(key);
+  }
+  static constexpr const char* kConnections =
+      R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections)";
+  static constexpr const char* kUsersOwn =
+      "winhttp detect=1 script=http://wpad.example/proxy.pac proxy=- bypass=-";
+  std::string Proxy() const { return "127.0.0.1:" + port_; }
+  // A program with the loopback proxy applied.
+  std::unique_ptr<driver::Program> Applied(const std::string& folder) {
+    auto program = std::make_unique<driver::Program>(folder);
+    if (!program->WaitForMainWindow()) return nullptr;
+    ::SendMessageA(program->ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Proxy().c_str()));
+    program->ClickAndWait("&Apply");
+    return program;
+  }
   std::string ProxiedCount() {
     return driver::Run("\"" + fetch_ + "\" direct http://127.0.0.1:" + port_ + "/count").output;
   }
@@ -57,6 +87,52 @@ TEST_F(ProxySwitchTest, TheBrowserUsesTheProxyBetweenApplyAndExit) {
   ASSERT_TRUE(program.WaitForExit(10000));
   EXPECT_FALSE(WentThroughProxy(BrowserFetch()));
   EXPECT_EQ(ProxiedCount(), "1") << "no request may reach the proxy after Exit";
+}
+
+TEST_F(ProxySwitchTest, EveryProgramSeesTheProxyAndTheUsersOwnSettingsComeBack) {
+  UseDetectionAndScript();
+  ASSERT_EQ(Seen().substr(0, Seen().find(" |")), kUsersOwn);
+  auto program = Applied(driver::InstallProgram("Maskfold Reach"));
+  ASSERT_TRUE(program);
+  const std::string seen = Seen();
+  EXPECT_EQ(seen.substr(0, seen.find(" |")),
+            "winhttp detect=0 script=- proxy=" + Proxy() + " bypass=-");
+  EXPECT_NE(seen.find("| wininet flags=", 0), std::string::npos) << seen;
+  EXPECT_EQ(seen.substr(seen.rfind(" proxy=")), " proxy=" + Proxy()) << seen;
+  program->Click("E&xit");
+  ASSERT_TRUE(program->WaitForExit(10000));
+  EXPECT_EQ(Seen().substr(0, Seen().find(" |")), kUsersOwn);
+}
+
+// Killed after Apply: the next start puts the user's settings back and says
+// so, once; or "--off" does it with no window.
+TEST_F(ProxySwitchTest, ARunKilledWhileItsProxyIsOnNeverStrandsTheUser) {
+  UseDetectionAndScript();
+  const std::string folder = driver::InstallProgram("Maskfold Killed");
+  for (const bool by_command : {false, true}) {
+    {
+      auto program = Applied(folder);
+      ASSERT_TRUE(program);
+      ASSERT_NE(Seen().find("proxy=" + Proxy()), std::string::npos);
+      ::TerminateProcess(program->Process(), 9);  // no message reaches it, as with kill -9
+      ASSERT_TRUE(program->WaitForExit(10000));
+    }
+    ASSERT_NE(Seen().find("proxy=" + Proxy()), std::string::npos) << "left on";
+    if (by_command) {
+      EXPECT_EQ(driver::Run("\"" + folder + "\\maskfold.exe\" --off").exit_code, 0u);
+    } else {
+      driver::Program next(folder);
+      ASSERT_TRUE(next.WaitForMainWindow());
+      const auto dialogs = next.Dialogs();
+      ASSERT_EQ(dialogs.size(), 1u);
+      EXPECT_NE(dialogs[0].find("did not end properly"), std::string::npos) << dialogs[0];
+    }
+    EXPECT_EQ(Seen().substr(0, Seen().find(" |")), kUsersOwn) << by_command;
+    EXPECT_FALSE(WentThroughProxy(BrowserFetch()));
+    driver::Program again(folder);
+    ASSERT_TRUE(again.WaitForMainWindow());
+    EXPECT_TRUE(again.Dialogs().empty()) << "said once";
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ const WinInetCalls& WinInet() {
     MASKFOLD_REQUIRE(library, found, InternetOpenA);
     MASKFOLD_REQUIRE(library, found, InternetCloseHandle);
     MASKFOLD_REQUIRE(library, found, InternetSetOptionA);
+    MASKFOLD_REQUIRE(library, found, InternetQueryOptionA);
     MASKFOLD_REQUIRE(library, found, InternetCrackUrlA);
     MASKFOLD_REQUIRE(library, found, InternetConnectA);
     MASKFOLD_REQUIRE(library, found, HttpOpenRequestA);

@@ -13,6 +13,7 @@ struct WinInetCalls {
   decltype(::InternetOpenA)* InternetOpenA;
   decltype(::InternetCloseHandle)* InternetCloseHandle;
   decltype(::InternetSetOptionA)* InternetSetOptionA;
+  decltype(::InternetQueryOptionA)* InternetQueryOptionA;
   decltype(::InternetCrackUrlA)* InternetCrackUrlA;
   decltype(::InternetConnectA)* InternetConnectA;
   decltype(::HttpOpenRequestA)* HttpOpenRequestA;

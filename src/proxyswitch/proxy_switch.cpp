@@ -1,0 +1,292 @@
+#include "proxyswitch/proxy_switch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+#include <vector>
+
+#include "platform/connections.h"
+#include "platform/transfer.h"
+#include "proxyswitch/connection_settings.h"
+#include "registry/registry.h"
+#include "registry/settings.h"
+
+namespace proxyswitch {
+namespace {
+namespace conn = platform::connections;
+using settings::kInternetSettings;
+using settings::kSwitchRecord;
+
+constexpr std::string_view kRecordProxy = "Proxy";      // the proxy the program set
+constexpr std::string_view kRecordProcess = "Process";  // "<id> <start time>" of the run
+
+std::string ValueName(const std::string& connection) {
+  return connection.empty() ? std::string(settings::kLanConnection) : connection;
+}
+std::string EarlierName(const std::string& connection) {
+  return "Earlier " + ValueName(connection);
+}
+
+// The LAN first, then every dial-up and VPN entry.
+std::vector<std::string> Connections() {
+  std::vector<std::string> connections = conn::DialUpEntries();
+  connections.insert(connections.begin(), std::string());
+  return connections;
+}
+
+ConnectionOptions FromPlatform(const conn::Options& options) {
+  return {options.flags, options.proxy, options.bypass, options.script_url};
+}
+conn::Options ToPlatform(const ConnectionOptions& options) {
+  return {options.flags, options.proxy, options.bypass, options.script_url};
+}
+
+std::optional<ConnectionValue> StoredValue(const settings::Location& at, const std::string& name) {
+  const auto bytes = registry::GetRegBinary(at.root, at.subkey, name);
+  if (!bytes) return std::nullopt;
+  return DecodeConnectionValue(*bytes);
+}
+
+std::optional<ConnectionOptions> Current(const std::string& connection) {
+  conn::Options options;
+  if (conn::Query(connection, options) != 0) return std::nullopt;
+  return FromPlatform(options);
+}
+
+// The user's settings as programs read them: the stored value, which
+// WinHTTP reads and WinINet keeps; the per-connection query where there is
+// none.
+std::optional<ConnectionOptions> UsersNow(const std::string& connection) {
+  if (const auto value = StoredValue(settings::kConnections, ValueName(connection)))
+    return value->options;
+  return Current(connection);
+}
+
+std::optional<ConnectionOptions> Earlier(const std::string& connection) {
+  const auto value = StoredValue(kSwitchRecord, EarlierName(connection));
+  if (!value) return std::nullopt;
+  return value->options;
+}
+
+bool HasRecord() { return settings::Read(kSwitchRecord, kRecordProcess) != registry::kNotFound; }
+
+std::string ThisProcess() {
+  const std::uint32_t id = conn::CurrentProcessId();
+  return std::to_string(id) + " " + std::to_string(conn::ProcessStartTime(id).value_or(0));
+}
+
+// The user's own settings, taken before the first switch only: a second
+// switch must not take the program's proxy for the user's.
+void Record(const std::string& proxy, const std::vector<std::string>& connections) {
+  if (!HasRecord()) {
+    for (const auto& connection : connections) {
+      const auto now = UsersNow(connection);
+      if (!now) continue;
+      ConnectionValue value;
+      value.options = *now;
+      registry::SetRegBinary(kSwitchRecord.root, kSwitchRecord.subkey, EarlierName(connection),
+                             EncodeConnectionValue(value));
+    }
+  }
+  settings::WriteText(kSwitchRecord, kRecordProxy, proxy);
+  settings::WriteText(kSwitchRecord, kRecordProcess, ThisProcess());
+}
+
+// Sets one connection, and its stored value where the set left it without
+// the new options (Windows writes it itself; some systems do not, and
+// WinHTTP reads only the value). 0 or the platform's error.
+std::uint32_t SetConnection(const std::string& connection, const ConnectionOptions& options) {
+  if (const std::uint32_t error = conn::Set(connection, ToPlatform(options))) return error;
+  const auto old = StoredValue(settings::kConnections, ValueName(connection));
+  if (old && old->options == options) return 0;
+  return static_cast<std::uint32_t>(registry::SetRegBinary(
+      settings::kConnections.root, settings::kConnections.subkey, ValueName(connection),
+      EncodeConnectionValue(WithOptions(old, options))));
+}
+
+// Why the settings read back are not what was set, or nothing when they are.
+std::optional<std::string> ReadBack(bool on, const std::string& proxy, std::uint32_t error) {
+  const std::string enable = settings::Read(kInternetSettings, settings::kProxyEnable);
+  const std::string server = settings::Read(kInternetSettings, settings::kProxyServer);
+  const auto lan = Current("");
+  const bool held = !error && enable == (on ? "001" : "000") && (!on || server == proxy) && lan &&
+                    ((lan->flags & kProxy) != 0) == on && (!on || lan->proxy == proxy);
+  if (held) return std::nullopt;
+  if (settings::Read(settings::kInternetPolicies, settings::kProxySettingsPerUser) == "000")
+    return "your administrator has set one proxy for all users of this computer (the "
+           "ProxySettingsPerUser policy)";
+  if (error) return "Windows refused the change (error " + std::to_string(error) + ")";
+  return "the settings read back afterwards do not hold the change";
+}
+
+struct Before {
+  std::string enable, server, record_proxy;
+  bool had_record = false;
+  std::vector<std::optional<ConnectionOptions>> connections;
+};
+
+// A switch that did not take leaves the settings as they were before it.
+void PutBack(const Before& before, const std::vector<std::string>& connections) {
+  // Values that were missing read as no proxy.
+  settings::WriteDword(kInternetSettings, settings::kProxyEnable,
+                       before.enable == registry::kNotFound ? "0" : before.enable);
+  settings::WriteText(kInternetSettings, settings::kProxyServer,
+                      before.server == registry::kNotFound ? settings::kProxyNotSet
+                                                           : std::string_view(before.server));
+  for (std::size_t i = 0; i < connections.size(); ++i)
+    if (before.connections[i]) SetConnection(connections[i], *before.connections[i]);
+  if (before.had_record)
+    settings::WriteText(kSwitchRecord, kRecordProxy, before.record_proxy);
+  else
+    registry::DeleteRegKey(kSwitchRecord.root, kSwitchRecord.subkey);
+  platform::transfer::NotifySettingsChanged();
+}
+
+std::string Trimmed(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  for (;;) {
+    if (text.starts_with("\xEF\xBB\xBF"))
+      text.remove_prefix(3);
+    else if (!text.empty() && blank(text.front()))
+      text.remove_prefix(1);
+    else
+      break;
+  }
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
+// WinINet's per-scheme form ("http=host:port;https=host:port"): a proxy for
+// plain http is one given for http or for every scheme (no "=").
+bool ProxiesHttp(std::string_view proxy) {
+  bool http = false;
+  std::size_t start = 0;
+  while (start <= proxy.size()) {
+    const std::size_t end = std::min(proxy.find_first_of("; \t", start), proxy.size());
+    const std::string_view entry = proxy.substr(start, end - start);
+    const std::size_t equals = entry.find('=');
+    if (!entry.empty()) {
+      if (equals == std::string_view::npos) http = true;
+      std::string scheme(entry.substr(0, equals == std::string_view::npos ? 0 : equals));
+      for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (scheme == "http" && equals + 1 < entry.size()) http = true;
+    }
+    start = end + 1;
+  }
+  return http;
+}
+
+}  // namespace
+
+CheckedProxy CheckProxyText(std::string_view typed) {
+  std::string proxy = Trimmed(typed);
+  if (proxy.empty())
+    return {{}, "The proxy box is empty. Type a proxy as host:port, or pick one from the list."};
+  if (!ProxiesHttp(proxy))
+    return {{},
+            "The proxy \"" + proxy +
+                "\" names no proxy for http, so web pages would not go through it. Add one as "
+                "http=host:port, or give host:port alone for every kind of address."};
+  return {std::move(proxy), std::nullopt};
+}
+
+Outcome SwitchOn(const std::string& proxy) {
+  const std::vector<std::string> connections = Connections();
+  Before before{settings::Read(kInternetSettings, settings::kProxyEnable),
+                settings::Read(kInternetSettings, settings::kProxyServer),
+                settings::Read(kSwitchRecord, kRecordProxy),
+                HasRecord(),
+                {}};
+  for (const auto& connection : connections) before.connections.push_back(UsersNow(connection));
+
+  Record(proxy, connections);
+  settings::WriteDword(kInternetSettings, settings::kProxyEnable, "1");
+  settings::WriteText(kInternetSettings, settings::kProxyServer, proxy);
+  std::uint32_t first_error = 0;
+  for (std::size_t i = 0; i < connections.size(); ++i) {
+    // The user's bypass list and script address stay; detection and the
+    // script would take precedence over the proxy, so they go off.
+    ConnectionOptions options =
+        Earlier(connections[i]).value_or(before.connections[i].value_or(ConnectionOptions{}));
+    options.flags = kDirect | kProxy;
+    options.proxy = proxy;
+    const std::uint32_t error = SetConnection(connections[i], options);
+    if (!first_error) first_error = error;
+  }
+  platform::transfer::NotifySettingsChanged();
+  if (const auto why = ReadBack(true, proxy, first_error)) {
+    PutBack(before, connections);
+    return {"Maskfold did not switch to the proxy " + proxy + ": " + *why +
+            ". Nothing was deleted: your cookies, cache and typed addresses are as they were."};
+  }
+  return {};
+}
+
+Outcome SwitchOff() {
+  settings::WriteDword(kInternetSettings, settings::kProxyEnable, "0");
+  settings::WriteText(kInternetSettings, settings::kProxyServer, settings::kProxyNotSet);
+  std::uint32_t first_error = 0;
+  for (const auto& connection : Connections()) {
+    // The user's flags come back (a script or detection that was on), less
+    // a proxy: Exit turns the proxy off.
+    std::optional<ConnectionOptions> options = Earlier(connection);
+    if (!options) options = UsersNow(connection);
+    if (!options) options = ConnectionOptions{};
+    options->flags = (options->flags & ~kProxy) | kDirect;
+    if (connection.empty()) options->proxy = settings::kProxyNotSet;
+    const std::uint32_t error = SetConnection(connection, *options);
+    if (!first_error) first_error = error;
+  }
+  platform::transfer::NotifySettingsChanged();
+  if (const auto why = ReadBack(false, {}, first_error)) return NotTurnedOff(*why);
+  registry::DeleteRegKey(kSwitchRecord.root, kSwitchRecord.subkey);
+  return {};
+}
+
+Outcome NotTurnedOff(std::string_view why) {
+  return {"Maskfold could not turn its proxy off: " + std::string(why) +
+          ". To turn it off by hand, open Internet Options in the Control Panel, then "
+          "Connections, LAN settings, and clear \"Use a proxy server for your LAN\"."};
+}
+
+std::optional<std::string> PutBackAfterLostRun() {
+  const std::string process = settings::Read(kSwitchRecord, kRecordProcess);
+  if (process == registry::kNotFound) return std::nullopt;
+  std::uint32_t id = 0;
+  std::uint64_t started = 0;
+  const char* end = process.data() + process.size();
+  const auto [after_id, id_error] = std::from_chars(process.data(), end, id);
+  const bool parsed = id_error == std::errc() && after_id != end &&
+                      std::from_chars(after_id + 1, end, started).ec == std::errc();
+  if (parsed && conn::ProcessStartTime(id) == started) return std::nullopt;  // that run goes on
+  const std::string proxy = settings::Read(kSwitchRecord, kRecordProxy);
+  const bool in_use = settings::Read(kInternetSettings, settings::kProxyEnable) == "001" &&
+                      settings::Read(kInternetSettings, settings::kProxyServer) == proxy;
+  if (!in_use) {  // the user has moved on since: nothing to put back
+    registry::DeleteRegKey(kSwitchRecord.root, kSwitchRecord.subkey);
+    return std::nullopt;
+  }
+  if (const Outcome off = SwitchOff(); !off) return off.problem;
+  return "Maskfold did not end properly last time, and its proxy " + proxy +
+         " was still on. Your earlier proxy settings have been put back.";
+}
+
+bool IsOffCommand(std::string_view command_line) {
+  bool quoted = false;
+  std::string word;
+  for (std::size_t i = 0; i <= command_line.size(); ++i) {
+    const char c = i < command_line.size() ? command_line[i] : ' ';
+    if (c == '"') {
+      quoted = !quoted;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (word == "--off") return true;
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  return false;
+}
+
+}  // namespace proxyswitch

@@ -1,0 +1,50 @@
+// The proxy switch: every connection of the user (the LAN and each dial-up
+// or VPN entry) on the proxy, or back to what the user had, read back each
+// time; and a record of what the user had, so that a run that ends without
+// Exit never strands the user on a proxy.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace proxyswitch {
+
+// A proxy text as the proxy box holds it: without blanks or a UTF-8
+// byte-order mark around it, or refused with why, before anything changes.
+struct CheckedProxy {
+  std::string proxy;
+  std::optional<std::string> problem;
+};
+CheckedProxy CheckProxyText(std::string_view typed);
+
+// What a switch did: nothing when it took, otherwise the message that says
+// what did not change and why.
+struct Outcome {
+  std::optional<std::string> problem;
+  explicit operator bool() const { return !problem; }
+};
+
+// Records the user's settings (once: a second switch keeps the first one's
+// record), then puts every connection on the proxy, automatic detection and
+// the configuration script off, the bypass list kept.
+Outcome SwitchOn(const std::string& proxy);
+
+// ProxyEnable 0 and ProxyServer "Not Set", and every connection's flags,
+// script and bypass list as the record has them; the record goes once the
+// switch took.
+Outcome SwitchOff();
+
+// The message of a switch-off that did not take, with how to do it by hand.
+Outcome NotTurnedOff(std::string_view why);
+
+// At start: a record whose process no longer runs while the system still
+// uses its proxy was left by a run that ended without Exit. The user's
+// settings are put back; the message to show once, or nothing.
+std::optional<std::string> PutBackAfterLostRun();
+
+// True for a command line that asks for the proxy to be turned off only
+// ("maskfold.exe --off").
+bool IsOffCommand(std::string_view command_line);
+
+}  // namespace proxyswitch

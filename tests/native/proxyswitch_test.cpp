@@ -1,0 +1,163 @@
+// The proxy switch: the connection settings' layout, every connection on the
+// proxy and back, a switch that does not take, and a run that ended without
+// Exit.
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+#include "fake_registry.h"
+#include "proxyswitch/connection_settings.h"
+#include "proxyswitch/proxy_switch.h"
+
+namespace {
+using fake::FakeRegistry;
+using fake::FakeSystem;
+using proxyswitch::ConnectionValue;
+using Bytes = std::vector<std::uint8_t>;
+namespace reg = platform::reg;
+constexpr const char* kSettings = R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings)";
+constexpr const char* kConnections =
+    R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections)";
+
+TEST(ConnectionValueTest, DecodesWhatItEncodesAndKeepsTheFieldsItDoesNotKnow) {
+  const struct {
+    const char* what;
+    Bytes bytes;
+    std::optional<ConnectionValue> value;
+  } cases[] = {
+      {"direct, nothing set",
+       {0x46, 0, 0, 0, 7, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+       ConnectionValue{0x46, 7, {1, "", "", ""}, {}}},
+      {"proxy, bypass and script, then unknown bytes",
+       {0x3C, 0, 0, 0, 1,   1,   0,   0,   0x0B, 0,   0,   0, 3, 0, 0, 0,   'p', ':', '1',
+        7,    0, 0, 0, '<', 'l', 'o', 'c', 'a',  'l', '>', 1, 0, 0, 0, 'u', 9,   8,   7},
+       ConnectionValue{0x3C, 0x101, {0x0B, "p:1", "<local>", "u"}, {9, 8, 7}}},
+      {"too short for its header", {0x46, 0, 0, 0, 1, 0}, std::nullopt},
+      {"a length past the end",
+       {0x46, 0, 0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 9, 0, 0, 0, 'p'},
+       std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(proxyswitch::DecodeConnectionValue(c.bytes), c.value) << c.what;
+    if (c.value) {
+      EXPECT_EQ(proxyswitch::EncodeConnectionValue(*c.value), c.bytes) << c.what;
+    }
+  }
+  // New options move the counter on and keep the rest; a new value gets
+  // Windows' zeroed fields.
+  const ConnectionValue changed =
+      proxyswitch::WithOptions(*cases[1].value, {3, "q:2", "<local>", ""});
+  EXPECT_EQ(changed.counter, 0x102u);
+  EXPECT_EQ(changed.rest, (Bytes{9, 8, 7}));
+  EXPECT_EQ(proxyswitch::WithOptions(std::nullopt, {}).rest, Bytes(32, 0));
+}
+
+class ProxySwitchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FakeRegistry::Reset();
+    FakeSystem::Reset();
+    fake::FakeUi::Reset();
+    // The user's own: automatic detection and a configuration script, a
+    // bypass list; one VPN entry.
+    auto& system = FakeSystem::Get();
+    system.connections[""] = {1 | 4 | 8, "", "<local>", "http://wpad/proxy.pac"};
+    system.connections["Office VPN"] = {1 | 8, "", "*.corp", ""};
+    system.dial_up_entries = {"Office VPN"};
+  }
+  static std::optional<ConnectionValue> Stored(const char* name) {
+    const auto value = FakeRegistry::Get().Value(reg::kCurrentUser, kConnections, name);
+    if (!value) return std::nullopt;
+    return proxyswitch::DecodeConnectionValue(value->data);
+  }
+  static std::string Setting(const char* name) {
+    const auto value = FakeRegistry::Get().Value(reg::kCurrentUser, kSettings, name);
+    return value ? std::string(value->data.begin(), value->data.end()) : "<none>";
+  }
+};
+
+TEST_F(ProxySwitchTest, EveryConnectionGoesOnTheProxyAndComesBackAsTheUserHadIt) {
+  auto& connections = FakeSystem::Get().connections;
+  const auto before = connections;
+  ASSERT_TRUE(proxyswitch::SwitchOn("p:1"));
+  ASSERT_TRUE(proxyswitch::SwitchOn("q:2")) << "a second switch keeps the first one's record";
+  for (const char* name : {"", "Office VPN"}) {
+    EXPECT_EQ(connections[name].flags, 3u) << name;  // direct and proxy, no detection or script
+    EXPECT_EQ(connections[name].proxy, "q:2") << name;
+    EXPECT_EQ(connections[name].bypass, before.at(name).bypass) << name;
+  }
+  // The values WinHTTP reads carry it, where the set did not write them.
+  ASSERT_TRUE(Stored("DefaultConnectionSettings"));
+  EXPECT_EQ(Stored("DefaultConnectionSettings")->options,
+            (proxyswitch::ConnectionOptions{3, "q:2", "<local>", "http://wpad/proxy.pac"}));
+  EXPECT_EQ(Stored("Office VPN")->options.proxy, "q:2");
+
+  ASSERT_TRUE(proxyswitch::SwitchOff());
+  EXPECT_EQ(connections[""].flags, 1u | 4 | 8);
+  EXPECT_EQ(connections[""].script_url, "http://wpad/proxy.pac");
+  EXPECT_EQ(connections["Office VPN"].flags, 1u | 8);
+  EXPECT_EQ(Stored("DefaultConnectionSettings")->options.flags, 1u | 4 | 8);
+  EXPECT_EQ(Setting("ProxyServer"), std::string("Not Set") + '\0');
+  EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
+}
+
+// Refused outright, or accepted and ignored under the machine policy: the
+// user is told why, and the settings are as they were.
+TEST_F(ProxySwitchTest, ASwitchThatDoesNotTakeSaysWhyAndLeavesTheSettingsAsTheyWere) {
+  const struct {
+    std::uint32_t error;
+    bool policy;
+    const char* why;
+  } cases[] = {{5, false, "Windows refused the change (error 5)"},
+               {0, true, "ProxySettingsPerUser"}};
+  for (const auto& c : cases) {
+    SetUp();
+    const auto before = FakeSystem::Get().connections;
+    FakeSystem::Get().set_error = c.error;
+    FakeSystem::Get().set_ignored = c.policy;
+    if (c.policy)
+      FakeRegistry::Get().Put(
+          reg::kLocalMachine,
+          R"(Software\Policies\Microsoft\Windows\CurrentVersion\Internet Settings)",
+          "ProxySettingsPerUser", {4, {0, 0, 0, 0}});
+    const proxyswitch::Outcome outcome = proxyswitch::SwitchOn("p:1");
+    ASSERT_FALSE(outcome) << c.why;
+    EXPECT_NE(outcome.problem->find(c.why), std::string::npos) << *outcome.problem;
+    EXPECT_EQ(Setting("ProxyServer"), std::string("Not Set") + '\0') << "claims no proxy";
+    EXPECT_EQ(FakeSystem::Get().connections[""].flags, before.at("").flags);
+    EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
+  }
+  FakeSystem::Get().set_error = 5;
+  const proxyswitch::Outcome off = proxyswitch::SwitchOff();
+  ASSERT_FALSE(off);
+  EXPECT_NE(off.problem->find("To turn it off by hand"), std::string::npos);
+}
+
+TEST_F(ProxySwitchTest, ARunThatEndedWithoutExitIsPutRightOnceAtTheNextStart) {
+  ASSERT_TRUE(proxyswitch::SwitchOn("p:1"));
+  EXPECT_FALSE(proxyswitch::PutBackAfterLostRun()) << "that run still goes on";
+  FakeSystem::Get().processes.clear();  // killed
+  FakeSystem::Get().process_id = 43;
+  const auto told = proxyswitch::PutBackAfterLostRun();
+  ASSERT_TRUE(told);
+  EXPECT_NE(told->find("its proxy p:1 was still on"), std::string::npos) << *told;
+  EXPECT_EQ(FakeSystem::Get().connections[""].flags, 1u | 4 | 8);
+  EXPECT_FALSE(proxyswitch::PutBackAfterLostRun()) << "said once";
+
+  // The user moved on before the next start: the record goes, nothing else.
+  ASSERT_TRUE(proxyswitch::SwitchOn("p:1"));
+  FakeSystem::Get().processes.clear();
+  FakeSystem::Get().connections[""] = {1, "mine:8", "", ""};
+  FakeRegistry::Get().PutText(reg::kCurrentUser, kSettings, "ProxyServer", "mine:8");
+  EXPECT_FALSE(proxyswitch::PutBackAfterLostRun());
+  EXPECT_EQ(FakeSystem::Get().connections[""].proxy, "mine:8");
+  EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
+}
+
+TEST(OffCommandTest, OnlyTheWordItself) {
+  EXPECT_TRUE(proxyswitch::IsOffCommand(R"("C:\Program Files\Maskfold\maskfold.exe" --off)"));
+  EXPECT_TRUE(proxyswitch::IsOffCommand("maskfold.exe --banner-url=x --off"));
+  EXPECT_FALSE(proxyswitch::IsOffCommand(R"("C:\a --off b\maskfold.exe")"));
+  EXPECT_FALSE(proxyswitch::IsOffCommand("maskfold.exe --offline"));
+}
+
+}  // namespace
