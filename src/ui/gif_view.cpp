@@ -17,8 +17,6 @@
 namespace ui {
 namespace {
 
-constexpr UINT kSetImageFile = WM_APP + 1;
-constexpr UINT kSetImageBytes = WM_APP + 2;
 constexpr UINT_PTR kFrameTimer = 1;
 // GIFs that give no delay are played at the pace browsers use.
 constexpr UINT kDefaultDelayMs = 100;
@@ -176,18 +174,6 @@ LRESULT OnMessage(HWND view, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_NCCREATE:
       ::SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new View));
       break;
-    case kSetImageFile:
-      // Read when the view is next drawn: a view that is not shown yet costs
-      // nothing.
-      Replace(view, nullptr);
-      if (View* state = Of(view)) state->pending_file = reinterpret_cast<const char*>(lparam);
-      ::SetWindowTextA(view, reinterpret_cast<const char*>(lparam));
-      ::InvalidateRect(view, nullptr, TRUE);
-      return 0;
-    case kSetImageBytes:
-      Replace(view, Load(*reinterpret_cast<const std::string*>(lparam)));
-      ::InvalidateRect(view, nullptr, TRUE);
-      return 0;
     case WM_TIMER:
       if (wparam == kFrameTimer) NextFrame(view);
       return 0;
@@ -216,16 +202,34 @@ LRESULT CALLBACK GifViewProcedure(HWND view, UINT message, WPARAM wparam, LPARAM
   return failure::Untrapped([&] { return OnMessage(view, message, wparam, lparam); });
 }
 
+// The state of a view of this thread. The view is changed by calls, not by
+// messages: a message carrying a pointer could come from any program.
+View* OwnView(HWND view) {
+  if (::GetWindowThreadProcessId(view, nullptr) != ::GetCurrentThreadId() ||
+      ::GetClassLongPtrA(view, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(&GifViewProcedure))
+    return nullptr;
+  return Of(view);
+}
+
 }  // namespace
 
 void RegisterGifView() { RegisterControlClass(ids::window_class::kGifView, &GifViewProcedure); }
 
 void ShowGifFile(HWND view, const std::string& path) {
-  ::SendMessageA(view, kSetImageFile, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  View* state = OwnView(view);
+  if (!state) return;
+  // Read when the view is next drawn: a view that is not shown yet costs
+  // nothing.
+  Replace(view, nullptr);
+  state->pending_file = path;
+  ::SetWindowTextA(view, path.c_str());
+  ::InvalidateRect(view, nullptr, TRUE);
 }
 
 void ShowGifBytes(HWND view, const std::string& bytes) {
-  ::SendMessageA(view, kSetImageBytes, 0, reinterpret_cast<LPARAM>(&bytes));
+  if (!OwnView(view)) return;
+  Replace(view, Load(bytes));
+  ::InvalidateRect(view, nullptr, TRUE);
 }
 
 }  // namespace ui

@@ -12,6 +12,9 @@ namespace ui {
 // Registers the window class; once, before the first view is created.
 void RegisterGifView();
 
+// Both calls act on a view made by the calling thread and leave any other
+// window alone.
+
 // Makes the view read the file again, when it is next drawn, and show it
 // from its first frame. A missing or invalid file leaves the view empty,
 // without a message.

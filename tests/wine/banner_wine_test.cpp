@@ -1,6 +1,6 @@
 // The banner against the real platform: the download over WinINet from the
 // test's loopback server, start-up with its jar repair, and the banner shown
-// and re-read on activation.
+// and re-read on activation, and its view left alone by other programs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +9,8 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 #include "banner/download.h"
 #include "common/identifiers.h"
@@ -243,6 +245,59 @@ TEST_F(StartupTest, TheBannerIsReadAgainOnlyWhenComingBackFromTheProgramsOwnWind
   ::Sleep(300);
   ::DestroyWindow(other);
   EXPECT_EQ(BannerColours(main, 600), std::set<COLORREF>{kGreen});
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
+  reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  return TRUE;
+}
+
+// Another program may post anything to the program's windows: messages of
+// the private ranges, each with an address that means nothing here, leave
+// the program running, answering and showing its banner.
+TEST_F(StartupTest, MessagesWithAPointerFromAnotherProcessLeaveTheProgramWorking) {
+  ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
+  Program program(folder_);
+  const HWND main = program.WaitForMainWindow();
+  ASSERT_TRUE(main);
+  program.ChooseMenuItem(ids::menu::kAbout);
+  program.ChooseMenuItem(ids::menu::kTestProxies);
+  std::vector<HWND> targets;
+  for (const char* window_class :
+       {ids::window_class::kMain, ids::window_class::kAbout, ids::window_class::kCookieManager,
+        ids::window_class::kProxyTest}) {
+    for (HWND window :
+         driver::TopLevelWindows(::GetProcessId(program.Process()), window_class, false)) {
+      targets.push_back(window);
+      ::EnumChildWindows(window, &CollectWindow, reinterpret_cast<LPARAM>(&targets));
+    }
+  }
+  ASSERT_TRUE(::FindWindowA(ids::window_class::kAbout, nullptr) &&
+              ::FindWindowA(ids::window_class::kProxyTest, nullptr));
+  ASSERT_EQ(std::count(targets.begin(), targets.end(),
+                       driver::FindChild(main, ids::window_class::kGifView)),
+            1);
+  constexpr LPARAM kNowhere = 0x0BADF00D;
+  for (HWND target : targets) {
+    char window_class[64] = {};
+    ::GetClassNameA(target, window_class, sizeof window_class);
+    // The standard controls' own messages are theirs to guard.
+    if (std::string_view(window_class).starts_with("Maskfold"))
+      for (UINT message : {WM_USER, WM_APP})
+        for (UINT n = 0; n < 16; ++n) ::PostMessageA(target, message + n, kNowhere, kNowhere);
+  }
+  // A message sent is handled before those posted: wait for them first.
+  EXPECT_FALSE(program.WaitForExit(1000));
+  DWORD_PTR result = 0;
+  EXPECT_TRUE(::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result));
+  EXPECT_TRUE(program.Dialogs().empty());
+  for (const char* window_class : {ids::window_class::kAbout, ids::window_class::kProxyTest})
+    ::SendMessageTimeoutA(::FindWindowA(window_class, nullptr), WM_CLOSE, 0, 0, SMTO_NORMAL, 10000,
+                          &result);
+  ::SetForegroundWindow(main);
+  ::Sleep(300);
+  const auto colours = BannerColours(main);
+  EXPECT_TRUE(colours.count(kRed) && colours.count(kBlue)) << "the banner still plays";
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The per-user installer, as a user and an administrator meet it: a silent
 // install without elevation, the Start menu entry, the entry among installed
-// programs, the program started from there, an upgrade that keeps the
-// user's proxy list, and an uninstall that leaves nothing but that list and
-// the downloaded banner.
+// programs, the program started from there, a reinstall of the same version
+// and an upgrade that take the place of the installed one and keep the
+// user's proxy list and pointer, and an uninstall that leaves nothing but
+// those and the downloaded banner.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -89,7 +90,7 @@ std::string ShortcutTarget(const std::string& link) {
   return target;
 }
 
-TEST(InstallerTest, InstallsPerUserUpgradesKeepingTheListAndUninstallsCleanly) {
+TEST(InstallerTest, InstallsPerUserUpgradesInPlaceKeepingTheUsersFilesAndUninstallsCleanly) {
   const std::string versions = FromEnvironment("MASKFOLD_VERSIONS");
   const std::string version = versions.substr(0, versions.find('|'));
   const std::string newer = versions.substr(versions.find('|') + 1);
@@ -123,19 +124,38 @@ TEST(InstallerTest, InstallsPerUserUpgradesKeepingTheListAndUninstallsCleanly) {
     EXPECT_TRUE(program.Dialogs().empty());
   }
 
-  const std::string edited = "edited.example:8080\r\n";
+  // The user's own list and pointer outlive every package that follows.
+  const std::string edited = "edited.example:8080\r\n", cursor = "the user's own pointer";
   driver::WriteFileBytes(folder + R"(\proxy.dat)", edited);
+  driver::WriteFileBytes(folder + R"(\hand.cur)", cursor);
+  const auto expect_users_files = [&](const char* after) {
+    EXPECT_EQ(driver::ReadFileBytes(folder + R"(\proxy.dat)"), edited) << after;
+    EXPECT_EQ(driver::ReadFileBytes(folder + R"(\hand.cur)"), cursor) << after;
+  };
+
+  // Another build of the same version takes the place of the first.
+  const std::string first = entries[0].product_code;
+  ASSERT_EQ(Msiexec("/i \"" + Package("MASKFOLD_MSI_TWIN") + "\""), 0);
+  entries = InstalledEntries();
+  ASSERT_EQ(entries.size(), 1u) << "no twin beside the first";
+  EXPECT_NE(entries[0].product_code, first);
+  EXPECT_EQ(entries[0].version, version);
+  EXPECT_EQ(driver::FolderEntries(folder),
+            (std::vector<std::string>{".", "..", "LICENSE.txt", "cache.gif", "hand.cur",
+                                      "maskfold.exe", "proxy.dat", "readme.txt"}));
+  expect_users_files("reinstalled");
+
   ASSERT_EQ(Msiexec("/i \"" + Package("MASKFOLD_MSI_UPGRADE") + "\""), 0);
   entries = InstalledEntries();
   ASSERT_EQ(entries.size(), 1u) << "upgraded in place";
   EXPECT_EQ(entries[0].version, newer);
-  EXPECT_EQ(driver::ReadFileBytes(folder + R"(\proxy.dat)"), edited);
+  expect_users_files("upgraded");
   EXPECT_TRUE(driver::PathExists(folder + R"(\maskfold.exe)"));
 
   ASSERT_EQ(Msiexec("/x " + entries[0].product_code), 0);
   EXPECT_EQ(driver::FolderEntries(folder),
-            (std::vector<std::string>{".", "..", "cache.gif", "proxy.dat"}));
-  EXPECT_EQ(driver::ReadFileBytes(folder + R"(\proxy.dat)"), edited);
+            (std::vector<std::string>{".", "..", "cache.gif", "hand.cur", "proxy.dat"}));
+  expect_users_files("uninstalled");
   EXPECT_FALSE(driver::PathExists(shortcut));
   EXPECT_TRUE(InstalledEntries().empty());
 }
