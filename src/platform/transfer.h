@@ -1,6 +1,7 @@
 // WinINet: the browser's connection settings and HTTP transfers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -37,9 +38,12 @@ class Control {
 // One GET of the URL through the given proxy (WinINet's proxy string:
 // "host:port" or "http=host:port;https=..."), neither read from nor written
 // to the cache, no cookie sent or stored, no redirect followed, with the
-// time-out on connect, send and receive set on the request. At most the
-// first 64 KiB of the body are kept. Safe to call from any thread.
-Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms);
+// time-out on connect, send and receive set on the request. The time-out is
+// also the whole GET's: no read of the body starts after it (the transfer
+// then fails as timed out), and reading stops once most_bytes of the body
+// are in. Safe to call from any thread.
+Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms,
+                           std::size_t most_bytes);
 
 // Tells WinINet that the proxy settings in the registry changed, so that a
 // browser that stays open takes them up at once.

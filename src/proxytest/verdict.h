@@ -14,6 +14,8 @@ namespace proxytest {
 // Windows' own connectivity probe, and what it answers when all is well.
 inline constexpr char kProbeUrl[] = "http://www.msftconnecttest.com/connecttest.txt";
 inline constexpr char kProbeAnswer[] = "Microsoft Connect Test";
+// The verdict looks no further into the body than this: a probe reads no more.
+inline constexpr std::size_t kAnswerBytes = sizeof kProbeAnswer - 1;
 inline constexpr unsigned kTimeoutMs = 8000;
 
 enum class Verdict { kWorks, kUnreachable, kTimedOut, kHttpStatus, kUnexpectedAnswer };

@@ -109,8 +109,8 @@ void ProxyTestWindow::StartTest() {
   run_ = proxytest::ProbeRun::Start(
       candidates_,
       [](const std::string& proxy) {
-        return platform::transfer::FetchThroughProxy(proxy, proxytest::kProbeUrl,
-                                                     proxytest::kTimeoutMs);
+        return platform::transfer::FetchThroughProxy(
+            proxy, proxytest::kProbeUrl, proxytest::kTimeoutMs, proxytest::kAnswerBytes);
       },
       [mailbox = mailbox_, run](const proxytest::ProbeResult& result) {
         std::lock_guard lock(mailbox->mutex);

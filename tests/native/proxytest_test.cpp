@@ -131,7 +131,8 @@ TEST(ProxyTest, ACancelledRunTakesNoFurtherCandidate) {
         while (!*release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return Response{true, 0, "", 12029};
       },
-      [reports](const proxytest::ProbeResult& result) { reports->Add(result); }, 2);
+      [reports](const proxytest::ProbeResult& result) { reports->Add(result); },
+      proxytest::ProbeWorkers::Create(2));
   while (*started < 2) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   run->Cancel();
   *release = true;
@@ -139,6 +140,92 @@ TEST(ProxyTest, ACancelledRunTakesNoFurtherCandidate) {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   std::lock_guard lock(reports->mutex);
   EXPECT_EQ(reports->results.size(), 2u) << "only the two probes under way";
+}
+
+// Probes that wait for the gate to open, counting how many are under way.
+struct Gate {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool open = false;
+  int running = 0, most = 0;
+  std::vector<std::string> started;
+  Response Pass(const std::string& proxy) {
+    std::unique_lock lock(mutex);
+    started.push_back(proxy);
+    most = std::max(most, ++running);
+    changed.notify_all();
+    changed.wait(lock, [&] { return open; });
+    --running;
+    return Response{true, 0, "", 12029};
+  }
+  bool WaitStarted(std::size_t count) {
+    std::unique_lock lock(mutex);
+    return changed.wait_for(lock, std::chrono::seconds(10),
+                            [&] { return started.size() >= count; });
+  }
+  std::size_t Started() {
+    std::lock_guard lock(mutex);
+    return started.size();
+  }
+  void Open() {
+    std::lock_guard lock(mutex);
+    open = true;
+    changed.notify_all();
+  }
+};
+
+std::shared_ptr<proxytest::ProbeRun> StartGated(
+    const char* prefix, std::size_t count, const std::shared_ptr<Gate>& gate,
+    const std::shared_ptr<Reports>& reports,
+    const std::shared_ptr<proxytest::ProbeWorkers>& workers,
+    std::chrono::milliseconds deadline = std::chrono::milliseconds(proxytest::kTimeoutMs)) {
+  std::vector<std::string> candidates;
+  for (std::size_t i = 0; i < count; ++i) candidates.push_back(prefix + std::to_string(i));
+  return proxytest::ProbeRun::Start(
+      candidates, [gate](const std::string& proxy) { return gate->Pass(proxy); },
+      [reports](const proxytest::ProbeResult& result) { reports->Add(result); }, workers, deadline);
+}
+
+TEST(ProxyTest, RunsOneAfterAnotherShareTheLimitAndProbesUnderWayKeepTheirPlace) {
+  auto gate = std::make_shared<Gate>();
+  auto reports = std::make_shared<Reports>();
+  const auto workers = proxytest::ProbeWorkers::Create(3);
+  auto first = StartGated("a", 5, gate, reports, workers);
+  ASSERT_TRUE(gate->WaitStarted(3));
+  first->Cancel();  // "Test Again"
+  StartGated("b", 5, gate, reports, workers);
+  StartGated("c", 5, gate, reports, workers);  // a closed window drops its run
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(gate->Started(), 3u) << "the cancelled run's probes under way hold the workers";
+  gate->Open();
+  ASSERT_TRUE(reports->WaitFor(13));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::lock_guard lock(gate->mutex);
+  EXPECT_LE(gate->most, 3);
+  EXPECT_EQ(gate->started.size(), 13u) << "three of the first run, all of the others";
+  EXPECT_EQ(reports->results.size(), 13u);
+}
+
+TEST(ProxyTest, AProbeNotBackByTheDeadlineIsTimedOutThenAndKeepsItsWorkerTillItEnds) {
+  auto gate = std::make_shared<Gate>();
+  auto reports = std::make_shared<Reports>();
+  StartGated("p", 2, gate, reports, proxytest::ProbeWorkers::Create(1),
+             std::chrono::milliseconds(50));
+  ASSERT_TRUE(reports->WaitFor(1));
+  {
+    std::lock_guard lock(reports->mutex);
+    EXPECT_EQ(reports->results[0].proxy, "p0");
+    EXPECT_EQ(proxytest::Reason(reports->results[0]), "timed out");
+    EXPECT_EQ(reports->results[0].milliseconds, 50);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(gate->Started(), 1u) << "the late probe still holds the one worker";
+  gate->Open();
+  ASSERT_TRUE(reports->WaitFor(2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::lock_guard lock(reports->mutex);
+  ASSERT_EQ(reports->results.size(), 2u) << "the late answer is not reported again";
+  EXPECT_EQ(reports->results[1].proxy, "p1");
 }
 
 }  // namespace

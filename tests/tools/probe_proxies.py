@@ -10,6 +10,8 @@ Once all listen, writes "name=port" entries, comma-separated, to PORTS_FILE:
   notfound  answers 404
   login     answers 200 with a login page
   silent    accepts and never answers
+  trickle   answers the probe one byte every half second (11 s in all)
+  endless   answers the probe after half a second, then never ends the body
   closed    a port nothing listens on
 Appends "name request-line" to LOG_FILE for every request, as it comes in.
 """
@@ -38,13 +40,25 @@ def handler(name, log_file, lock):
                 return
             if name == 'slow':
                 time.sleep(1.5)
+            if name == 'endless':
+                time.sleep(0.5)
             status, body = {'notfound': (404, b'Not Found'),
                             'login': (200, LOGIN_PAGE)}.get(name, (200, PROBE_ANSWER))
             self.send_response(status)
             self.send_header('Content-Type', 'text/plain')
-            self.send_header('Content-Length', str(len(body)))
+            length = 1 << 30 if name == 'endless' else len(body)
+            self.send_header('Content-Length', str(length))
             self.end_headers()
+            if name == 'trickle':
+                for byte in body:
+                    self.wfile.write(bytes([byte]))
+                    self.wfile.flush()
+                    time.sleep(0.5)
+                return
             self.wfile.write(body)
+            if name == 'endless':
+                self.wfile.flush()
+                time.sleep(3600)
 
         def log_message(self, fmt, *args):
             pass
@@ -56,7 +70,7 @@ def main():
     open(log_file, 'w').close()
     lock = threading.Lock()
     ports = []
-    for name in ('fast', 'slow', 'notfound', 'login', 'silent'):
+    for name in ('fast', 'slow', 'notfound', 'login', 'silent', 'trickle', 'endless'):
         server = Server(('127.0.0.1', 0), handler(name, log_file, lock))
         threading.Thread(target=server.serve_forever, daemon=True).start()
         ports.append(f'{name}={server.server_address[1]}')

@@ -1,10 +1,12 @@
 // The Proxy Test window against loopback proxies of every kind
 // (tests/tools/probe_proxies.py): the ranking, "Use", the time-out, the
-// requests each proxy saw, and closing the window mid-test.
+// requests each proxy saw, closing the window mid-test, and the workers kept
+// within their limit however often the test is started again.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <map>
@@ -42,15 +44,29 @@ std::vector<std::string> ProbeLog() {
   return seen;
 }
 
+// The threads of a process now.
+int ThreadCount(DWORD process) {
+  const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == process) ++count;
+  ::CloseHandle(snapshot);
+  return count;
+}
+
 class ProxyTestWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     proxies_ = Proxies();
-    ASSERT_EQ(proxies_.size(), 6u);
+    ASSERT_EQ(proxies_.size(), 8u);
     folder_ = driver::InstallProgram("Maskfold Proxy Test");
     // In list order, with a repeat and an empty item that are not tested.
     std::string list;
-    for (const char* name : {"closed", "slow", "notfound", "fast", "silent", "login", "fast"})
+    for (const char* name :
+         {"closed", "slow", "notfound", "fast", "silent", "login", "fast", "trickle", "endless"})
       list += proxies_[name] + "\r\n";
     list.insert(list.find("\r\n") + 2, "\"\"\r\n");
     driver::WriteFileBytes(folder_ + "\\proxy.dat", list);
@@ -59,6 +75,22 @@ class ProxyTestWindowTest : public ::testing::Test {
   HWND Open(Program& program) {
     program.ChooseMenuItem(ids::menu::kTestProxies);
     return ::FindWindowA(ids::window_class::kProxyTest, nullptr);
+  }
+
+  static bool WaitUntilTested(HWND window, int count, DWORD timeout_ms) {
+    const HWND progress = ::GetDlgItem(window, ids::proxy_test::kProgressLabel);
+    const std::string done = "Tested " + std::to_string(count) + " of " + std::to_string(count);
+    for (const DWORD start = ::GetTickCount();
+         driver::WindowText(progress) != done && ::GetTickCount() - start < timeout_ms;)
+      ::Sleep(100);
+    return driver::WindowText(progress) == done;
+  }
+
+  // "proxy reason" for each row, in the order shown.
+  static std::vector<std::string> Verdicts(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<std::string> shown;
+    for (const auto& row : rows) shown.push_back(row[0] + " " + row[1]);
+    return shown;
   }
 
   std::map<std::string, std::string> proxies_;
@@ -75,29 +107,28 @@ TEST_F(ProxyTestWindowTest, RanksEveryProxyAndUseTakesTheFastestIntoTheProxyBox)
   EXPECT_EQ(driver::WindowText(window), "Proxy Test");
   EXPECT_EQ(::GetWindow(window, GW_OWNER), main);
   EXPECT_TRUE(::GetWindowLongA(window, GWL_STYLE) & WS_THICKFRAME) << "resizable";
-  const HWND progress = ::GetDlgItem(window, ids::proxy_test::kProgressLabel);
-  while (driver::WindowText(progress) != "Tested 6 of 6" && ::GetTickCount() - start < 20000)
-    ::Sleep(100);
+  EXPECT_TRUE(WaitUntilTested(window, 8, 20000));
   const DWORD took = ::GetTickCount() - start;
-  EXPECT_EQ(driver::WindowText(progress), "Tested 6 of 6");
-  EXPECT_LT(took, 8000u + 3000u) << "within the time-out and a margin";
+  EXPECT_LT(took, 8000u + 3000u) << "within the time-out and a margin, the trickle's too";
 
   const HWND list = ::GetDlgItem(window, ids::proxy_test::kResultList);
   const auto rows = driver::ListViewRows(list, 3);
-  std::vector<std::string> shown;
-  for (const auto& row : rows) shown.push_back(row[0] + " " + row[1]);
-  EXPECT_EQ(shown,
+  // A body that never ends is judged by its first bytes; an answer that
+  // trickles in is cut off at the time-out.
+  EXPECT_EQ(Verdicts(rows),
             (std::vector<std::string>{
-                proxies_["fast"] + " works", proxies_["slow"] + " works",
-                proxies_["closed"] + " refused or unreachable", proxies_["notfound"] + " HTTP 404",
-                proxies_["silent"] + " timed out", proxies_["login"] + " unexpected answer"}));
-  ASSERT_EQ(rows.size(), 6u);
-  EXPECT_GE(std::stoi(rows[1][2]), 1400) << "the slow one took its time";
+                proxies_["fast"] + " works", proxies_["endless"] + " works",
+                proxies_["slow"] + " works", proxies_["closed"] + " refused or unreachable",
+                proxies_["notfound"] + " HTTP 404", proxies_["silent"] + " timed out",
+                proxies_["login"] + " unexpected answer", proxies_["trickle"] + " timed out"}));
+  ASSERT_EQ(rows.size(), 8u);
+  EXPECT_GE(std::stoi(rows[2][2]), 1400) << "the slow one took its time";
+  EXPECT_LE(std::stoi(rows[7][2]), 8500) << "the trickle's time is the time-out";
   EXPECT_EQ(driver::ListViewSelection(list), 0);
 
   // Each proxy saw the probe, once, and nothing else.
   std::vector<std::string> expected;
-  for (const char* name : {"fast", "login", "notfound", "silent", "slow"})
+  for (const char* name : {"endless", "fast", "login", "notfound", "silent", "slow", "trickle"})
     expected.push_back(std::string(name) +
                        " GET http://www.msftconnecttest.com/connecttest.txt HTTP/1.1");
   EXPECT_EQ(ProbeLog(), expected);
@@ -126,6 +157,36 @@ TEST_F(ProxyTestWindowTest, ClosingTheWindowMidTestLeavesTheProgramUsable) {
   ASSERT_TRUE(again);
   ::SendMessageTimeoutA(again, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result);
   EXPECT_FALSE(::IsWindow(again));
+}
+
+TEST_F(ProxyTestWindowTest, TestAgainPressedManyTimesKeepsTheWorkersWithinTheLimit) {
+  std::string list;
+  for (const char* name : {"fast", "slow", "endless", "trickle", "silent"})
+    list += proxies_[name] + "\r\n";
+  driver::WriteFileBytes(folder_ + "\\proxy.dat", list);
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  const DWORD process = ::GetProcessId(program.Process());
+  const int before = ThreadCount(process);
+  const HWND window = Open(program);
+  ASSERT_TRUE(window);
+  const HWND again = driver::FindChild(window, "Button", "&Test Again");
+  int most = 0;
+  for (int press = 0; press < 40; ++press) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(again, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &result);
+    most = std::max(most, ThreadCount(process));
+  }
+  // Sixteen workers, the watch on their deadlines and a few of WinINet's own.
+  EXPECT_LE(most, before + 16 + 4) << "threads before the test: " << before;
+
+  // The last run gives the verdicts a single run gives.
+  ASSERT_TRUE(WaitUntilTested(window, 5, 60000));
+  EXPECT_EQ(
+      Verdicts(driver::ListViewRows(::GetDlgItem(window, ids::proxy_test::kResultList), 3)),
+      (std::vector<std::string>{proxies_["fast"] + " works", proxies_["endless"] + " works",
+                                proxies_["slow"] + " works", proxies_["trickle"] + " timed out",
+                                proxies_["silent"] + " timed out"}));
 }
 
 }  // namespace

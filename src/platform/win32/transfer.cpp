@@ -4,6 +4,9 @@
 
 #include <wininet.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "platform/win32/answering.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wininet_calls.h"
@@ -42,9 +45,18 @@ bool Control::Busy() const { return busy_; }
 
 namespace {
 
+// How long a GET may take: each step, and with an overall deadline the
+// whole GET too; and how much of the body is wanted.
+struct Bounds {
+  DWORD timeout_ms;
+  bool overall;
+  std::size_t most_bytes;
+};
+
 // A GET of the URL in the session; what came back, or why nothing did.
-Response Get(HINTERNET session, const std::string& url, DWORD flags, DWORD timeout_ms,
-             std::size_t most_bytes) {
+Response Get(HINTERNET session, const std::string& url, DWORD flags, const Bounds& bounds) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(bounds.timeout_ms);
   Response response;
   response.failed = true;
   auto failed = [&] {
@@ -79,7 +91,7 @@ Response Get(HINTERNET session, const std::string& url, DWORD flags, DWORD timeo
   // Set on the request itself: that is where every implementation reads them.
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                        INTERNET_OPTION_SEND_TIMEOUT}) {
-    DWORD timeout = timeout_ms;
+    DWORD timeout = bounds.timeout_ms;
     WinInet().InternetSetOptionA(request.Get(), option, &timeout, sizeof timeout);
   }
   if (!WinInet().HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return failed();
@@ -90,10 +102,21 @@ Response Get(HINTERNET session, const std::string& url, DWORD flags, DWORD timeo
                                 &status, &size, nullptr))
     return failed();
   response.status = static_cast<int>(status);
+  // What has come in, never more than is wanted: a read of a full buffer
+  // would wait for the rest of a body that trickles in or never ends.
   char buffer[16384];
-  while (response.body.size() < most_bytes) {
+  while (response.body.size() < bounds.most_bytes) {
+    if (bounds.overall && std::chrono::steady_clock::now() >= deadline) {
+      ::SetLastError(ERROR_INTERNET_TIMEOUT);
+      return failed();
+    }
+    DWORD available = 0;
+    if (!WinInet().InternetQueryDataAvailable(request.Get(), &available, 0, 0)) return failed();
+    if (available == 0) break;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(
+        {available, sizeof buffer, bounds.most_bytes - response.body.size()}));
     DWORD read = 0;
-    if (!WinInet().InternetReadFile(request.Get(), buffer, sizeof buffer, &read)) return failed();
+    if (!WinInet().InternetReadFile(request.Get(), buffer, wanted, &read)) return failed();
     if (read == 0) break;
     response.body.append(buffer, read);
   }
@@ -116,19 +139,20 @@ Response Control::OpenUrl(const std::string& url) {
     response = Get(session.Get(), url,
                    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                        INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI,
-                   kTimeoutMs, std::string::npos);
+                   {kTimeoutMs, false, std::string::npos});
   });
   return response;
 }
 
-Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms) {
+Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms,
+                           std::size_t most_bytes) {
   const UniqueInternet session(
       WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
   return Get(session.Get(), url,
              INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                  INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT |
                  INTERNET_FLAG_NO_AUTH,
-             timeout_ms, 64 * 1024);
+             {timeout_ms, true, most_bytes});
 }
 
 }  // namespace platform::transfer
