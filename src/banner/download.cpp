@@ -49,10 +49,13 @@ bool DownloadFile(platform::transfer::Control& transfer, const std::string& url,
   if (transfer.Busy()) return false;
   const bool stored = failure::Trap(
       [&] {
-        const platform::transfer::Response response = transfer.OpenUrl(url);
+        const platform::transfer::Response response =
+            transfer.OpenUrl(url, {kDeadlineMs, kMostBytes});
         const auto name = FileNameFromUrl(url);
-        // An error page is never stored in place of the file.
-        return !response.failed && response.status >= 200 && response.status <= 299 && name &&
+        // An error page, or a body over the size, is never stored in place
+        // of the file.
+        return !response.failed && response.status >= 200 && response.status <= 299 &&
+               response.body.size() <= kMostBytes && name &&
                platform::files::WriteWholeFile(folder + "\\" + *name, response.body);
       },
       [] { return false; });  // a transfer that cannot be made at all has failed too

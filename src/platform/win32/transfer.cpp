@@ -4,8 +4,13 @@
 
 #include <wininet.h>
 
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
+
 #include "platform/win32/answering.h"
-#include "platform/win32/handles.h"
 #include "platform/win32/wininet_calls.h"
 
 namespace platform::transfer {
@@ -13,10 +18,7 @@ namespace {
 
 using win32::WinInet;
 
-inline void CloseInternetHandle(HINTERNET handle) { WinInet().InternetCloseHandle(handle); }
-using UniqueInternet = win32::Unique<HINTERNET, CloseInternetHandle>;
-
-// A server that accepts and never answers delays start-up by this at most.
+// A server that accepts and never answers fails a read after this.
 constexpr DWORD kTimeoutMs = 10000;
 
 // Keeps the busy flag up for the length of one request.
@@ -31,24 +33,63 @@ class BusyWhile {
   bool& flag_;
 };
 
-}  // namespace
+// The handles of one request, closed together, newest first, by whichever
+// thread comes first: the request's own when it ends, or the one that gave
+// up waiting for it. Closing is how WinINet stops a request: a call blocked
+// on the handle returns, or at the latest the next call fails.
+class RequestHandles {
+ public:
+  RequestHandles() = default;
+  RequestHandles(const RequestHandles&) = delete;
+  RequestHandles& operator=(const RequestHandles&) = delete;
+  ~RequestHandles() { Close(); }
 
-void NotifySettingsChanged() {
-  WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
-  WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+  // The handle, kept for closing; null when it is null or the request was
+  // stopped meanwhile (then it is closed at once).
+  HINTERNET Keep(HINTERNET handle) {
+    if (!handle) return nullptr;
+    const std::lock_guard lock(mutex_);
+    if (closed_) {
+      WinInet().InternetCloseHandle(handle);
+      return nullptr;
+    }
+    open_.push_back(handle);
+    return handle;
+  }
+  void Close() {
+    const std::lock_guard lock(mutex_);
+    closed_ = true;
+    for (auto handle = open_.rbegin(); handle != open_.rend(); ++handle)
+      WinInet().InternetCloseHandle(*handle);
+    open_.clear();
+  }
+  bool Closed() {
+    const std::lock_guard lock(mutex_);
+    return closed_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<HINTERNET> open_;
+  bool closed_ = false;
+};
+
+Response Failed(std::uint32_t error) {
+  Response response;
+  response.failed = true;
+  response.error = error;
+  return response;
 }
 
-bool Control::Busy() const { return busy_; }
-
-namespace {
-
-// A GET of the URL in the session; what came back, or why nothing did.
-Response Get(HINTERNET session, const std::string& url, DWORD flags, DWORD timeout_ms,
-             std::size_t most_bytes) {
+// A GET of the URL in the session. The body is read as it comes, so that the
+// deadline and the size are checked however slowly it trickles; reading
+// stops past `most_bytes`.
+Response Get(RequestHandles& handles, HINTERNET session, const std::string& url, DWORD flags,
+             DWORD timeout_ms, std::size_t most_bytes, ULONGLONG deadline) {
   Response response;
   response.failed = true;
   auto failed = [&] {
-    response.error = ::GetLastError();
+    response.error = handles.Closed() ? kCancelled : ::GetLastError();
     return response;
   };
 
@@ -68,32 +109,41 @@ Response Get(HINTERNET session, const std::string& url, DWORD flags, DWORD timeo
     return response;
 
   if (!session) return failed();
-  const UniqueInternet connection(WinInet().InternetConnectA(session, host, parts.nPort, nullptr,
-                                                             nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  const HINTERNET connection = handles.Keep(WinInet().InternetConnectA(
+      session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return failed();
   const std::string object = std::string(path) + extra;
   if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-  const UniqueInternet request(WinInet().HttpOpenRequestA(connection.Get(), "GET", object.c_str(),
-                                                          nullptr, nullptr, nullptr, flags, 0));
+  const HINTERNET request = handles.Keep(WinInet().HttpOpenRequestA(
+      connection, "GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
   if (!request) return failed();
   // Set on the request itself: that is where every implementation reads them.
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                        INTERNET_OPTION_SEND_TIMEOUT}) {
     DWORD timeout = timeout_ms;
-    WinInet().InternetSetOptionA(request.Get(), option, &timeout, sizeof timeout);
+    WinInet().InternetSetOptionA(request, option, &timeout, sizeof timeout);
   }
-  if (!WinInet().HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return failed();
+  if (!WinInet().HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return failed();
 
   DWORD status = 0;
   DWORD size = sizeof status;
-  if (!WinInet().HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
-                                &status, &size, nullptr))
+  if (!WinInet().HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                                &size, nullptr))
     return failed();
   response.status = static_cast<int>(status);
   char buffer[16384];
-  while (response.body.size() < most_bytes) {
+  while (response.body.size() <= most_bytes) {
+    if (handles.Closed()) return Failed(kCancelled);
+    if (::GetTickCount64() >= deadline) return Failed(kTimedOut);
+    // A read of a full buffer would wait for the whole buffer: read what has
+    // come, waiting (up to the time-out) only for the first byte of it.
+    DWORD available = 0;
+    if (!WinInet().InternetQueryDataAvailable(request, &available, 0, 0)) return failed();
+    if (available == 0) break;
     DWORD read = 0;
-    if (!WinInet().InternetReadFile(request.Get(), buffer, sizeof buffer, &read)) return failed();
+    if (!WinInet().InternetReadFile(request, buffer, std::min<DWORD>(available, sizeof buffer),
+                                    &read))
+      return failed();
     if (read == 0) break;
     response.body.append(buffer, read);
   }
@@ -103,32 +153,62 @@ Response Get(HINTERNET session, const std::string& url, DWORD flags, DWORD timeo
 
 }  // namespace
 
-Response Control::OpenUrl(const std::string& url) {
+void NotifySettingsChanged() {
+  WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+  WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+}
+
+bool Control::Busy() const { return busy_; }
+
+Response Control::OpenUrl(const std::string& url, const Limits& limits) {
   const BusyWhile busy(busy_);
-  Response response;
+  // What the request's thread and this one share: this one may give up on
+  // the request, which then ends on its own.
+  struct Shared {
+    RequestHandles handles;
+    Response response;
+  };
+  const auto shared = std::make_shared<Shared>();
+  const ULONGLONG deadline = ::GetTickCount64() + limits.deadline_ms;
   // The windows keep answering while WinINet loads and the request waits on
   // the server: a window that shows during a download is drawn, and never
-  // turns into a ghost for the ten seconds a silent server may take.
-  win32::RunWhileAnswering([&] {
-    // Preconfigured: the request takes the proxy the browser is set to.
-    const UniqueInternet session(
-        WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    response = Get(session.Get(), url,
-                   INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI,
-                   kTimeoutMs, std::string::npos);
-  });
-  return response;
+  // turns into a ghost while a server is slow.
+  const bool finished = win32::RunWhileAnsweringUntil(
+      [shared, url, limits, deadline] {
+        // Preconfigured: the request takes the proxy the browser is set to.
+        // No cookie: the server learns nothing of who the user was.
+        const HINTERNET session = shared->handles.Keep(
+            WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        Response response =
+            Get(shared->handles, session, url,
+                INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                    INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES,
+                kTimeoutMs, limits.most_bytes, deadline);
+        if (!response.failed && response.body.size() > limits.most_bytes)
+          response = Failed(kTooLarge);
+        shared->handles.Close();
+        shared->response = std::move(response);
+      },
+      nullptr, limits.deadline_ms);
+  if (finished) return std::move(shared->response);
+  // Stops the request where it waits; it ends on its own thread.
+  shared->handles.Close();
+  return Failed(kTimedOut);
 }
 
 Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms) {
-  const UniqueInternet session(
+  constexpr std::size_t kMostBytes = 64 * 1024;
+  RequestHandles handles;
+  const HINTERNET session = handles.Keep(
       WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
-  return Get(session.Get(), url,
-             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                 INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT |
-                 INTERNET_FLAG_NO_AUTH,
-             timeout_ms, 64 * 1024);
+  Response response =
+      Get(handles, session, url,
+          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+              INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT |
+              INTERNET_FLAG_NO_AUTH,
+          timeout_ms, kMostBytes, ~0ULL);
+  if (response.body.size() > kMostBytes) response.body.resize(kMostBytes);
+  return response;
 }
 
 }  // namespace platform::transfer

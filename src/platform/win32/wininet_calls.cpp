@@ -19,6 +19,7 @@ const WinInetCalls& WinInet() {
     MASKFOLD_REQUIRE(library, found, HttpOpenRequestA);
     MASKFOLD_REQUIRE(library, found, HttpSendRequestA);
     MASKFOLD_REQUIRE(library, found, HttpQueryInfoA);
+    MASKFOLD_REQUIRE(library, found, InternetQueryDataAvailable);
     MASKFOLD_REQUIRE(library, found, InternetReadFile);
     MASKFOLD_REQUIRE(library, found, FindFirstUrlCacheEntryA);
     MASKFOLD_REQUIRE(library, found, FindNextUrlCacheEntryA);

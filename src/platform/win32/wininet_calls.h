@@ -18,6 +18,7 @@ struct WinInetCalls {
   decltype(::HttpOpenRequestA)* HttpOpenRequestA;
   decltype(::HttpSendRequestA)* HttpSendRequestA;
   decltype(::HttpQueryInfoA)* HttpQueryInfoA;
+  decltype(::InternetQueryDataAvailable)* InternetQueryDataAvailable;
   decltype(::InternetReadFile)* InternetReadFile;
   decltype(::FindFirstUrlCacheEntryA)* FindFirstUrlCacheEntryA;
   decltype(::FindNextUrlCacheEntryA)* FindNextUrlCacheEntryA;
