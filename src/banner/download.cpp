@@ -47,10 +47,12 @@ bool DownloadFile(platform::transfer::Control& transfer, const std::string& url,
   if (const auto name = FileNameFromUrl(url))
     platform::files::DeleteOneFile(folder + "\\" + *name + platform::files::kPartialSuffix);
   if (transfer.Busy()) return false;
+  bool stopped = false;
   const bool stored = failure::Trap(
       [&] {
         const platform::transfer::Response response =
             transfer.OpenUrl(url, {kDeadlineMs, kMostBytes});
+        stopped = response.failed && response.error == platform::transfer::kCancelled;
         const auto name = FileNameFromUrl(url);
         // An error page, or a body over the size, is never stored in place
         // of the file.
@@ -59,7 +61,8 @@ bool DownloadFile(platform::transfer::Control& transfer, const std::string& url,
                platform::files::WriteWholeFile(folder + "\\" + *name, response.body);
       },
       [] { return false; });  // a transfer that cannot be made at all has failed too
-  if (!stored) platform::ui::ShowMessage(kFailure, platform::ui::kStyleInformation);
+  // The user who stopped it has no need to hear that it failed.
+  if (!stored && !stopped) platform::ui::ShowMessage(kFailure, platform::ui::kStyleInformation);
   return stored;
 }
 

@@ -24,7 +24,7 @@ std::optional<std::string> FileNameFromUrl(std::string_view url);
 // Fetches the URL through the transfer and stores the body. False, after one
 // message, when the transfer or the write fails (a download cut by the
 // deadline or the size too); false and silent when the transfer is busy with
-// another request.
+// another request or the user stopped it.
 bool DownloadFile(platform::transfer::Control& transfer, const std::string& url,
                   const std::string& folder);
 

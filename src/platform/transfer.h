@@ -43,9 +43,13 @@ class Control {
   // the request outruns its limits. The calling thread's windows go on
   // answering meanwhile.
   virtual Response OpenUrl(const std::string& url, const Limits& limits);
+  // Called from one of those windows' messages: the request executing
+  // fails at once with kCancelled. Nothing when none executes.
+  virtual void Cancel();
 
  private:
   bool busy_ = false;
+  bool cancelled_ = false;
 };
 
 // One GET of the URL through the given proxy (WinINet's proxy string:

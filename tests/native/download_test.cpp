@@ -99,6 +99,14 @@ TEST_F(DownloadTest, APartialFileAnEarlierRunLeftGoesEvenWhenThisDownloadFails) 
   EXPECT_FALSE(FakeSystem::Get().files.count(R"(C:\App\cache.gif.partial)"));
 }
 
+TEST_F(DownloadTest, ADownloadTheUserStoppedIsSilentAndKeepsTheOldFile) {
+  FakeSystem::Get().responses["http://host/cache.gif"] =
+      Response{true, 200, "GIF8", platform::transfer::kCancelled};
+  EXPECT_FALSE(banner::DownloadFile(transfer, "http://host/cache.gif", kFolder));
+  EXPECT_TRUE(FakeUi::Get().calls.empty());
+  EXPECT_EQ(Stored(), "an older and longer banner");
+}
+
 TEST_F(DownloadTest, ABusyControlReturnsFalseSilentlyWithoutARequest) {
   struct BusyControl : platform::transfer::Control {
     bool Busy() const override { return true; }

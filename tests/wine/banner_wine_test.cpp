@@ -232,6 +232,23 @@ HWND WaitForSplash(const Program& program) {
   return nullptr;
 }
 
+// Closed while the banner trickles in, the splash makes way for the main
+// window at once; the user chose not to wait, so no failure is reported.
+TEST_F(StartupTest, ClosingTheSplashGoesOnToTheMainWindowAtOnce) {
+  ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
+  const std::string banner = folder_ + R"(\cache.gif)";
+  driver::WriteFileBytes(banner, "the banner of an earlier run");
+  Program program(folder_, driver::ServerUrl("/cache.gif?trickle"));
+  const HWND splash = WaitForSplash(program);
+  ASSERT_TRUE(splash);
+  ::PostMessageA(splash, WM_CLOSE, 0, 0);
+  // Well before the download's deadline would end it.
+  ASSERT_TRUE(program.WaitForMainWindow(banner::kDeadlineMs * 2 / 3));
+  EXPECT_TRUE(program.Dialogs().empty());
+  EXPECT_FALSE(program.WaitForExit(0));
+  EXPECT_EQ(driver::ReadFileBytes(banner), "the banner of an earlier run");
+}
+
 // A banner server that never answers holds start-up for the whole time-out:
 // the splash meanwhile is drawn and answers like any window.
 TEST_F(StartupTest, TheSplashIsDrawnAndAnswersWhileTheBannerServerIsSilent) {

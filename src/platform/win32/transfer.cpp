@@ -160,8 +160,13 @@ void NotifySettingsChanged() {
 
 bool Control::Busy() const { return busy_; }
 
+void Control::Cancel() {
+  if (busy_) cancelled_ = true;
+}
+
 Response Control::OpenUrl(const std::string& url, const Limits& limits) {
   const BusyWhile busy(busy_);
+  cancelled_ = false;
   // What the request's thread and this one share: this one may give up on
   // the request, which then ends on its own.
   struct Shared {
@@ -189,11 +194,11 @@ Response Control::OpenUrl(const std::string& url, const Limits& limits) {
         shared->handles.Close();
         shared->response = std::move(response);
       },
-      nullptr, limits.deadline_ms);
+      [this] { return cancelled_; }, limits.deadline_ms);
   if (finished) return std::move(shared->response);
   // Stops the request where it waits; it ends on its own thread.
   shared->handles.Close();
-  return Failed(kTimedOut);
+  return Failed(cancelled_ ? kCancelled : kTimedOut);
 }
 
 Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms) {
