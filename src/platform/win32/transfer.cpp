@@ -89,7 +89,8 @@ Response Get(RequestHandles& handles, HINTERNET session, const std::string& url,
   Response response;
   response.failed = true;
   auto failed = [&] {
-    response.error = handles.Closed() ? kCancelled : ::GetLastError();
+    const DWORD error = ::GetLastError();  // before the lock can touch it
+    response.error = handles.Closed() ? kCancelled : error;
     return response;
   };
 
