@@ -47,16 +47,22 @@ bool DownloadFile(platform::transfer::Control& transfer, const std::string& url,
   if (const auto name = FileNameFromUrl(url))
     platform::files::DeleteOneFile(folder + "\\" + *name + platform::files::kPartialSuffix);
   if (transfer.Busy()) return false;
+  bool stopped = false;
   const bool stored = failure::Trap(
       [&] {
-        const platform::transfer::Response response = transfer.OpenUrl(url);
+        const platform::transfer::Response response =
+            transfer.OpenUrl(url, {kDeadlineMs, kMostBytes});
+        stopped = response.failed && response.error == platform::transfer::kCancelled;
         const auto name = FileNameFromUrl(url);
-        // An error page is never stored in place of the file.
-        return !response.failed && response.status >= 200 && response.status <= 299 && name &&
+        // An error page, or a body over the size, is never stored in place
+        // of the file.
+        return !response.failed && response.status >= 200 && response.status <= 299 &&
+               response.body.size() <= kMostBytes && name &&
                platform::files::WriteWholeFile(folder + "\\" + *name, response.body);
       },
       [] { return false; });  // a transfer that cannot be made at all has failed too
-  if (!stored) platform::ui::ShowMessage(kFailure, platform::ui::kStyleInformation);
+  // The user who stopped it has no need to hear that it failed.
+  if (!stored && !stopped) platform::ui::ShowMessage(kFailure, platform::ui::kStyleInformation);
   return stored;
 }
 

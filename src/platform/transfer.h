@@ -14,11 +14,23 @@ struct Response {
   std::uint32_t error = 0;  // the platform's code, when it failed
 };
 
-// The code of a transfer that ran out of time (ERROR_INTERNET_TIMEOUT).
+// The codes of a transfer that ran out of time (ERROR_INTERNET_TIMEOUT),
+// was stopped by the program (ERROR_INTERNET_OPERATION_CANCELLED) or sent
+// more than it may (ERROR_FILE_TOO_LARGE).
 inline constexpr std::uint32_t kTimedOut = 12002;
+inline constexpr std::uint32_t kCancelled = 12017;
+inline constexpr std::uint32_t kTooLarge = 223;
+
+// The most a request may take, whatever the server does: time from the call
+// on, and bytes of body.
+struct Limits {
+  unsigned deadline_ms;
+  std::size_t most_bytes;
+};
 
 // The internet transfer control: one synchronous request at a time, through
-// the proxy the browser is set to, with connect and receive time-outs.
+// the proxy the browser is set to, with connect and receive time-outs, no
+// cookie sent or stored.
 class Control {
  public:
   Control() = default;
@@ -27,12 +39,17 @@ class Control {
   virtual ~Control() = default;
   // True while a request is executing.
   virtual bool Busy() const;
-  // The whole response of a GET. The calling thread's windows go on
+  // The whole response of a GET, or a failure (kTimedOut, kTooLarge) once
+  // the request outruns its limits. The calling thread's windows go on
   // answering meanwhile.
-  virtual Response OpenUrl(const std::string& url);
+  virtual Response OpenUrl(const std::string& url, const Limits& limits);
+  // Called from one of those windows' messages: the request executing
+  // fails at once with kCancelled. Nothing when none executes.
+  virtual void Cancel();
 
  private:
   bool busy_ = false;
+  bool cancelled_ = false;
 };
 
 // One GET of the URL through the given proxy (WinINet's proxy string:

@@ -52,6 +52,9 @@ LRESULT SplashWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     ::SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
   }
+  // Closed while the banner downloads: the user will not wait for it, and
+  // start-up goes on to the main window at once, with the old banner.
+  if (message == WM_CLOSE) transfer_.Cancel();
   return Window::OnMessage(message, wparam, lparam);
 }
 

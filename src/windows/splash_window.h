@@ -1,5 +1,5 @@
 // The splash window: shown while start-up fetches the banner; it holds the
-// transfer the banner is fetched with.
+// transfer the banner is fetched with, which closing the window stops.
 #pragma once
 
 #include "platform/transfer.h"

@@ -211,7 +211,9 @@ void NotifySettingsChanged() { fake::system_state.calls.push_back("NotifySetting
 
 bool Control::Busy() const { return busy_; }
 
-Response Control::OpenUrl(const std::string& url) {
+void Control::Cancel() {}
+
+Response Control::OpenUrl(const std::string& url, const Limits&) {
   fake::system_state.requests.push_back(url);
   auto found = fake::system_state.responses.find(url);
   if (found == fake::system_state.responses.end()) return Response{true, 0, {}};

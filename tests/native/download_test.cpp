@@ -76,6 +76,10 @@ TEST_F(DownloadTest, EveryFailureShowsOneMessageAndKeepsTheOldFile) {
       {"404 page", "http://host/cache.gif", Response{false, 404, "Not Found page"}, false},
       {"302 without the image", "http://host/cache.gif", Response{false, 302, ""}, false},
       {"server error", "http://host/cache.gif", Response{false, 500, "oops"}, false},
+      {"cut by the deadline", "http://host/cache.gif",
+       Response{true, 200, "GIF8", platform::transfer::kTimedOut}, false},
+      {"over the size", "http://host/cache.gif",
+       Response{false, 200, std::string(banner::kMostBytes + 1, 'G')}, false},
       {"name refused", "http://host/", Response{false, 200, "GIF89a"}, false},
       {"write refused", "http://host/cache.gif", Response{false, 200, "GIF89a"}, true},
   };
@@ -93,6 +97,14 @@ TEST_F(DownloadTest, APartialFileAnEarlierRunLeftGoesEvenWhenThisDownloadFails) 
   FakeSystem::Get().files[R"(C:\App\cache.gif.partial)"] = "half a banner";
   EXPECT_FALSE(banner::DownloadFile(transfer, "http://host/cache.gif", kFolder));
   EXPECT_FALSE(FakeSystem::Get().files.count(R"(C:\App\cache.gif.partial)"));
+}
+
+TEST_F(DownloadTest, ADownloadTheUserStoppedIsSilentAndKeepsTheOldFile) {
+  FakeSystem::Get().responses["http://host/cache.gif"] =
+      Response{true, 200, "GIF8", platform::transfer::kCancelled};
+  EXPECT_FALSE(banner::DownloadFile(transfer, "http://host/cache.gif", kFolder));
+  EXPECT_TRUE(FakeUi::Get().calls.empty());
+  EXPECT_EQ(Stored(), "an older and longer banner");
 }
 
 TEST_F(DownloadTest, ABusyControlReturnsFalseSilentlyWithoutARequest) {

@@ -7,8 +7,11 @@ Requests are routed by path, whether they come in proxy form
   /green.gif               a one-frame green GIF
   /missing.gif             404
   /hang.gif                accepts and never answers
+  /headers/PATH            the request headers of the last request for /PATH
   /count                   how many requests came in proxy form
 Any other request in proxy form is answered "proxied <url>".
+The GIFs take query words: "trickle" sends the first 64 bytes one every 3 s,
+"pad" pads the GIF to 2 MiB, "cookie=NAME" sets a cookie of that name.
 
     loopback_server.py PORT_FILE    picks a free port and writes it there
 """
@@ -18,7 +21,7 @@ import socketserver
 import sys
 import threading
 import time
-from urllib.parse import urlsplit
+from urllib.parse import parse_qs, urlsplit
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'assets'))
 from gif_writer import gif_bytes, solid  # noqa: E402
@@ -32,26 +35,57 @@ ONE_GREEN = gif_bytes(WIDTH, HEIGHT, [GREEN, GREEN], [solid(WIDTH, HEIGHT, 0)])
 
 class Handler(http.server.BaseHTTPRequestHandler):
     proxied = 0
+    headers_by_path = {}
     lock = threading.Lock()
 
-    def reply(self, status, body, kind='application/octet-stream'):
+    def start_reply(self, status, length, kind):
         self.send_response(status)
         self.send_header('Content-Type', kind)
-        self.send_header('Content-Length', str(len(body)))
+        self.send_header('Content-Length', str(length))
         self.send_header('Cache-Control', 'no-store')
+        cookie = self.query().get('cookie')
+        if cookie:
+            self.send_header('Set-Cookie', cookie[0] + '=set-by-server; '
+                             'expires=Fri, 01 Jan 2038 00:00:00 GMT; path=/')
         self.end_headers()
+
+    def query(self):
+        return parse_qs(urlsplit(self.path).query, keep_blank_values=True)
+
+    def reply(self, status, body, kind='application/octet-stream'):
+        self.start_reply(status, len(body), kind)
         self.wfile.write(body)
+
+    def gif(self, body):
+        if 'pad' in self.query():
+            body += bytes(2 * 1024 * 1024 - len(body))
+        if 'trickle' not in self.query():
+            return self.reply(200, body, 'image/gif')
+        body = body[:64]
+        self.start_reply(200, len(body), 'image/gif')
+        try:
+            for byte in body:
+                self.wfile.write(bytes([byte]))
+                self.wfile.flush()
+                time.sleep(3)
+        except OSError:
+            pass  # the client gave up
 
     def do_GET(self):
         proxy_form = self.path.startswith('http://')
-        if proxy_form:
-            with Handler.lock:
-                Handler.proxied += 1
         path = urlsplit(self.path).path
+        with Handler.lock:
+            if proxy_form:
+                Handler.proxied += 1
+            Handler.headers_by_path[path] = str(self.headers)
         if path in ('/cache.gif', '/banner.gif'):
-            self.reply(200, TWO_FRAMES, 'image/gif')
+            self.gif(TWO_FRAMES)
         elif path == '/green.gif':
-            self.reply(200, ONE_GREEN, 'image/gif')
+            self.gif(ONE_GREEN)
+        elif path.startswith('/headers/'):
+            with Handler.lock:
+                seen = Handler.headers_by_path.get(path[len('/headers'):], '')
+            self.reply(200, seen.encode(), 'text/plain')
         elif path == '/missing.gif':
             self.reply(404, b'<html>Not Found</html>', 'text/html')
         elif path == '/hang.gif':

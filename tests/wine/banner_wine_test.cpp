@@ -21,15 +21,24 @@ using driver::Program;
 const std::string kFailure =
     "Maskfold|An error has occured in the file transfer or write.  Please try again later.";
 
-std::string ServerBytes(const std::string& path) {
+// What the tests' WinINet client prints for the URL in the given mode.
+std::string Fetch(const char* mode, const std::string& url) {
   std::string command = "\"";
   command += driver::BuildFolder();
-  command += R"(\wininet_fetch.exe" direct )";
-  command += driver::ServerUrl(path);
+  command += R"(\wininet_fetch.exe" )";
+  command += mode;
+  command += " " + url;
   return driver::Run(command).output;
 }
 
+std::string ServerBytes(const std::string& path) {
+  return Fetch("direct", driver::ServerUrl(path));
+}
+
 std::string Count() { return ServerBytes("/count"); }
+
+// The request headers the server saw last for the path.
+std::string HeadersSeen(const std::string& path) { return ServerBytes("/headers" + path); }
 
 class DownloadFileTest : public ::testing::Test {
  protected:
@@ -59,8 +68,11 @@ TEST_F(DownloadFileTest, A404LeavesTheOldBannerAndShowsTheMessageOnce) {
   EXPECT_FALSE(banner::DownloadFile(transfer, driver::ServerUrl("/missing.gif"), kFolder));
   EXPECT_EQ(driver::ReadFileBytes(kTarget), before);
   EXPECT_FALSE(::GetFileAttributesA(R"(C:\banner test\missing.gif)") != INVALID_FILE_ATTRIBUTES);
+  // A body over the size fails the same way, whole as it came.
+  EXPECT_FALSE(banner::DownloadFile(transfer, driver::ServerUrl("/cache.gif?pad"), kFolder));
+  EXPECT_TRUE(driver::ReadFileBytes(kTarget) == before) << "the old banner stays";
   ::Sleep(200);
-  EXPECT_EQ(dialogs.Seen(), std::vector<std::string>{kFailure});
+  EXPECT_EQ(dialogs.Seen(), (std::vector<std::string>{kFailure, kFailure}));
 }
 
 TEST_F(DownloadFileTest, AServerThatNeverAnswersFailsWithinTheTimeOut) {
@@ -178,18 +190,73 @@ TEST_F(StartupTest, AFailedDownloadStillShowsTheMainWindowAndTheSplashGoes) {
   EXPECT_FALSE(::FindWindowA(ids::window_class::kSplash, nullptr));
 }
 
+// A banner server that sends one byte every 3 s would hold start-up for
+// minutes: the download's deadline ends it as a failed one.
+TEST_F(StartupTest, ATricklingBannerServerHoldsStartUpNoLongerThanTheDeadline) {
+  ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
+  const std::string banner = folder_ + R"(\cache.gif)";
+  driver::WriteFileBytes(banner, "the banner of an earlier run");
+  Program program(folder_, driver::ServerUrl("/cache.gif?trickle"));
+  ASSERT_TRUE(program.WaitForMainWindow(banner::kDeadlineMs + 25000));
+  EXPECT_EQ(program.Dialogs(),
+            std::vector<std::string>{kFailure + "|(visible: " + ids::window_class::kSplash + ")"});
+  EXPECT_EQ(driver::ReadFileBytes(banner), "the banner of an earlier run");
+}
+
+// The banner's server learns nothing of who the user was: WinINet holds a
+// cookie for it, and the banner request neither sends it nor takes one.
+TEST_F(StartupTest, TheBannerRequestSendsAndTakesNoCookie) {
+  ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
+  Fetch("preconfig", driver::ServerUrl("/cache.gif?cookie=visitor"));
+  Fetch("preconfig", driver::ServerUrl("/cache.gif"));
+  ASSERT_NE(HeadersSeen("/cache.gif").find("visitor=set-by-server"), std::string::npos)
+      << "the browser's own requests carry the cookie";
+
+  Program program(folder_, driver::ServerUrl("/cache.gif?cookie=banner"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  const std::string headers = HeadersSeen("/cache.gif");
+  EXPECT_NE(headers.find("Maskfold"), std::string::npos) << headers;
+  EXPECT_EQ(headers.find("Cookie"), std::string::npos) << headers;
+  const std::string held = Fetch("cookie", driver::ServerUrl("/"));
+  EXPECT_NE(held.find("visitor="), std::string::npos) << held;
+  EXPECT_EQ(held.find("banner="), std::string::npos) << held;
+  EXPECT_TRUE(program.Dialogs().empty());
+}
+
+// The splash once it is on the screen, or null.
+HWND WaitForSplash(const Program& program) {
+  for (int i = 0; i < 400; ++i) {
+    const auto shown =
+        driver::TopLevelWindows(::GetProcessId(program.Process()), ids::window_class::kSplash);
+    if (!shown.empty()) return shown.front();
+    ::Sleep(25);
+  }
+  return nullptr;
+}
+
+// Closed while the banner trickles in, the splash makes way for the main
+// window at once; the user chose not to wait, so no failure is reported.
+TEST_F(StartupTest, ClosingTheSplashGoesOnToTheMainWindowAtOnce) {
+  ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
+  const std::string banner = folder_ + R"(\cache.gif)";
+  driver::WriteFileBytes(banner, "the banner of an earlier run");
+  Program program(folder_, driver::ServerUrl("/cache.gif?trickle"));
+  const HWND splash = WaitForSplash(program);
+  ASSERT_TRUE(splash);
+  ::PostMessageA(splash, WM_CLOSE, 0, 0);
+  // Well before the download's deadline would end it.
+  ASSERT_TRUE(program.WaitForMainWindow(banner::kDeadlineMs * 2 / 3));
+  EXPECT_TRUE(program.Dialogs().empty());
+  EXPECT_FALSE(program.WaitForExit(0));
+  EXPECT_EQ(driver::ReadFileBytes(banner), "the banner of an earlier run");
+}
+
 // A banner server that never answers holds start-up for the whole time-out:
 // the splash meanwhile is drawn and answers like any window.
 TEST_F(StartupTest, TheSplashIsDrawnAndAnswersWhileTheBannerServerIsSilent) {
   ::CreateDirectoryA(R"(C:\cookies\Jar)", nullptr);
   Program program(folder_, driver::ServerUrl("/hang.gif"));
-  HWND splash = nullptr;
-  for (int i = 0; i < 400 && !splash; ++i) {
-    const auto shown =
-        driver::TopLevelWindows(::GetProcessId(program.Process()), ids::window_class::kSplash);
-    splash = shown.empty() ? nullptr : shown.front();
-    if (!splash) ::Sleep(25);
-  }
+  const HWND splash = WaitForSplash(program);
   ASSERT_TRUE(splash);
 
   DWORD slowest = 0;

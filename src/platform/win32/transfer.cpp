@@ -5,10 +5,12 @@
 #include <wininet.h>
 
 #include <algorithm>
-#include <chrono>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/answering.h"
-#include "platform/win32/handles.h"
 #include "platform/win32/wininet_calls.h"
 
 namespace platform::transfer {
@@ -16,10 +18,7 @@ namespace {
 
 using win32::WinInet;
 
-inline void CloseInternetHandle(HINTERNET handle) { WinInet().InternetCloseHandle(handle); }
-using UniqueInternet = win32::Unique<HINTERNET, CloseInternetHandle>;
-
-// A server that accepts and never answers delays start-up by this at most.
+// A server that accepts and never answers fails a read after this.
 constexpr DWORD kTimeoutMs = 10000;
 
 // Keeps the busy flag up for the length of one request.
@@ -34,33 +33,65 @@ class BusyWhile {
   bool& flag_;
 };
 
-}  // namespace
+// The handles of one request, closed together, newest first, by whichever
+// thread comes first: the request's own when it ends, or the one that gave
+// up waiting for it. Closing is how WinINet stops a request: a call blocked
+// on the handle returns, or at the latest the next call fails.
+class RequestHandles {
+ public:
+  RequestHandles() = default;
+  RequestHandles(const RequestHandles&) = delete;
+  RequestHandles& operator=(const RequestHandles&) = delete;
+  ~RequestHandles() { Close(); }
 
-void NotifySettingsChanged() {
-  WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
-  WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
-}
+  // The handle, kept for closing; null when it is null or the request was
+  // stopped meanwhile (then it is closed at once).
+  HINTERNET Keep(HINTERNET handle) {
+    if (!handle) return nullptr;
+    const std::lock_guard lock(mutex_);
+    if (closed_) {
+      WinInet().InternetCloseHandle(handle);
+      return nullptr;
+    }
+    open_.push_back(handle);
+    return handle;
+  }
+  void Close() {
+    const std::lock_guard lock(mutex_);
+    closed_ = true;
+    for (auto handle = open_.rbegin(); handle != open_.rend(); ++handle)
+      WinInet().InternetCloseHandle(*handle);
+    open_.clear();
+  }
+  bool Closed() {
+    const std::lock_guard lock(mutex_);
+    return closed_;
+  }
 
-bool Control::Busy() const { return busy_; }
-
-namespace {
-
-// How long a GET may take: each step, and with an overall deadline the
-// whole GET too; and how much of the body is wanted.
-struct Bounds {
-  DWORD timeout_ms;
-  bool overall;
-  std::size_t most_bytes;
+ private:
+  std::mutex mutex_;
+  std::vector<HINTERNET> open_;
+  bool closed_ = false;
 };
 
-// A GET of the URL in the session; what came back, or why nothing did.
-Response Get(HINTERNET session, const std::string& url, DWORD flags, const Bounds& bounds) {
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(bounds.timeout_ms);
+Response Failed(std::uint32_t error) {
+  Response response;
+  response.failed = true;
+  response.error = error;
+  return response;
+}
+
+// A GET of the URL in the session. The body is read as it comes, so that the
+// deadline is checked however slowly it trickles, and never beyond
+// `read_limit` bytes: a read of a full buffer would wait for the rest of a
+// body that trickles in or never ends.
+Response Get(RequestHandles& handles, HINTERNET session, const std::string& url, DWORD flags,
+             DWORD timeout_ms, std::size_t read_limit, ULONGLONG deadline) {
   Response response;
   response.failed = true;
   auto failed = [&] {
-    response.error = ::GetLastError();
+    const DWORD error = ::GetLastError();  // before the lock can touch it
+    response.error = handles.Closed() ? kCancelled : error;
     return response;
   };
 
@@ -80,43 +111,40 @@ Response Get(HINTERNET session, const std::string& url, DWORD flags, const Bound
     return response;
 
   if (!session) return failed();
-  const UniqueInternet connection(WinInet().InternetConnectA(session, host, parts.nPort, nullptr,
-                                                             nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  const HINTERNET connection = handles.Keep(WinInet().InternetConnectA(
+      session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return failed();
   const std::string object = std::string(path) + extra;
   if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-  const UniqueInternet request(WinInet().HttpOpenRequestA(connection.Get(), "GET", object.c_str(),
-                                                          nullptr, nullptr, nullptr, flags, 0));
+  const HINTERNET request = handles.Keep(WinInet().HttpOpenRequestA(
+      connection, "GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
   if (!request) return failed();
   // Set on the request itself: that is where every implementation reads them.
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                        INTERNET_OPTION_SEND_TIMEOUT}) {
-    DWORD timeout = bounds.timeout_ms;
-    WinInet().InternetSetOptionA(request.Get(), option, &timeout, sizeof timeout);
+    DWORD timeout = timeout_ms;
+    WinInet().InternetSetOptionA(request, option, &timeout, sizeof timeout);
   }
-  if (!WinInet().HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return failed();
+  if (!WinInet().HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return failed();
 
   DWORD status = 0;
   DWORD size = sizeof status;
-  if (!WinInet().HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
-                                &status, &size, nullptr))
+  if (!WinInet().HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                                &size, nullptr))
     return failed();
   response.status = static_cast<int>(status);
-  // What has come in, never more than is wanted: a read of a full buffer
-  // would wait for the rest of a body that trickles in or never ends.
   char buffer[16384];
-  while (response.body.size() < bounds.most_bytes) {
-    if (bounds.overall && std::chrono::steady_clock::now() >= deadline) {
-      ::SetLastError(ERROR_INTERNET_TIMEOUT);
-      return failed();
-    }
+  while (response.body.size() < read_limit) {
+    if (handles.Closed()) return Failed(kCancelled);
+    if (::GetTickCount64() >= deadline) return Failed(kTimedOut);
+    // Waits (up to the time-out) only for the first byte of what comes.
     DWORD available = 0;
-    if (!WinInet().InternetQueryDataAvailable(request.Get(), &available, 0, 0)) return failed();
+    if (!WinInet().InternetQueryDataAvailable(request, &available, 0, 0)) return failed();
     if (available == 0) break;
-    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(
-        {available, sizeof buffer, bounds.most_bytes - response.body.size()}));
+    const auto wanted = static_cast<DWORD>(
+        std::min<std::size_t>({available, sizeof buffer, read_limit - response.body.size()}));
     DWORD read = 0;
-    if (!WinInet().InternetReadFile(request.Get(), buffer, wanted, &read)) return failed();
+    if (!WinInet().InternetReadFile(request, buffer, wanted, &read)) return failed();
     if (read == 0) break;
     response.body.append(buffer, read);
   }
@@ -126,33 +154,64 @@ Response Get(HINTERNET session, const std::string& url, DWORD flags, const Bound
 
 }  // namespace
 
-Response Control::OpenUrl(const std::string& url) {
+void NotifySettingsChanged() {
+  WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+  WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+}
+
+bool Control::Busy() const { return busy_; }
+
+void Control::Cancel() {
+  if (busy_) cancelled_ = true;
+}
+
+Response Control::OpenUrl(const std::string& url, const Limits& limits) {
   const BusyWhile busy(busy_);
-  Response response;
+  cancelled_ = false;
+  // What the request's thread and this one share: this one may give up on
+  // the request, which then ends on its own.
+  struct Shared {
+    RequestHandles handles;
+    Response response;
+  };
+  const auto shared = std::make_shared<Shared>();
+  const ULONGLONG deadline = ::GetTickCount64() + limits.deadline_ms;
   // The windows keep answering while WinINet loads and the request waits on
   // the server: a window that shows during a download is drawn, and never
-  // turns into a ghost for the ten seconds a silent server may take.
-  win32::RunWhileAnswering([&] {
-    // Preconfigured: the request takes the proxy the browser is set to.
-    const UniqueInternet session(
-        WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    response = Get(session.Get(), url,
-                   INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI,
-                   {kTimeoutMs, false, std::string::npos});
-  });
-  return response;
+  // turns into a ghost while a server is slow.
+  const bool finished = win32::RunWhileAnsweringUntil(
+      [shared, url, limits, deadline] {
+        // Preconfigured: the request takes the proxy the browser is set to.
+        // No cookie: the server learns nothing of who the user was.
+        const HINTERNET session = shared->handles.Keep(
+            WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        Response response =
+            Get(shared->handles, session, url,
+                INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                    INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES,
+                kTimeoutMs, limits.most_bytes + 1, deadline);
+        if (!response.failed && response.body.size() > limits.most_bytes)
+          response = Failed(kTooLarge);
+        shared->handles.Close();
+        shared->response = std::move(response);
+      },
+      [this] { return cancelled_; }, limits.deadline_ms);
+  if (finished) return std::move(shared->response);
+  // Stops the request where it waits; it ends on its own thread.
+  shared->handles.Close();
+  return Failed(cancelled_ ? kCancelled : kTimedOut);
 }
 
 Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms,
                            std::size_t most_bytes) {
-  const UniqueInternet session(
+  RequestHandles handles;
+  const HINTERNET session = handles.Keep(
       WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
-  return Get(session.Get(), url,
+  return Get(handles, session, url,
              INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                  INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT |
                  INTERNET_FLAG_NO_AUTH,
-             {timeout_ms, true, most_bytes});
+             timeout_ms, most_bytes, ::GetTickCount64() + timeout_ms);
 }
 
 }  // namespace platform::transfer
