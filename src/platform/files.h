@@ -10,6 +10,8 @@ namespace platform::files {
 
 // The folder of the executable, without a trailing separator.
 std::string ApplicationFolder();
+// The system's own folder (GetSystemDirectory), where its programs lie.
+std::string SystemFolder();
 
 // True when the name exists, as a folder or a file.
 bool Exists(const std::string& path);

@@ -46,13 +46,15 @@ void LoadProxyList(EntrySink& sink) {
       [] {});
 }
 
-void EditProxyList() {
+bool EditProxyList() {
+  // By its full path: a notepad.exe put beside the program or into the
+  // current folder is never the one started.
+  const std::string system = platform::files::SystemFolder();
+  if (system.empty()) return false;
   // Quoted, and without a command interpreter: a folder with blanks or "&"
   // in its name opens like any other.
   const std::string path = ProxyListPath();
-  if (!platform::files::Launch("notepad.exe", "\"" + path + "\""))
-    platform::ui::ShowMessage("Notepad could not be started to edit the proxy list " + path + ".",
-                              platform::ui::kStyleInformation);
+  return platform::files::Launch(system + "\\notepad.exe", "\"" + path + "\"");
 }
 
 }  // namespace proxylist

@@ -1,5 +1,5 @@
 // The proxy list file "proxy.dat" beside the program: loaded into the main
-// main window's proxy box once, edited in the text editor.
+// window's proxy box once, edited in the text editor.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +23,9 @@ std::string ProxyListPath();
 // entries read so far stay.
 void LoadProxyList(EntrySink& sink);
 
-// Opens the file in Notepad, detached; tells the user when it cannot.
-void EditProxyList();
+// Opens the file in the system folder's Notepad, detached, never a
+// notepad.exe lying in the program's or the current folder. False when it
+// could not be started.
+bool EditProxyList();
 
 }  // namespace proxylist

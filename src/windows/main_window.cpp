@@ -249,7 +249,10 @@ void MainWindow::OnCommand(int id) {
       other_windows_.OpenProxyTest();
       break;
     case menu::kEditProxyList:
-      proxylist::EditProxyList();
+      if (!proxylist::EditProxyList())
+        platform::ui::ShowMessage("Notepad could not be started to edit the proxy list " +
+                                      proxylist::ProxyListPath() + ".",
+                                  platform::ui::kStyleInformation);
       break;
     case menu::kHelpContents:
       pages::OpenPage(ids::kHelpPage);

@@ -72,6 +72,7 @@ namespace platform::files {
 using fake::system_state;
 
 std::string ApplicationFolder() { return system_state.application_folder; }
+std::string SystemFolder() { return system_state.system_folder; }
 bool Exists(const std::string& path) { return system_state.attributes.count(path) != 0; }
 bool MakeDirectory(const std::string& path) {
   if (system_state.unwritable.count(path) || system_state.attributes.count(path)) return false;

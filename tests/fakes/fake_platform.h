@@ -37,6 +37,7 @@ struct ProcessEnded {
 
 struct FakeSystem {
   std::string application_folder = R"(C:\Program Files\Maskfold)";
+  std::string system_folder = R"(C:\Windows\system32)";
   // Existing files and folders with their attributes.
   std::map<std::string, std::uint32_t> attributes;
   std::map<std::string, std::string> environment;  // for %NAME% expansion

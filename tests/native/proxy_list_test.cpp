@@ -82,17 +82,17 @@ TEST_F(ProxyListTest, FailuresEndTheLoadingQuietlyAndKeepWhatWasRead) {
   EXPECT_EQ(failing.entries, (std::vector<std::string>{"a", "b"}));
 }
 
-TEST_F(ProxyListTest, EditOpensTheQuotedPathInNotepadAndTellsWhenItCannot) {
+TEST_F(ProxyListTest, EditOpensTheQuotedPathInTheSystemFoldersNotepad) {
   FakeSystem::Get().application_folder = R"(C:\Tools & More\Mask fold)";
-  proxylist::EditProxyList();
+  EXPECT_TRUE(proxylist::EditProxyList());
   EXPECT_EQ(FakeSystem::Get().launches,
-            std::vector<std::string>{R"(notepad.exe|"C:\Tools & More\Mask fold\proxy.dat")"});
+            std::vector<std::string>{
+                R"(C:\Windows\system32\notepad.exe|"C:\Tools & More\Mask fold\proxy.dat")"});
   EXPECT_TRUE(FakeUi::Get().calls.empty());
 
   FakeSystem::Get().launch_works = false;
-  proxylist::EditProxyList();
-  ASSERT_EQ(FakeUi::Get().calls.size(), 1u);
-  EXPECT_NE(FakeUi::Get().calls[0].find("Notepad could not be started"), std::string::npos);
+  EXPECT_FALSE(proxylist::EditProxyList());
+  EXPECT_TRUE(FakeUi::Get().calls.empty());
 }
 
 }  // namespace

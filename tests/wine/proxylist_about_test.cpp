@@ -123,6 +123,9 @@ TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
   const std::string recorder = driver::BuildFolder() + R"(\launch_recorder.exe)";
   ASSERT_TRUE(::CopyFileA(recorder.c_str(), R"(C:\tools\recorder.exe)", FALSE));
   ASSERT_TRUE(::CopyFileA(recorder.c_str(), R"(C:\windows\system32\notepad.exe)", FALSE));
+  // A notepad.exe in the program's folder, which is also its current folder,
+  // is passed over.
+  ASSERT_TRUE(::CopyFileA(recorder.c_str(), (folder_ + R"(\notepad.exe)").c_str(), FALSE));
   driver::SetText(HKEY_CURRENT_USER, R"(Software\Wine\DllOverrides)", "notepad.exe", "native");
   for (const char* key : {R"(Software\Classes\http\shell\open\command)",
                           R"(Software\Classes\https\shell\open\command)"})
@@ -162,10 +165,11 @@ TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
   ::PostMessageA(main, WM_LBUTTONUP, 0, on_frame);
 
   const std::vector<std::string> expected = {
-      R"("C:\windows\system32\notepad.exe" "C:\Program Files\Maskfold & Co\proxy.dat")",
-      R"("C:\tools\recorder.exe" "https://maskfold.example/help.htm")",
-      R"("C:\tools\recorder.exe" "https://maskfold.example/")",
-      R"("C:\tools\recorder.exe" "https://maskfold.example/redirect.htm")"};
+      R"(C:\windows\system32\notepad.exe|"C:\windows\system32\notepad.exe" )"
+      R"("C:\Program Files\Maskfold & Co\proxy.dat")",
+      R"(C:\tools\recorder.exe|"C:\tools\recorder.exe" "https://maskfold.example/help.htm")",
+      R"(C:\tools\recorder.exe|"C:\tools\recorder.exe" "https://maskfold.example/")",
+      R"(C:\tools\recorder.exe|"C:\tools\recorder.exe" "https://maskfold.example/redirect.htm")"};
   EXPECT_EQ(Launches(4), expected);
   // The program did not wait for any of them and shows no message.
   EXPECT_TRUE(program.Dialogs().empty());

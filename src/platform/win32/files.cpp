@@ -23,6 +23,16 @@ std::string ApplicationFolder() {
   }
 }
 
+std::string SystemFolder() {
+  std::vector<char> path(MAX_PATH);
+  for (;;) {
+    const UINT length = ::GetSystemDirectoryA(path.data(), static_cast<UINT>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) return std::string(path.data(), length);
+    path.resize(length);
+  }
+}
+
 bool Exists(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
