@@ -117,8 +117,15 @@ void MainWindow::Load() {
   const std::string proxy = settings::Read(settings::kInternetSettings, settings::kProxyServer);
   SetProxyTooltip(proxy);
   ::SetWindowTextA(Control(kProxyBox), proxy.c_str());
-  proxylist::LoadProxyList(*this);
+  const proxylist::LoadOutcome list = proxylist::LoadProxyList(*this);
   ::SendMessageA(Control(kProxyBox), WM_SETREDRAW, TRUE, 0);
+  if (list == proxylist::LoadOutcome::kNotText)
+    platform::ui::ShowMessage(
+        "The proxy list " + proxylist::ProxyListPath() +
+            " cannot be read: it is not saved in a text encoding Maskfold knows, so the list of "
+            "proxies is empty.\n\nSave the file as UTF-8 or ANSI text (in Notepad: File, Save As, "
+            "Encoding) and start Maskfold again.",
+        platform::ui::kStyleInformation);
   cookies_folder_ = wipe::CookiesFolderFromRegistry(
       settings::Read(settings::kCookiesPath, settings::kCookiesDirectory));
   options::SetInitialTicks(Id());

@@ -144,6 +144,23 @@ std::string ReadWholeFile(const std::string& path) {
   return found->second;
 }
 
+// The system's code page here is Latin-1, with the bytes listed as meaning
+// nothing in it.
+std::optional<std::string> SystemCodePageToUtf8(std::string_view text) {
+  std::string utf8;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (system_state.undefined_in_code_page.count(byte)) return std::nullopt;
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (byte >> 6));
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
+}
+
 bool CopyOneFile(const std::string& source, const std::string& target) {
   auto found = system_state.files.find(source);
   if (found == system_state.files.end() || system_state.unwritable.count(target)) return false;

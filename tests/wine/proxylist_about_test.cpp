@@ -31,6 +31,26 @@ std::vector<std::string> Launches(std::size_t expected, DWORD timeout_ms = 15000
   return lines;
 }
 
+// Text of the test's own (the system's) ANSI code page.
+std::string Ansi(const std::wstring& text) {
+  std::string narrow(text.size() * 2, '\0');
+  narrow.resize(::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                      narrow.data(), static_cast<int>(narrow.size()), nullptr,
+                                      nullptr));
+  return narrow;
+}
+
+// UTF-16 with its byte-order mark.
+std::string Utf16(const std::wstring& text, bool big_endian) {
+  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const wchar_t unit : text) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += big_endian ? high : low;
+    bytes += big_endian ? low : high;
+  }
+  return bytes;
+}
+
 HWND AboutWindow(DWORD process, int* count) {
   const auto found = driver::TopLevelWindows(process, ids::window_class::kAbout, false);
   *count = static_cast<int>(found.size());
@@ -57,6 +77,49 @@ TEST_F(ProxyListAboutTest, TheProxyBoxListsTheFileEntriesInOrderAndKeepsTheRegis
   EXPECT_EQ(driver::ListTexts(program.ProxyBox(), CB_GETCOUNT, CB_GETLBTEXT), expected);
   EXPECT_EQ(driver::WindowText(program.ProxyBox()), "registry:1");
   EXPECT_EQ(program.Tooltip(program.ProxyBox()), "registry:1");
+}
+
+// The file as Notepad, PowerShell 5's ">" and older editors save it: its
+// items read as text; a file in no encoding the program knows is told, and
+// none of its bytes become entries.
+TEST_F(ProxyListAboutTest, TheProxyFileIsReadAsTextInTheEncodingsItIsSavedIn) {
+  using namespace std::string_literals;
+  const std::wstring text = L"pr\u00F6xy:80,b:8080\r\n";
+  const std::vector<std::string> items = {Ansi(L"pr\u00F6xy:80"), "b:8080"};
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> items;
+  } files[] = {
+      {"UTF-8 with its mark",
+       "\xEF\xBB\xBF"
+       "pr\xC3\xB6xy:80,b:8080\r\n",
+       items},
+      {"UTF-16 LE with its mark", Utf16(text, false), items},
+      {"UTF-16 BE with its mark", Utf16(text, true), items},
+      {"ANSI", Ansi(text), items},
+      {"UTF-16 without a mark", "p\0:\08\0\r\0\n\0"s, {}},
+  };
+  for (const auto& file : files) {
+    driver::WriteFileBytes(folder_ + R"(\proxy.dat)", file.bytes);
+    Program program(folder_);
+    ASSERT_TRUE(program.WaitForMainWindow()) << file.what;
+    EXPECT_EQ(driver::ListTexts(program.ProxyBox(), CB_GETCOUNT, CB_GETLBTEXT), file.items)
+        << file.what;
+    EXPECT_EQ(driver::WindowText(program.ProxyBox()), "registry:1") << file.what;
+    const std::vector<std::string> dialogs = program.Dialogs();
+    if (!file.items.empty()) {
+      EXPECT_TRUE(dialogs.empty()) << file.what;
+      continue;
+    }
+    ASSERT_EQ(dialogs.size(), 1u) << file.what;
+    EXPECT_EQ(
+        dialogs[0].rfind("Maskfold|The proxy list " + folder_ + R"(\proxy.dat cannot be read)", 0),
+        0u)
+        << dialogs[0];
+    EXPECT_NE(dialogs[0].find("Save the file as UTF-8 or ANSI text"), std::string::npos)
+        << dialogs[0];
+  }
 }
 
 TEST_F(ProxyListAboutTest, WithoutAProxyFileTheListIsEmptyAndTheWindowStillShows) {
