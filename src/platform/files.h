@@ -4,12 +4,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform::files {
 
 // The folder of the executable, without a trailing separator.
 std::string ApplicationFolder();
+// The system's own folder (GetSystemDirectory), where its programs lie.
+std::string SystemFolder();
 
 // True when the name exists, as a folder or a file.
 bool Exists(const std::string& path);
@@ -35,6 +38,11 @@ std::string ExpandEnvironment(const std::string& text);
 // The whole content of a file; throws std::runtime_error when it cannot be
 // read.
 std::string ReadWholeFile(const std::string& path);
+
+// 8-bit text in the system's code page (the one programs without Unicode
+// used, whatever this process's own) as UTF-8; nothing when a byte means
+// nothing in that code page.
+std::optional<std::string> SystemCodePageToUtf8(std::string_view text);
 
 // The names of the files matching a wildcard pattern ("folder\*.txt"): no
 // folders, and hidden or system files only when asked for; in the file

@@ -1,11 +1,13 @@
 #include "proxylist/proxy_list.h"
 
+#include <optional>
 #include <vector>
 
 #include "common/failure.h"
 #include "common/identifiers.h"
 #include "platform/files.h"
 #include "platform/ui.h"
+#include "proxylist/decoding.h"
 #include "proxylist/reader.h"
 
 namespace proxylist {
@@ -19,13 +21,15 @@ std::string ProxyListPath() {
   return platform::files::ApplicationFolder() + "\\" + std::string(ids::kProxyListFile);
 }
 
-void LoadProxyList(EntrySink& sink) {
-  failure::Trap(
+LoadOutcome LoadProxyList(EntrySink& sink) {
+  return failure::Trap(
       [&] {
+        const std::optional<std::string> text = DecodeText(
+            platform::files::ReadWholeFile(ProxyListPath()), platform::files::SystemCodePageToUtf8);
+        if (!text) return LoadOutcome::kNotText;
         // The whole file is read and parsed first, so that the list can make
         // room for every entry at once.
-        const std::vector<std::string> entries =
-            ReadAll(platform::files::ReadWholeFile(ProxyListPath()));
+        const std::vector<std::string> entries = ReadAll(*text);
         std::size_t bytes = 0;
         for (const auto& entry : entries) bytes += entry.size() + 1;
         sink.Reserve(entries.size(), bytes);
@@ -40,19 +44,22 @@ void LoadProxyList(EntrySink& sink) {
           }
           sink.Append(entry);
         }
+        return LoadOutcome::kLoaded;
       },
       // A missing or unreadable list is no reason to stop the window's load:
       // the loading ends quietly and the entries added so far stay.
-      [] {});
+      [] { return LoadOutcome::kNotRead; });
 }
 
-void EditProxyList() {
+bool EditProxyList() {
+  // By its full path: a notepad.exe put beside the program or into the
+  // current folder is never the one started.
+  const std::string system = platform::files::SystemFolder();
+  if (system.empty()) return false;
   // Quoted, and without a command interpreter: a folder with blanks or "&"
   // in its name opens like any other.
   const std::string path = ProxyListPath();
-  if (!platform::files::Launch("notepad.exe", "\"" + path + "\""))
-    platform::ui::ShowMessage("Notepad could not be started to edit the proxy list " + path + ".",
-                              platform::ui::kStyleInformation);
+  return platform::files::Launch(system + "\\notepad.exe", "\"" + path + "\"");
 }
 
 }  // namespace proxylist

@@ -1,5 +1,5 @@
 // The proxy list file "proxy.dat" beside the program: loaded into the main
-// main window's proxy box once, edited in the text editor.
+// window's proxy box once, edited in the text editor.
 #pragma once
 
 #include <cstddef>
@@ -18,12 +18,23 @@ class EntrySink {
 
 std::string ProxyListPath();
 
+enum class LoadOutcome {
+  kLoaded,
+  // Missing, unreadable, or the list took no more: nothing to tell the user.
+  kNotRead,
+  // Not text the program can read (see DecodeText): no entry is added, and
+  // the user should be told to save the file again as UTF-8 or ANSI text.
+  kNotText,
+};
+
 // Appends every item of the file, letting pending window messages run at the
 // start and then every 25 ms or so. A failure ends the loading quietly;
 // entries read so far stay.
-void LoadProxyList(EntrySink& sink);
+LoadOutcome LoadProxyList(EntrySink& sink);
 
-// Opens the file in Notepad, detached; tells the user when it cannot.
-void EditProxyList();
+// Opens the file in the system folder's Notepad, detached, never a
+// notepad.exe lying in the program's or the current folder. False when it
+// could not be started.
+bool EditProxyList();
 
 }  // namespace proxylist

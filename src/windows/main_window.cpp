@@ -172,8 +172,15 @@ void MainWindow::Load() {
   const std::string proxy = settings::Read(settings::kInternetSettings, settings::kProxyServer);
   SetProxyTooltip(proxy);
   ::SetWindowTextA(Control(kProxyBox), proxy.c_str());
-  proxylist::LoadProxyList(*this);
+  const proxylist::LoadOutcome list = proxylist::LoadProxyList(*this);
   ::SendMessageA(Control(kProxyBox), WM_SETREDRAW, TRUE, 0);
+  if (list == proxylist::LoadOutcome::kNotText)
+    platform::ui::ShowMessage(
+        "The proxy list " + proxylist::ProxyListPath() +
+            " cannot be read: it is not saved in a text encoding Maskfold knows, so the list of "
+            "proxies is empty.\n\nSave the file as UTF-8 or ANSI text (in Notepad: File, Save As, "
+            "Encoding) and start Maskfold again.",
+        platform::ui::kStyleInformation);
   cookies_folder_ = wipe::CookiesFolderFromRegistry(
       settings::Read(settings::kCookiesPath, settings::kCookiesDirectory));
   options::SetInitialTicks(Id());
@@ -310,7 +317,10 @@ void MainWindow::OnCommand(int id) {
       other_windows_.OpenProxyTest();
       break;
     case menu::kEditProxyList:
-      proxylist::EditProxyList();
+      if (!proxylist::EditProxyList())
+        platform::ui::ShowMessage("Notepad could not be started to edit the proxy list " +
+                                      proxylist::ProxyListPath() + ".",
+                                  platform::ui::kStyleInformation);
       break;
     case menu::kHelpContents:
       pages::OpenPage(ids::kHelpPage);

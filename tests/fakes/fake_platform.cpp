@@ -73,6 +73,7 @@ namespace platform::files {
 using fake::system_state;
 
 std::string ApplicationFolder() { return system_state.application_folder; }
+std::string SystemFolder() { return system_state.system_folder; }
 bool Exists(const std::string& path) { return system_state.attributes.count(path) != 0; }
 bool MakeDirectory(const std::string& path) {
   if (system_state.unwritable.count(path) || system_state.attributes.count(path)) return false;
@@ -142,6 +143,23 @@ std::string ReadWholeFile(const std::string& path) {
   auto found = system_state.files.find(path);
   if (found == system_state.files.end()) throw std::runtime_error("cannot open " + path);
   return found->second;
+}
+
+// The system's code page here is Latin-1, with the bytes listed as meaning
+// nothing in it.
+std::optional<std::string> SystemCodePageToUtf8(std::string_view text) {
+  std::string utf8;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (system_state.undefined_in_code_page.count(byte)) return std::nullopt;
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (byte >> 6));
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
 }
 
 bool CopyOneFile(const std::string& source, const std::string& target) {

@@ -38,6 +38,9 @@ struct ProcessEnded {
 
 struct FakeSystem {
   std::string application_folder = R"(C:\Program Files\Maskfold)";
+  std::string system_folder = R"(C:\Windows\system32)";
+  // Bytes that mean nothing in the system's (Latin-1) code page.
+  std::set<unsigned char> undefined_in_code_page;
   // Existing files and folders with their attributes.
   std::map<std::string, std::uint32_t> attributes;
   std::map<std::string, std::string> environment;  // for %NAME% expansion

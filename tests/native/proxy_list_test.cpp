@@ -72,27 +72,46 @@ TEST_F(ProxyListTest, ALongLoadLetsTheMessagesRunByTheClockNotByTheEntry) {
 
 TEST_F(ProxyListTest, FailuresEndTheLoadingQuietlyAndKeepWhatWasRead) {
   ProxyBox missing;
-  EXPECT_NO_THROW(proxylist::LoadProxyList(missing));
+  EXPECT_EQ(proxylist::LoadProxyList(missing), proxylist::LoadOutcome::kNotRead);
   EXPECT_TRUE(missing.entries.empty());
 
   FakeSystem::Get().files[kList] = "a\r\nb\r\nc\r\n";
   ProxyBox failing;
   failing.fail_at = 2;
-  EXPECT_NO_THROW(proxylist::LoadProxyList(failing));
+  EXPECT_EQ(proxylist::LoadProxyList(failing), proxylist::LoadOutcome::kNotRead);
   EXPECT_EQ(failing.entries, (std::vector<std::string>{"a", "b"}));
 }
 
-TEST_F(ProxyListTest, EditOpensTheQuotedPathInNotepadAndTellsWhenItCannot) {
+// Entries reach the box as UTF-8 text; a file that is not text adds none and
+// leaves telling the user to the window.
+TEST_F(ProxyListTest, TheFileIsDecodedBeforeItsItemsAreRead) {
+  using namespace std::string_literals;
+  FakeSystem::Get().files[kList] =
+      "\xFF\xFE"
+      "a\0,\0\xF6\0\r\0\n\0"s;
+  ProxyBox utf16;
+  EXPECT_EQ(proxylist::LoadProxyList(utf16), proxylist::LoadOutcome::kLoaded);
+  EXPECT_EQ(utf16.entries, (std::vector<std::string>{"a", "\xC3\xB6"}));
+
+  FakeUi::Reset();
+  FakeSystem::Get().files[kList] = "a\0,\0b\0"s;
+  ProxyBox not_text;
+  EXPECT_EQ(proxylist::LoadProxyList(not_text), proxylist::LoadOutcome::kNotText);
+  EXPECT_TRUE(not_text.entries.empty());
+  EXPECT_TRUE(FakeUi::Get().calls.empty());
+}
+
+TEST_F(ProxyListTest, EditOpensTheQuotedPathInTheSystemFoldersNotepad) {
   FakeSystem::Get().application_folder = R"(C:\Tools & More\Mask fold)";
-  proxylist::EditProxyList();
+  EXPECT_TRUE(proxylist::EditProxyList());
   EXPECT_EQ(FakeSystem::Get().launches,
-            std::vector<std::string>{R"(notepad.exe|"C:\Tools & More\Mask fold\proxy.dat")"});
+            std::vector<std::string>{
+                R"(C:\Windows\system32\notepad.exe|"C:\Tools & More\Mask fold\proxy.dat")"});
   EXPECT_TRUE(FakeUi::Get().calls.empty());
 
   FakeSystem::Get().launch_works = false;
-  proxylist::EditProxyList();
-  ASSERT_EQ(FakeUi::Get().calls.size(), 1u);
-  EXPECT_NE(FakeUi::Get().calls[0].find("Notepad could not be started"), std::string::npos);
+  EXPECT_FALSE(proxylist::EditProxyList());
+  EXPECT_TRUE(FakeUi::Get().calls.empty());
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 // leave room.
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "fake_platform.h"
+#include "platform/files.h"
+#include "proxylist/decoding.h"
 #include "proxylist/reader.h"
 
 namespace {
@@ -49,6 +54,63 @@ TEST(ProxyListReader, TellsTheEndBeforeEveryItem) {
   ASSERT_FALSE(reader.AtEnd());
   EXPECT_EQ(reader.Next(), "b");
   EXPECT_TRUE(reader.AtEnd());
+}
+
+// The fake system's code page is Latin-1, with 0x81 meaning nothing.
+TEST(ProxyListDecoding, TheFileBecomesUtf8TextOrIsRefused) {
+  using namespace std::string_literals;
+  fake::FakeSystem::Reset();
+  fake::FakeSystem::Get().undefined_in_code_page = {0x81};
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::optional<std::string> text;
+  } cases[] = {
+      {"empty file", "", ""},
+      {"ASCII as it is", "a:80,b\r\n", "a:80,b\r\n"},
+      {"UTF-8 without a mark as it is", "pr\xC3\xB6xy\r\n", "pr\xC3\xB6xy\r\n"},
+      {"a UTF-8 mark is dropped",
+       "\xEF\xBB\xBF"
+       "a,\xC3\xB6\r\n",
+       "a,\xC3\xB6\r\n"},
+      {"a UTF-8 mark alone", "\xEF\xBB\xBF", ""},
+      {"after a UTF-8 mark, bytes that are not UTF-8", "\xEF\xBB\xBFpr\xF6xy", std::nullopt},
+      {"UTF-16 LE with its mark", "\xFF\xFEp\0\xF6\0,\0\r\0\n\0"s, "p\xC3\xB6,\r\n"},
+      {"UTF-16 BE with its mark", "\xFE\xFF\0p\0\xF6\x30\xAF"s, "p\xC3\xB6\xE3\x82\xAF"},
+      {"UTF-16 surrogate pair", "\xFF\xFE\x3D\xD8\x00\xDE"s, "\xF0\x9F\x98\x80"},
+      {"a UTF-16 mark alone", "\xFF\xFE", ""},
+      {"UTF-16 of an odd length",
+       "\xFF\xFE"
+       "a\0b"s,
+       std::nullopt},
+      {"UTF-16 ending in half a surrogate pair",
+       "\xFF\xFE"
+       "a\0\x3D\xD8"s,
+       std::nullopt},
+      {"UTF-16 high surrogate before a letter",
+       "\xFF\xFE\x3D\xD8"
+       "a\0"s,
+       std::nullopt},
+      {"UTF-16 low surrogate alone",
+       "\xFF\xFE\x00\xDE"
+       "a\0"s,
+       std::nullopt},
+      {"UTF-16 holding a NUL",
+       "\xFF\xFE"
+       "a\0\0\0b\0"s,
+       std::nullopt},
+      {"UTF-32 LE with its mark", "\xFF\xFE\0\0a\0\0\0"s, std::nullopt},
+      {"UTF-16 LE without a mark", "a\0:\08\0"s, std::nullopt},
+      {"a NUL byte in 8-bit text", "a\0b\r\n"s, std::nullopt},
+      {"ANSI text in the system's code page", "pr\xF6xy:80\r\n", "pr\xC3\xB6xy:80\r\n"},
+      {"an overlong UTF-8 form is ANSI", "\xC0\xAF", "\xC3\x80\xC2\xAF"},
+      {"a UTF-8 surrogate is ANSI", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},
+      {"a UTF-8 sequence cut short is ANSI", "a\xE3\x82", "a\xC3\xA3\xC2\x82"},
+      {"a byte meaning nothing in the code page", "pr\xF6xy\x81", std::nullopt},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(proxylist::DecodeText(c.bytes, platform::files::SystemCodePageToUtf8), c.text)
+        << c.what;
 }
 
 }  // namespace

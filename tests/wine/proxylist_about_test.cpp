@@ -59,6 +59,46 @@ TEST_F(ProxyListAboutTest, TheProxyBoxListsTheFileEntriesInOrderAndKeepsTheRegis
   EXPECT_EQ(program.Tooltip(program.ProxyBox()), "registry:1");
 }
 
+// The file as Notepad, PowerShell 5's ">" and older editors save it: its
+// items read as text; a file in no encoding the program knows is told, and
+// none of its bytes become entries.
+TEST_F(ProxyListAboutTest, TheProxyFileIsReadAsTextInTheEncodingsItIsSavedIn) {
+  using namespace std::string_literals;
+  // The test's code page, the system's, is Windows-1252 in these prefixes.
+  const std::vector<std::string> items = {"pr\xF6xy", "b"};
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> items;
+  } files[] = {
+      {"UTF-8 with its mark", "\xEF\xBB\xBFpr\xC3\xB6xy,b\r\n", items},
+      {"UTF-16 LE with its mark", "\xFF\xFEp\0r\0\xF6\0x\0y\0,\0b\0\r\0\n\0"s, items},
+      {"UTF-16 BE with its mark", "\xFE\xFF\0p\0r\0\xF6\0x\0y\0,\0b\0\r\0\n"s, items},
+      {"ANSI", "pr\xF6xy,b\r\n", items},
+      {"UTF-16 without a mark", "p\0:\08\0\r\0\n\0"s, {}},
+  };
+  for (const auto& file : files) {
+    driver::WriteFileBytes(folder_ + R"(\proxy.dat)", file.bytes);
+    Program program(folder_);
+    ASSERT_TRUE(program.WaitForMainWindow()) << file.what;
+    EXPECT_EQ(driver::ListTexts(program.ProxyBox(), CB_GETCOUNT, CB_GETLBTEXT), file.items)
+        << file.what;
+    EXPECT_EQ(driver::WindowText(program.ProxyBox()), "registry:1") << file.what;
+    const std::vector<std::string> dialogs = program.Dialogs();
+    if (!file.items.empty()) {
+      EXPECT_TRUE(dialogs.empty()) << file.what;
+      continue;
+    }
+    ASSERT_EQ(dialogs.size(), 1u) << file.what;
+    EXPECT_EQ(
+        dialogs[0].rfind("Maskfold|The proxy list " + folder_ + R"(\proxy.dat cannot be read)", 0),
+        0u)
+        << dialogs[0];
+    EXPECT_NE(dialogs[0].find("Save the file as UTF-8 or ANSI text"), std::string::npos)
+        << dialogs[0];
+  }
+}
+
 TEST_F(ProxyListAboutTest, WithoutAProxyFileTheListIsEmptyAndTheWindowStillShows) {
   ::DeleteFileA((folder_ + R"(\proxy.dat)").c_str());
   Program program(folder_);
@@ -123,6 +163,9 @@ TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
   const std::string recorder = driver::BuildFolder() + R"(\launch_recorder.exe)";
   ASSERT_TRUE(::CopyFileA(recorder.c_str(), R"(C:\tools\recorder.exe)", FALSE));
   ASSERT_TRUE(::CopyFileA(recorder.c_str(), R"(C:\windows\system32\notepad.exe)", FALSE));
+  // A notepad.exe in the program's folder, which is also its current folder,
+  // is passed over.
+  ASSERT_TRUE(::CopyFileA(recorder.c_str(), (folder_ + R"(\notepad.exe)").c_str(), FALSE));
   driver::SetText(HKEY_CURRENT_USER, R"(Software\Wine\DllOverrides)", "notepad.exe", "native");
   for (const char* key : {R"(Software\Classes\http\shell\open\command)",
                           R"(Software\Classes\https\shell\open\command)"})
@@ -162,10 +205,11 @@ TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
   ::PostMessageA(main, WM_LBUTTONUP, 0, on_frame);
 
   const std::vector<std::string> expected = {
-      R"("C:\windows\system32\notepad.exe" "C:\Program Files\Maskfold & Co\proxy.dat")",
-      R"("C:\tools\recorder.exe" "https://maskfold.example/help.htm")",
-      R"("C:\tools\recorder.exe" "https://maskfold.example/")",
-      R"("C:\tools\recorder.exe" "https://maskfold.example/redirect.htm")"};
+      R"(C:\windows\system32\notepad.exe|"C:\windows\system32\notepad.exe" )"
+      R"("C:\Program Files\Maskfold & Co\proxy.dat")",
+      R"(C:\tools\recorder.exe|"C:\tools\recorder.exe" "https://maskfold.example/help.htm")",
+      R"(C:\tools\recorder.exe|"C:\tools\recorder.exe" "https://maskfold.example/")",
+      R"(C:\tools\recorder.exe|"C:\tools\recorder.exe" "https://maskfold.example/redirect.htm")"};
   EXPECT_EQ(Launches(4), expected);
   // The program did not wait for any of them and shows no message.
   EXPECT_TRUE(program.Dialogs().empty());

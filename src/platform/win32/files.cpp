@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <stdexcept>
 #include <vector>
 
@@ -20,6 +21,16 @@ std::string ApplicationFolder() {
       return folder.substr(0, folder.find_last_of("\\/"));
     }
     path.resize(path.size() * 2);
+  }
+}
+
+std::string SystemFolder() {
+  std::vector<char> path(MAX_PATH);
+  for (;;) {
+    const UINT length = ::GetSystemDirectoryA(path.data(), static_cast<UINT>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) return std::string(path.data(), length);
+    path.resize(length);
   }
 }
 
@@ -74,6 +85,32 @@ std::string ReadWholeFile(const std::string& path) {
     if (read == 0) return bytes;
     bytes.append(buffer, read);
   }
+}
+
+std::optional<std::string> SystemCodePageToUtf8(std::string_view text) {
+  if (text.empty()) return std::string();
+  if (text.size() > INT_MAX / 4) return std::nullopt;
+  // The system locale's code page, not GetACP: the manifest makes this
+  // process's own code page UTF-8.
+  DWORD code_page = 0;
+  if (!::GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                        reinterpret_cast<LPWSTR>(&code_page), sizeof code_page / sizeof(WCHAR)) ||
+      code_page == CP_ACP)  // a locale that has only Unicode
+    return std::nullopt;
+  const int size = static_cast<int>(text.size());
+  const int wide_length =
+      ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (wide_length == 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');
+  ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(),
+                        wide_length);
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
+  if (length == 0) return std::nullopt;
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, utf8.data(), length, nullptr,
+                        nullptr);
+  return utf8;
 }
 
 std::vector<std::string> ListFiles(const std::string& pattern, Hidden hidden) {
