@@ -100,10 +100,11 @@ void ProbeWorkers::Work() {
     const std::string& proxy = run.candidates_[probe->position];
     // A probe that cannot be made at all is a proxy that cannot be reached.
     const platform::transfer::Response answer =
-        failure::Trap([&] { return run.probe_(proxy); },
-                      [] {
-                        return platform::transfer::Response{true, 0, {}};
-                      });
+        !WorthAProbe(proxy) ? platform::transfer::Response{true, 0, {}}
+                            : failure::Trap([&] { return run.probe_(proxy); },
+                                            [] {
+                                              return platform::transfer::Response{true, 0, {}};
+                                            });
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - probe->start);
 

@@ -4,11 +4,20 @@
 #include <set>
 #include <string_view>
 
+#include "proxyswitch/proxy_switch.h"
+
 namespace proxytest {
+
+bool WorthAProbe(const std::string& proxy) { return !proxyswitch::CheckProxyText(proxy).problem; }
 
 ProbeResult Judge(const std::string& proxy, std::size_t position,
                   const platform::transfer::Response& answer, std::int64_t milliseconds) {
   ProbeResult result{proxy, position, Verdict::kUnreachable, answer.status, milliseconds};
+  // Whatever came back through it, such a proxy would not carry pages.
+  if (!WorthAProbe(proxy)) {
+    result.verdict = Verdict::kNoHttpProxy;
+    return result;
+  }
   // Wine reports a receive that ran out of time as an aborted connection
   // (12030), not as a time-out: a failure that comes when the time is up is
   // one, whatever its code.
@@ -35,6 +44,8 @@ std::string Reason(const ProbeResult& result) {
       return "HTTP " + std::to_string(result.status);
     case Verdict::kUnexpectedAnswer:
       return "unexpected answer";
+    case Verdict::kNoHttpProxy:
+      return "no http proxy";
     case Verdict::kUnreachable:
       break;
   }

@@ -18,7 +18,17 @@ inline constexpr char kProbeAnswer[] = "Microsoft Connect Test";
 inline constexpr std::size_t kAnswerBytes = sizeof kProbeAnswer - 1;
 inline constexpr unsigned kTimeoutMs = 8000;
 
-enum class Verdict { kWorks, kUnreachable, kTimedOut, kHttpStatus, kUnexpectedAnswer };
+enum class Verdict {
+  kWorks,
+  kUnreachable,
+  kTimedOut,
+  kHttpStatus,
+  kUnexpectedAnswer,
+  kNoHttpProxy,  // a form that names no proxy for http: pages would go direct
+};
+
+// False for an entry that Apply would refuse: it is judged without a probe.
+bool WorthAProbe(const std::string& proxy);
 
 struct ProbeResult {
   std::string proxy;
@@ -32,7 +42,7 @@ ProbeResult Judge(const std::string& proxy, std::size_t position,
                   const platform::transfer::Response& answer, std::int64_t milliseconds);
 
 // "works", "refused or unreachable", "timed out", "HTTP 404", "unexpected
-// answer".
+// answer", "no http proxy".
 std::string Reason(const ProbeResult& result);
 
 // Working proxies first, fastest first; then the failures in list order.

@@ -22,6 +22,7 @@ TEST(ProxyTest, EachAnswerGivesItsVerdictAndReason) {
     Verdict verdict;
     const char* reason;
     int milliseconds = 5;
+    const char* proxy = "p:1";
   } cases[] = {
       {"the probe's own answer",
        {false, 200, "Microsoft Connect Test", 0},
@@ -47,9 +48,15 @@ TEST(ProxyTest, EachAnswerGivesItsVerdictAndReason) {
       {"aborted early", {true, 0, "", 12030}, Verdict::kUnreachable, "refused or unreachable"},
       {"refused", {true, 0, "", 12029}, Verdict::kUnreachable, "refused or unreachable"},
       {"no such host", {true, 0, "", 12007}, Verdict::kUnreachable, "refused or unreachable"},
+      {"https only: pages would go direct",
+       {false, 200, "Microsoft Connect Test", 0},
+       Verdict::kNoHttpProxy,
+       "no http proxy",
+       5,
+       "https=h:443"},
   };
   for (const auto& c : cases) {
-    const auto result = proxytest::Judge("p:1", 0, c.answer, c.milliseconds);
+    const auto result = proxytest::Judge(c.proxy, 0, c.answer, c.milliseconds);
     EXPECT_EQ(result.verdict, c.verdict) << c.what;
     EXPECT_EQ(proxytest::Reason(result), c.reason) << c.what;
   }
