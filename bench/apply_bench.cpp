@@ -96,7 +96,7 @@ double Apply() {
   driver::Program program(driver::InstallProgram("Maskfold Bench"));
   if (!program.WaitForMainWindow()) return -1;
   const double start = Seconds();
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
   return Seconds() - start;
 }
 

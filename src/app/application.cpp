@@ -53,6 +53,7 @@ void Application::OpenCookieManager() {
     cookie_manager_ =
         std::make_unique<windows::CookieManagerWindow>(main_->CookiesFolder(), main_->Handle());
     cookie_manager_->Load();
+    cookie_manager_->AllowChanges(!cookies_changing_);
   }
   cookie_manager_->Show();
   ::SetForegroundWindow(cookie_manager_->Handle());
@@ -65,9 +66,16 @@ void Application::OpenProxyTest() {
         main_->ProxyListItems(), main_->Handle(),
         [this](const std::string& proxy) { main_->SetProxyText(proxy); });
     proxy_test_->Load();
+    proxy_test_->AllowUse(!cookies_changing_);
   }
   proxy_test_->Show();
   ::SetForegroundWindow(proxy_test_->Handle());
+}
+
+void Application::CookiesChanging(bool changing) {
+  cookies_changing_ = changing;
+  if (cookie_manager_ && cookie_manager_->Handle()) cookie_manager_->AllowChanges(!changing);
+  if (proxy_test_ && proxy_test_->Handle()) proxy_test_->AllowUse(!changing);
 }
 
 void Application::ShowAbout() {

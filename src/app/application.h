@@ -30,6 +30,7 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
   void OpenCookieManager() override;
   void OpenProxyTest() override;
   void ShowAbout() override;
+  void CookiesChanging(bool changing) override;
 
   // Start-up's steps.
   std::string LoadMainWindow() override;
@@ -43,6 +44,7 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
   std::unique_ptr<windows::AboutWindow> about_;                   // made on its first showing
   std::unique_ptr<windows::CookieManagerWindow> cookie_manager_;  // made anew after each Done
   std::unique_ptr<windows::ProxyTestWindow> proxy_test_;          // made anew after each close
+  bool cookies_changing_ = false;                                 // Apply is under way
 };
 
 }  // namespace app

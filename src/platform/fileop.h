@@ -23,7 +23,8 @@ struct Record {
   unsigned flags = 0;
 };
 
-// Returns the platform's result (0 on success).
+// Returns the platform's result (0 on success). Blocks until the operation and its
+// dialogs are over: run it off a window's thread.
 int Run(const Record& record);
 
 }  // namespace platform::fileop

@@ -125,8 +125,22 @@ void CookieManagerWindow::RefreshLists() {
   RefreshJarList();
 }
 
+void CookieManagerWindow::AllowChanges(bool allowed) {
+  const bool were_allowed = std::exchange(changes_allowed_, allowed);
+  ::EnableWindow(Control(kEmptyJarButton), allowed);
+  if (allowed && !were_allowed) RefreshLists();  // Apply has changed both folders
+}
+
+bool CookieManagerWindow::ChangesAllowed() const {
+  if (changes_allowed_) return true;
+  platform::ui::ShowMessage(
+      "Apply is deleting and restoring cookies just now. Protect this cookie once it is done.",
+      platform::ui::kStyleInformation);
+  return false;
+}
+
 void CookieManagerWindow::ProtectSelectedCookie() {
-  if (cookies_folder_.empty()) return;
+  if (cookies_folder_.empty() || !ChangesAllowed()) return;
   const HWND list = Control(kCookieList);
   const auto selected = ::SendMessageA(list, LB_GETCURSEL, 0, 0);
   if (selected == LB_ERR) return;
@@ -139,7 +153,7 @@ void CookieManagerWindow::ProtectSelectedCookie() {
 }
 
 void CookieManagerWindow::EmptyJar() {
-  if (cookies_folder_.empty()) return;
+  if (cookies_folder_.empty() || !changes_allowed_) return;
   if (cookies::EmptyJar(cookies_folder_)) {
     RefreshLists();
     return;

@@ -20,6 +20,9 @@ class CookieManagerWindow final : public ui::Window {
   // the user once when a folder is refused or missing. Done destroys the window; its
   // owner then builds a new one for the next opening.
   void Load();
+  // While Apply deletes and restores cookies, Protect and Empty are refused;
+  // afterwards both lists are read again.
+  void AllowChanges(bool allowed);
 
  private:
   // False when the list's folder does not exist (the list is then empty).
@@ -29,6 +32,9 @@ class CookieManagerWindow final : public ui::Window {
   void ProtectSelectedCookie();
   void EmptyJar();
   void Done();
+  // False, with the user told why, while changes are not allowed.
+  bool ChangesAllowed() const;
+  bool changes_allowed_ = true;
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   LRESULT OnCommand(WPARAM wparam);
   // Fills a list with the folder's cookie files, or all its files.

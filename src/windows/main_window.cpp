@@ -19,6 +19,7 @@
 #include "ui/gif_view.h"
 #include "ui/menu.h"
 #include "ui/resource.h"
+#include "ui/task_queue.h"
 #include "wipe/cookie_stages.h"
 
 namespace windows {
@@ -41,10 +42,10 @@ constexpr std::array<ui::ControlSpec, 8> kLayout{{
     {kWipeBar, PROGRESS_CLASSA, "", PBS_MARQUEE, 210, 1140, 2040, 195},
 }};
 
-// Messages run at least this often during a long wipe; its progress shows
-// once it has run this long.
-constexpr std::uint64_t kBreathMs = 25;
+// A long wipe's progress shows once it has run this long.
 constexpr std::uint64_t kShowProgressAfterMs = 500;
+// Apply's steps report through this message of the window's own.
+constexpr UINT kStepsReported = WM_APP + 1;
 
 const std::vector<ui::MenuSpec> kMenus{
     {"&Options",
@@ -147,6 +148,17 @@ std::string InApplicationFolder(std::string_view name) {
 
 }  // namespace
 
+// What holds while Apply runs, undone on every way out of it.
+struct MainWindow::ApplyUnderway {
+  ApplyUnderway(MainWindow& window)
+      : commands(window.Control(kApplyButton), window.Control(kExitButton), window.applying_),
+        session_waits(window.Handle()),
+        dialogs_visible(window.Handle()) {}
+  CommandsDisabled commands;
+  ShutdownBlocked session_waits;
+  TopmostSuspended dialogs_visible;
+};
+
 MainWindow::MainWindow(OtherWindows& other_windows) : other_windows_(other_windows) {
   const ui::FrameSpec frame{
       ids::window_class::kMain,
@@ -158,11 +170,14 @@ MainWindow::MainWindow(OtherWindows& other_windows) : other_windows_(other_windo
       ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MASKFOLD)),
   };
   Create(frame, kLayout, nullptr, ui::BuildMenuBar(kMenus));
+  steps_ = std::make_unique<ui::TaskQueue>(Handle(), kStepsReported);
   for (int id : {kExitButton, kApplyButton})
     ::SetWindowSubclass(Control(id), &MainWindow::ButtonSubclass, 0,
                         reinterpret_cast<DWORD_PTR>(this));
   ShowWipeProgress(false);
 }
+
+MainWindow::~MainWindow() = default;
 
 void MainWindow::Load() {
   placement::CenterWindow(Id());
@@ -280,14 +295,19 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // Ending between the cookie delete and the restore would leave the
       // protected cookies out of the cookies folder: the session waits.
       return applying_ ? FALSE : TRUE;
-    case WM_ENDSESSION:
+    case WM_ENDSESSION: {
       // Log off, restart or shut down: the session ends whatever runs, so
       // the proxy goes off now, as Exit turns it off. During Apply the
       // process ends once the restore is done.
       if (!wparam) return 0;
-      if (!applying_) wipe::Exit();
-      wipe::TurnProxyOff();
+      if (!applying_) wipe::Exit(*this);
+      // No one is left to read a message about it.
+      [[maybe_unused]] const proxyswitch::Outcome off = wipe::TurnProxyOff();
       close_requested_ = true;
+      return 0;
+    }
+    case kStepsReported:
+      steps_->RunArrived();
       return 0;
   }
   return Window::OnMessage(message, wparam, lparam);
@@ -299,7 +319,7 @@ void MainWindow::OnCommand(int id) {
       OnApplyClicked();
       break;
     case kExitButton:
-      if (!applying_) wipe::Exit();
+      if (!applying_) wipe::Exit(*this);
       break;
     case menu::kClearTempOnExit:
       options::ToggleClearTempOnExit(Id());
@@ -335,27 +355,30 @@ void MainWindow::OnCommand(int id) {
 
 void MainWindow::OnApplyClicked() {
   if (applying_) return;
-  {
-    const CommandsDisabled during(Control(kApplyButton), Control(kExitButton), applying_);
-    const ShutdownBlocked session_waits(Handle());
-    const TopmostSuspended dialogs_visible(Handle());
-    apply_started_ms_ = breathed_ms_ = platform::ui::Milliseconds();
-    wipe::Apply(*this);
-    ShowWipeProgress(false);  // before the buttons come back
-  }
-  if (close_requested_) wipe::Exit();
+  underway_ = std::make_unique<ApplyUnderway>(*this);
+  other_windows_.CookiesChanging(true);
+  apply_started_ms_ = platform::ui::Milliseconds();
+  wipe::Apply(*this, *steps_);
+}
+
+void MainWindow::ApplyEnded() {
+  ShowWipeProgress(false);  // before the buttons come back
+  underway_.reset();
+  other_windows_.CookiesChanging(false);
+  if (close_requested_) wipe::Exit(*this);
+}
+
+void MainWindow::Tell(const wipe::Message& message) {
+  platform::ui::ShowMessage(message.text, message.style);
 }
 
 void MainWindow::WipeProgress(std::size_t cache_entries_deleted) {
   const std::uint64_t now = platform::ui::Milliseconds();
-  if (now - breathed_ms_ < kBreathMs) return;
-  breathed_ms_ = now;
   if (!progress_shown_ && now - apply_started_ms_ >= kShowProgressAfterMs) ShowWipeProgress(true);
   if (progress_shown_) {
     const std::string text = "Deleted " + std::to_string(cache_entries_deleted) + " entries";
     ::SetWindowTextA(Control(kWipeLabel), text.c_str());
   }
-  platform::ui::ProcessPendingMessages();
 }
 
 void MainWindow::ShowWipeProgress(bool shown) {
@@ -371,7 +394,7 @@ void MainWindow::OnCloseRequested() {
   if (applying_)
     close_requested_ = true;
   else
-    wipe::Exit();
+    wipe::Exit(*this);
 }
 
 void MainWindow::OnMouseMove(POINT point) {

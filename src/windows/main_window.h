@@ -10,6 +10,7 @@
 
 #include "platform/win32/handles.h"
 #include "proxylist/proxy_list.h"
+#include "ui/task_queue.h"
 #include "ui/tooltips.h"
 #include "ui/window.h"
 #include "wipe/apply.h"
@@ -27,10 +28,14 @@ class MainWindow final : public ui::Window,
     virtual void OpenCookieManager() = 0;
     virtual void OpenProxyTest() = 0;
     virtual void ShowAbout() = 0;
+    // Apply is deleting and restoring cookies: nothing else may change them
+    // meanwhile.
+    virtual void CookiesChanging(bool changing) = 0;
   };
 
   // Creates the window hidden; Load fills it.
   explicit MainWindow(OtherWindows& other_windows);
+  ~MainWindow() override;
 
   // Centres the window, points the banner at its file, loads the hand
   // pointer, shows the current proxy and the proxy list, reads the cookies
@@ -49,6 +54,8 @@ class MainWindow final : public ui::Window,
   void Reserve(std::size_t entries, std::size_t bytes) override;
   void Append(const std::string& entry) override;
   void WipeProgress(std::size_t cache_entries_deleted) override;
+  void Tell(const wipe::Message& message) override;
+  void ApplyEnded() override;
 
  private:
   void CreateTooltips();
@@ -79,13 +86,16 @@ class MainWindow final : public ui::Window,
   HWND focus_ = nullptr;
   bool activated_before_ = false;
   bool pressed_on_frame_ = false;
-  // Apply is running: the shell's dialogs have no owner, so the window takes
-  // input meanwhile; Apply and Exit wait, and a close waits for Apply's end.
+  // Apply is running: its steps run off the window's thread and report to
+  // it, so the window takes input meanwhile; Apply and Exit wait, and a
+  // close waits for Apply's end.
   bool applying_ = false;
   bool close_requested_ = false;
-  // A long Apply shows its progress and lets the window's messages run.
+  struct ApplyUnderway;
+  std::unique_ptr<ApplyUnderway> underway_;
+  std::unique_ptr<ui::TaskQueue> steps_;
+  // A long Apply shows its progress.
   std::uint64_t apply_started_ms_ = 0;
-  std::uint64_t breathed_ms_ = 0;
   bool progress_shown_ = false;
   void ShowWipeProgress(bool shown);
 };

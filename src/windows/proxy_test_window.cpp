@@ -175,7 +175,13 @@ void ProxyTestWindow::ShowProgress() {
   ::SetWindowTextA(Control(kProgressLabel), text.c_str());
 }
 
+void ProxyTestWindow::AllowUse(bool allowed) {
+  use_allowed_ = allowed;
+  ::EnableWindow(Control(kUseButton), allowed);
+}
+
 void ProxyTestWindow::UseSelected() {
+  if (!use_allowed_) return;
   const int row = ListView_GetNextItem(Control(kResultList), -1, LVNI_SELECTED);
   if (row < 0 || static_cast<std::size_t>(row) >= results_.size()) return;
   const std::string proxy = results_[static_cast<std::size_t>(row)].proxy;

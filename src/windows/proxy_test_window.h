@@ -24,6 +24,8 @@ class ProxyTestWindow final : public ui::Window {
 
   // Centres the window and starts the test.
   void Load();
+  // While Apply runs, "Use" waits: the proxy box is Apply's.
+  void AllowUse(bool allowed);
 
  private:
   struct Mailbox;  // where the workers leave their results
@@ -33,6 +35,7 @@ class ProxyTestWindow final : public ui::Window {
   void ShowResults();
   void ShowProgress();
   void UseSelected();
+  bool use_allowed_ = true;
   void Close();
   void Detach();
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -1,12 +1,14 @@
 #include "wipe/apply.h"
 
+#include <memory>
+#include <optional>
+
 #include "common/failure.h"
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/fileop.h"
 #include "platform/files.h"
 #include "platform/ui.h"
-#include "proxyswitch/proxy_switch.h"
 #include "registry/settings.h"
 #include "wipe/cookie_stages.h"
 #include "wipe/url_cache_purge.h"
@@ -14,82 +16,110 @@
 namespace wipe {
 namespace {
 
-void TellCookiesLeftAlone(const std::string& folder, const std::string& problem) {
-  platform::ui::ShowMessage("Your cookies were left alone: the cookies folder \"" + folder + "\" " +
-                                problem + ", so no cookie was deleted or restored.",
-                            platform::ui::kStyleInformation);
-}
+constexpr int kInformation = platform::ui::kStyleInformation;
+// The window is told of the purge's progress no more often than this.
+constexpr std::uint64_t kProgressEveryMs = 25;
 
-}  // namespace
-
-void Apply(MainWindowState& window) {
-  const proxyswitch::CheckedProxy checked_proxy = proxyswitch::CheckProxyText(window.ProxyText());
-  if (checked_proxy.problem) {
-    platform::ui::ShowMessage(*checked_proxy.problem, platform::ui::kStyleInformation);
-    return;
-  }
-  // Wiping the traces without moving the identity gains nothing and cannot
-  // be undone: the switch comes first, and the wipe only once it took.
-  const proxyswitch::Outcome switched = proxyswitch::SwitchOn(checked_proxy.proxy);
+// The proxy switched; false, with the window told why, when Apply must end
+// here: wiping the traces without moving the identity gains nothing and
+// cannot be undone.
+bool Switched(MainWindowState& window, const proxyswitch::Outcome& switched) {
   const std::string proxy_now = settings::Read(settings::kInternetSettings, settings::kProxyServer);
   window.SetProxyTooltip(proxy_now);
   window.SetProxyText(proxy_now);
   if (!switched) {
-    platform::ui::ShowMessage(*switched.problem, platform::ui::kStyleInformation);
-    return;
+    window.Tell({*switched.problem, kInformation});
+    return false;
   }
-  registry::DeleteRegKey(settings::kTypedUrls.root, settings::kTypedUrls.subkey);
-  const std::string cookies_folder = window.CookiesFolder();
+  return true;
+}
 
-  // From the cache purge on, a step that fails is passed over and the next
-  // one runs.
-  PurgeOutcome purge = PurgeOutcome::kGoOn;
-  failure::PassOver(
-      [&] { purge = PurgeUrlCache([&](std::size_t deleted) { window.WipeProgress(deleted); }); });
-  if (purge == PurgeOutcome::kStop) return;
+// The results of the shell's operations are not looked at: a delete that
+// was declined or failed still lets the restore run, and Apply then ends.
+void RunFileOperation(const platform::fileop::Record& record) {
+  [[maybe_unused]] const int result = platform::fileop::Run(record);
+}
 
+void Restore(MainWindowState& window, tasks::Runner& steps) {
+  const cookies::FolderCheck checked = cookies::CheckCookiesFolder(window.CookiesFolder());
+  if (!checked) return window.ApplyEnded();
+  // A jar that leads elsewhere holds files that were never protected here.
+  if (cookies::JarIsLink(checked.folder)) {
+    window.Tell({"Your protected cookies were not copied back: the protected folder \"" +
+                     cookies::JarFolder(checked.folder) + "\" is a link to another place.",
+                 kInformation});
+    return window.ApplyEnded();
+  }
+  const auto record = CookieRestoreRecord(checked.folder);
+  if (!record) return window.ApplyEnded();
+  steps.Run([record = *record] { RunFileOperation(record); }, [&window] { window.ApplyEnded(); });
+}
+
+void DeleteCookies(MainWindowState& window, tasks::Runner& steps) {
   // Never a pattern outside a real cookies folder: "Not Found\*.txt",
   // "\*.txt" or "C:\.\*.txt" would reach files that are not cookies.
-  const cookies::FolderCheck checked =
-      failure::Trap([&] { return cookies::CheckCookiesFolder(cookies_folder); },
-                    [] {
-                      return cookies::FolderCheck{{}, "could not be checked"};
-                    });
+  const std::string folder = window.CookiesFolder();
+  const cookies::FolderCheck checked = cookies::CheckCookiesFolder(folder);
   if (!checked) {
-    failure::PassOver([&] { TellCookiesLeftAlone(cookies_folder, *checked.problem); });
-    return;
+    window.Tell({"Your cookies were left alone: the cookies folder \"" + folder + "\" " +
+                     *checked.problem + ", so no cookie was deleted or restored.",
+                 kInformation});
+    return window.ApplyEnded();
   }
-  failure::PassOver([&] {
-    if (const auto record = CookieDeleteRecord(checked.folder)) platform::fileop::Run(*record);
-  });
-  failure::PassOver([&] {
-    const cookies::FolderCheck again = cookies::CheckCookiesFolder(window.CookiesFolder());
-    if (!again) return;
-    // A jar that leads elsewhere holds files that were never protected here.
-    if (cookies::JarIsLink(again.folder)) {
-      platform::ui::ShowMessage(
-          "Your protected cookies were not copied back: the protected "
-          "folder \"" +
-              cookies::JarFolder(again.folder) + "\" is a link to another place.",
-          platform::ui::kStyleInformation);
-      return;
-    }
-    if (const auto record = CookieRestoreRecord(again.folder)) platform::fileop::Run(*record);
-  });
+  const auto record = CookieDeleteRecord(checked.folder);
+  if (!record) return Restore(window, steps);
+  steps.Run([record = *record] { RunFileOperation(record); },
+            [&window, &steps] { Restore(window, steps); });
 }
 
-void TurnProxyOff() {
-  failure::PassOver([] { proxyswitch::SwitchOff(); });
+void Purge(MainWindowState& window, tasks::Runner& steps) {
+  const auto report = std::make_shared<PurgeReport>();
+  steps.Run(
+      [&window, &steps, report] {
+        registry::DeleteRegKey(settings::kTypedUrls.root, settings::kTypedUrls.subkey);
+        std::optional<std::uint64_t> told_ms;
+        *report = PurgeUrlCache([&](std::size_t deleted) {
+          const std::uint64_t now = platform::ui::Milliseconds();
+          if (told_ms && now - *told_ms < kProgressEveryMs) return;
+          told_ms = now;
+          steps.Post([&window, deleted] { window.WipeProgress(deleted); });
+        });
+      },
+      [&window, &steps, report] {
+        for (const PurgeNote& note : report->notes)
+          window.Tell({note.Message(), platform::ui::kStylePlain});
+        if (report->outcome == PurgeOutcome::kStop) return window.ApplyEnded();
+        DeleteCookies(window, steps);
+      });
 }
 
-void Exit() {
-  // Exit ends the process whatever happens; what it could not undo is told.
-  const proxyswitch::Outcome off =
-      failure::Trap([] { return proxyswitch::SwitchOff(); },
-                    [] { return proxyswitch::NotTurnedOff("the settings could not be written"); });
-  if (!off)
-    failure::PassOver(
-        [&] { platform::ui::ShowMessage(*off.problem, platform::ui::kStyleInformation); });
+}  // namespace
+
+void Apply(MainWindowState& window, tasks::Runner& steps) {
+  const proxyswitch::CheckedProxy checked = proxyswitch::CheckProxyText(window.ProxyText());
+  if (checked.problem) {
+    window.Tell({*checked.problem, kInformation});
+    return window.ApplyEnded();
+  }
+  const auto switched = std::make_shared<proxyswitch::Outcome>();
+  steps.Run([proxy = checked.proxy, switched] { *switched = proxyswitch::SwitchOn(proxy); },
+            [&window, &steps, switched] {
+              if (!Switched(window, *switched)) return window.ApplyEnded();
+              Purge(window, steps);
+            });
+}
+
+proxyswitch::Outcome TurnProxyOff() {
+  // The one path that must always end the process: whatever the switch
+  // meets, it is told, never thrown.
+  return failure::Trap(
+      [] { return proxyswitch::SwitchOff(); },
+      [] { return proxyswitch::NotTurnedOff("the settings could not be written"); });
+}
+
+void Exit(MainWindowState& window) {
+  const proxyswitch::Outcome off = TurnProxyOff();
+  if (!off) window.Tell({*off.problem, kInformation});
   platform::files::EndProcess(0);
 }
 

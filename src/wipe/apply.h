@@ -5,9 +5,18 @@
 #include <cstddef>
 #include <string>
 
+#include "common/tasks.h"
+#include "proxyswitch/proxy_switch.h"
+
 namespace wipe {
 
-// What the commands read from and write to the main window.
+// A message for the window to show, and its box style.
+struct Message {
+  std::string text;
+  int style;
+};
+
+// What the commands read from the main window and tell it.
 class MainWindowState {
  public:
   virtual ~MainWindowState() = default;
@@ -15,22 +24,27 @@ class MainWindowState {
   virtual void SetProxyText(const std::string& text) = 0;
   virtual void SetProxyTooltip(const std::string& text) = 0;  // the proxy box's tooltip
   virtual std::string CookiesFolder() const = 0;              // as read at the load
-  // Called as the wipe goes on (after each cache entry deleted, with how
-  // many so far): the window shows it and lets its messages run.
+  // The number of cache entries deleted so far, now and then.
   virtual void WipeProgress(std::size_t cache_entries_deleted) = 0;
+  virtual void Tell(const Message& message) = 0;
+  // Apply is over, however it ended.
+  virtual void ApplyEnded() = 0;
 };
 
-// A proxy text that would leave pages unproxied, or a switch that does not
-// take, stops Apply before anything is deleted, with one message.
-void Apply(MainWindowState& window);
+// Apply in its order: the proxy text checked and switched (a text that would
+// leave pages unproxied, or a switch that does not take, ends Apply before
+// anything is deleted), the typed addresses deleted, then the cache purge,
+// the cookie delete and the restore, each run through `steps` off the
+// window's thread, each started when the one before has reported. Returns
+// at once; the window is told when Apply has ended.
+void Apply(MainWindowState& window, tasks::Runner& steps);
 
 // Turns the proxy off: ProxyEnable 0, ProxyServer "Not Set", and every
-// connection back to the user's own settings.
-void TurnProxyOff();
+// connection back to the user's own settings. What did not take is told.
+proxyswitch::Outcome TurnProxyOff();
 
 // Turns the proxy off and ends the process; a proxy that could not be turned
-// off is told first, with how to do it by hand. Also the answer to the end of
-// the Windows session, so that no machine boots into a proxy left on.
-[[noreturn]] void Exit();
+// off is told to the window first, with how to do it by hand.
+[[noreturn]] void Exit(MainWindowState& window);
 
 }  // namespace wipe

@@ -5,8 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "common/failure.h"
-#include "platform/ui.h"
 #include "platform/urlcache.h"
 
 namespace wipe {
@@ -20,10 +18,6 @@ constexpr std::int32_t kNoMoreItems = 259;  // no (further) entry
 constexpr std::int32_t kInsufficientBuffer = 122;
 // No cache entry needs more; a larger size is not taken at its word.
 constexpr std::uint32_t kLargestEntryBytes = 1u << 24;
-
-void Tell(std::string_view literal, std::int32_t code) {
-  platform::ui::ShowMessage(std::string(literal) + std::to_string(code), platform::ui::kStylePlain);
-}
 
 // A failure without any error code is the platform saying that the operation
 // is not there (Wine's group calls are such stubs), like a missing one.
@@ -39,9 +33,7 @@ class Enumeration {
   explicit Enumeration(cache::Handle handle) : handle_(handle) {}
   Enumeration(const Enumeration&) = delete;
   Enumeration& operator=(const Enumeration&) = delete;
-  ~Enumeration() {
-    failure::PassOver([&] { cache::Close(handle_); });
-  }
+  ~Enumeration() { cache::Close(handle_); }
   cache::Handle Get() const { return handle_; }
 
  private:
@@ -61,12 +53,12 @@ bool IsContentEntry(std::string_view source_url) {
   return !starts_with("Cookie:") && !starts_with("Visited:");
 }
 
-PurgeOutcome PurgeGroups() {
+PurgeOutcome PurgeGroups(std::vector<PurgeNote>& notes) {
   const cache::GroupFind first = cache::FindFirstGroup();
   if (NotThere(first, first.handle == 0)) return PurgeOutcome::kGoOn;
   if (first.handle == 0) {
     if (NoFurtherGroup(first.last_error)) return PurgeOutcome::kGoOn;
-    Tell("IE version conflict ", first.last_error);
+    notes.push_back({"IE version conflict ", first.last_error});
     return PurgeOutcome::kStop;
   }
 
@@ -75,18 +67,18 @@ PurgeOutcome PurgeGroups() {
   for (;;) {
     const cache::Result deleted = cache::DeleteGroup(group);
     if (!deleted.ok && !NotThere(deleted, true)) {
-      Tell("Error deleting cache group ", deleted.last_error);
+      notes.push_back({"Error deleting cache group ", deleted.last_error});
       return PurgeOutcome::kStop;
     }
     const cache::Result next = cache::FindNextGroup(groups.Get(), &group);
     if (NotThere(next, !next.ok)) {
       // Without a find-next there is no way on to another group; trying the
       // same one again would never end.
-      Tell("Error finding next url cache group! - ", next.last_error);
+      notes.push_back({"Error finding next url cache group! - ", next.last_error});
       return PurgeOutcome::kGoOn;
     }
     if (!next.ok && !NoFurtherGroup(next.last_error))
-      Tell("Error finding next url cache group! - ", next.last_error);
+      notes.push_back({"Error finding next url cache group! - ", next.last_error});
     if (NoFurtherGroup(next.last_error)) return PurgeOutcome::kGoOn;
   }
 }
@@ -106,28 +98,29 @@ cache::EntryFind ReadEntry(Find&& find) {
   return entry;
 }
 
-PurgeOutcome PurgeEntries(const PurgeProgress& progress) {
+PurgeOutcome PurgeEntries(const PurgeProgress& progress, std::vector<PurgeNote>& notes) {
   std::size_t deleted = 0;
   cache::EntryFind entry =
       ReadEntry([](std::uint32_t offered) { return cache::FindFirstEntry(offered); });
   if (!entry.ok) {
     if (entry.last_error == kNoMoreItems) return PurgeOutcome::kGoOn;
-    Tell("ERROR: FindFirstUrlCacheEntry - ", entry.last_error);
+    notes.push_back({"ERROR: FindFirstUrlCacheEntry - ", entry.last_error});
     return PurgeOutcome::kStop;
   }
 
   const Enumeration entries(entry.handle);
   for (;;) {
     if (IsContentEntry(entry.source_url)) {
-      // Whatever the delete does, the purge goes on.
-      failure::PassOver([&] { cache::DeleteEntry(entry.source_url); });
+      // Whatever the delete does, the purge goes on: its result is not
+      // looked at.
+      [[maybe_unused]] const cache::Result removed = cache::DeleteEntry(entry.source_url);
       ++deleted;
-      if (progress) failure::PassOver([&] { progress(deleted); });
+      if (progress) progress(deleted);
     }
     entry = ReadEntry(
         [&](std::uint32_t offered) { return cache::FindNextEntry(entries.Get(), offered); });
     if (!entry.ok && entry.last_error != kNoMoreItems) {
-      Tell("Error:  Unable to find the next cache entry - ", entry.last_error);
+      notes.push_back({"Error:  Unable to find the next cache entry - ", entry.last_error});
       return PurgeOutcome::kStop;
     }
     if (entry.last_error == kNoMoreItems) return PurgeOutcome::kGoOn;
@@ -136,9 +129,11 @@ PurgeOutcome PurgeEntries(const PurgeProgress& progress) {
 
 }  // namespace
 
-PurgeOutcome PurgeUrlCache(const PurgeProgress& progress) {
-  if (PurgeGroups() == PurgeOutcome::kStop) return PurgeOutcome::kStop;
-  return PurgeEntries(progress);
+PurgeReport PurgeUrlCache(const PurgeProgress& progress) {
+  PurgeReport report;
+  report.outcome = PurgeGroups(report.notes);
+  if (report.outcome == PurgeOutcome::kGoOn) report.outcome = PurgeEntries(progress, report.notes);
+  return report;
 }
 
 }  // namespace wipe

@@ -1,9 +1,14 @@
 // Empties the browser's URL cache: every cache group with its entries, then
-// every content entry that is left. Failures are told in message boxes.
+// every content entry that is left. What failed is reported for the window
+// to tell.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace wipe {
 
@@ -12,6 +17,18 @@ enum class PurgeOutcome { kGoOn, kStop };
 // Told the number of content entries deleted so far, after each one.
 using PurgeProgress = std::function<void(std::size_t deleted)>;
 
-PurgeOutcome PurgeUrlCache(const PurgeProgress& progress = {});
+// A failure met on the way: the message's text, then the platform's code.
+struct PurgeNote {
+  std::string_view text;
+  std::int32_t code;
+  std::string Message() const { return std::string(text) + std::to_string(code); }
+};
+
+struct PurgeReport {
+  PurgeOutcome outcome = PurgeOutcome::kGoOn;
+  std::vector<PurgeNote> notes;  // in the order met; shown in a plain box each
+};
+
+PurgeReport PurgeUrlCache(const PurgeProgress& progress = {});
 
 }  // namespace wipe

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "fake_main_window.h"
 #include "fake_platform.h"
 #include "fake_registry.h"
 #include "fake_urlcache.h"
@@ -17,15 +18,7 @@ namespace reg = platform::reg;
 constexpr const char* kSettings = R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings)";
 constexpr const char* kTyped = R"(Software\Microsoft\Internet Explorer\TypedURLs)";
 
-struct Window : wipe::MainWindowState {
-  std::string proxy;
-  std::string tooltip = "unset";
-  std::string ProxyText() const override { return proxy; }
-  void SetProxyTooltip(const std::string& text) override { tooltip = text; }
-  void SetProxyText(const std::string& text) override { proxy = text; }
-  std::string CookiesFolder() const override { return R"(C:\Cookies)"; }
-  void WipeProgress(std::size_t) override {}
-};
+using Window = fake::FakeMainWindow;
 
 class ApplyTest : public ::testing::Test {
  protected:
@@ -57,7 +50,7 @@ TEST_F(ApplyTest, SwitchesTheProxyOnAndShowsWhatTheRegistryHolds) {
     FakeRegistry::Get().PutText(reg::kCurrentUser, kTyped, "url1", "http://old.example/");
     Window window;
     window.proxy = c.typed;
-    wipe::Apply(window);
+    window.Apply();
     EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, kTyped)) << c.proxy;
     EXPECT_EQ(Stored("ProxyEnable"), (RegValue{4, {1, 0, 0, 0}})) << c.proxy;
     EXPECT_EQ(Stored("ProxyServer"), Text(c.proxy)) << c.proxy;
@@ -82,7 +75,7 @@ TEST_F(ApplyTest, AProxyTextThatLeavesPagesUnproxiedIsRefused) {
     FakeRegistry::Get().PutText(reg::kCurrentUser, kTyped, "url1", "http://old.example/");
     Window window;
     window.proxy = c.typed;
-    wipe::Apply(window);
+    window.Apply();
     EXPECT_TRUE(FakeRegistry::Get().HasKey(reg::kCurrentUser, kTyped)) << c.typed;
     EXPECT_FALSE(Stored("ProxyServer")) << c.typed;
     EXPECT_TRUE(FakeSystem::Get().file_operations.empty());
@@ -95,7 +88,7 @@ TEST_F(ApplyTest, AProxyTextThatLeavesPagesUnproxiedIsRefused) {
 TEST_F(ApplyTest, SwitchesBeforeTheWipeAndTellsWinInetAfterwards) {
   Window window;
   window.proxy = "p:1";
-  wipe::Apply(window);
+  window.Apply();
   const auto& calls = FakeRegistry::Get().calls;
   const auto index = [&](const std::string& prefix) {
     return std::find_if(calls.begin(), calls.end(),
@@ -111,7 +104,7 @@ TEST_F(ApplyTest, AProxyTooLongToReadBackIsNotClaimedAndNothingIsDeleted) {
   FakeRegistry::Get().PutText(reg::kCurrentUser, kTyped, "url1", "http://old.example/");
   Window window;
   window.proxy = std::string(3000, 'p');  // longer than a read can take
-  wipe::Apply(window);
+  window.Apply();
   EXPECT_EQ(window.tooltip, "Not Set");
   EXPECT_TRUE(FakeRegistry::Get().HasKey(reg::kCurrentUser, kTyped));
   ASSERT_EQ(fake::FakeUi::Get().calls.size(), 1u);
@@ -121,9 +114,9 @@ TEST_F(ApplyTest, AProxyTooLongToReadBackIsNotClaimedAndNothingIsDeleted) {
 TEST_F(ApplyTest, ExitTurnsTheProxyOffWhateverApplyWroteAndEndsTheProcess) {
   Window window;
   window.proxy = "p:1";
-  wipe::Apply(window);
-  wipe::Apply(window);
-  EXPECT_THROW(wipe::Exit(), fake::ProcessEnded);
+  window.Apply();
+  window.Apply();
+  EXPECT_THROW(wipe::Exit(window), fake::ProcessEnded);
   EXPECT_EQ(Stored("ProxyEnable"), (RegValue{4, {0, 0, 0, 0}}));
   EXPECT_EQ(Stored("ProxyServer"), Text("Not Set"));
   EXPECT_EQ(FakeSystem::Get().connections[""].flags, 1u);
@@ -133,8 +126,9 @@ TEST_F(ApplyTest, ExitTurnsTheProxyOffWhateverApplyWroteAndEndsTheProcess) {
 }
 
 TEST_F(ApplyTest, ExitEndsEvenWhenTheRegistryRefusesEveryCallAndSaysSo) {
+  Window window;
   FakeRegistry::Get().throw_in = "C";  // CreateKey and CloseKey cannot be made
-  EXPECT_THROW(wipe::Exit(), fake::ProcessEnded);
+  EXPECT_THROW(wipe::Exit(window), fake::ProcessEnded);
   EXPECT_FALSE(Stored("ProxyEnable"));
   ASSERT_EQ(fake::FakeUi::Get().calls.size(), 1u);
   EXPECT_NE(fake::FakeUi::Get().calls[0].find("To turn it off by hand"), std::string::npos);

@@ -2,6 +2,7 @@
 // their place after the cache purge.
 #include <gtest/gtest.h>
 
+#include "fake_main_window.h"
 #include "fake_platform.h"
 #include "fake_registry.h"
 #include "fake_urlcache.h"
@@ -21,15 +22,7 @@ TEST(CookiesFolder, EnvironmentReferencesAreExpandedOnlyWherePresent) {
   EXPECT_EQ(wipe::CookiesFolderFromRegistry(R"(%NOSUCH%\x)"), R"(%NOSUCH%\x)");
 }
 
-struct Window : wipe::MainWindowState {
-  std::string folder;
-  std::string ProxyText() const override { return "p:1"; }
-  void SetProxyTooltip(const std::string&) override {}
-  void SetProxyText(const std::string&) override {}
-  std::string CookiesFolder() const override { return folder; }
-  std::vector<std::size_t> progress;
-  void WipeProgress(std::size_t deleted) override { progress.push_back(deleted); }
-};
+using Window = fake::FakeMainWindow;
 
 class ApplyWipeTest : public ::testing::Test {
  protected:
@@ -71,7 +64,7 @@ TEST_F(ApplyWipeTest, DeletesEachCookieFileByNameThenCopiesTheJarBack) {
     SetUp();
     FakeSystem::Get().attributes[R"(C:\Cookies\Jar)"] = c.jar;
     for (const auto& name : c.files) FakeSystem::Get().files[R"(C:\Cookies\)" + name] = "x";
-    wipe::Apply(window);
+    window.Apply();
     EXPECT_EQ(FakeSystem::Get().file_operations, c.operations) << c.files[0];
     const auto& shown = fake::FakeUi::Get().calls;
     if (c.message.empty()) {
@@ -87,13 +80,15 @@ TEST_F(ApplyWipeTest, TellsTheWindowOfEachCacheEntryDeleted) {
   auto& cache = fake::FakeUrlCache::Get();
   cache.first_entry = fake::Entry("http://a/");
   cache.next_entries = {fake::Entry("Cookie:me@site/"), fake::Entry("http://b/")};
-  wipe::Apply(window);
-  EXPECT_EQ(window.progress, (std::vector<std::size_t>{1, 2})) << "cookies are not cache entries";
+  window.Apply();
+  // At once, then no more often than every 25 ms: the fake clock stands still.
+  EXPECT_EQ(window.progress, (std::vector<std::size_t>{1})) << "cookies are not cache entries";
+  EXPECT_EQ(window.ended, 1);
 }
 
 TEST_F(ApplyWipeTest, APurgeThatStopsLeavesTheCookiesUntouched) {
   fake::FakeUrlCache::Get().first_group.last_error = 87;
-  wipe::Apply(window);
+  window.Apply();
   EXPECT_TRUE(FakeSystem::Get().file_operations.empty());
   EXPECT_EQ(fake::FakeUi::Get().calls,
             std::vector<std::string>{"ShowMessage(IE version conflict 87|0|Maskfold)"});
@@ -110,7 +105,7 @@ TEST_F(ApplyWipeTest, AFolderThatIsNotARealCookiesFolderIsLeftAloneWithOneMessag
   for (const char* folder : {"Not Found", "", R"(C:\)", R"(C:\Missing)", R"(C:\Cookies\..)"}) {
     SetUp();
     window.folder = folder;
-    wipe::Apply(window);
+    window.Apply();
     EXPECT_TRUE(FakeSystem::Get().file_operations.empty()) << folder;
     ASSERT_EQ(fake::FakeUi::Get().calls.size(), 1u) << folder;
     EXPECT_NE(fake::FakeUi::Get().calls[0].find("Your cookies were left alone"), std::string::npos);

@@ -368,6 +368,18 @@ void Program::ClickAndWait(const char* caption) const {
     throw std::runtime_error(std::string("the click on ") + caption + " did not return");
 }
 
+void Program::ApplyAndWait() const {
+  ClickAndWait("&Apply");
+  // Its steps go on after the click's handler: Apply has ended when the
+  // button is back.
+  const HWND apply = Button("&Apply");
+  for (int i = 0; i < 6000 && !::IsWindowEnabled(apply); ++i) ::Sleep(10);
+  if (!::IsWindowEnabled(apply)) throw std::runtime_error("Apply did not end");
+  // The rest of Apply's end (the other button, the focus) is done by then.
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+}
+
 void Program::ChooseMenuItem(int id) const {
   DWORD_PTR result = 0;
   if (!::SendMessageTimeoutA(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, 60000, &result))

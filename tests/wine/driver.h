@@ -122,6 +122,8 @@ class Program {
   void Click(const char* caption) const;
   // Sends a button click and returns when its handler has finished.
   void ClickAndWait(const char* caption) const;
+  // Clicks Apply and returns once Apply has ended.
+  void ApplyAndWait() const;
   // Chooses a menu item by its command identifier and waits for the handler.
   void ChooseMenuItem(int id) const;
   // The tooltip text of a child control, read from inside the program.

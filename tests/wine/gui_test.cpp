@@ -95,7 +95,7 @@ TEST_F(MainWindowTest, ApplyPointsTheBrowserAtTheTypedProxyAndExitTurnsItOff) {
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
   ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
 
   EXPECT_FALSE(driver::KeyExists(HKEY_CURRENT_USER, driver::kTypedUrls));
   EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, ApplyPointsTheBrowserAtTheTypedProxyAndExitTurnsItOff) {
   // An empty proxy would leave pages unproxied: refused, with one message,
   // and the proxy stays.
   ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
   EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")),
             "127.0.0.1:9999");
   EXPECT_EQ(program.Tooltip(program.ProxyBox()), "127.0.0.1:9999");
@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, ClosingTheWindowTurnsTheProxyOffLikeExit) {
   Program program(folder_);
   const HWND main = program.WaitForMainWindow();
   ASSERT_TRUE(main);
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
   ASSERT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
   ::PostMessageA(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(program.WaitForExit(10000));
@@ -159,7 +159,7 @@ TEST_F(MainWindowTest, ApplyAndExitWaitWhileApplyRunsAndACloseWaitsForItsEnd) {
   };
   program.SetDialogProbe(state);
   driver::WriteFileBytes(R"(C:\cookies\tracker.txt)", "a cookie");
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
   ASSERT_FALSE(confirmations().empty());
   for (const auto& seen : confirmations()) EXPECT_EQ(seen, "apply off, exit off");
   EXPECT_EQ(state(), "apply on, exit on");
@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, TheEndOfTheSessionTurnsTheProxyOffLikeExit) {
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
   ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
   ASSERT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
 
   driver::Run("wineboot.exe --end-session");

@@ -59,7 +59,7 @@ class ProxySwitchTest : public ::testing::Test {
     auto program = std::make_unique<driver::Program>(folder);
     if (!program->WaitForMainWindow()) return nullptr;
     ::SendMessageA(program->ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Proxy().c_str()));
-    program->ClickAndWait("&Apply");
+    program->ApplyAndWait();
     return program;
   }
   std::string ProxiedCount() {
@@ -77,7 +77,7 @@ TEST_F(ProxySwitchTest, TheBrowserUsesTheProxyBetweenApplyAndExit) {
   ASSERT_TRUE(program.WaitForMainWindow());
   const std::string proxy = "127.0.0.1:" + port_;
   ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(proxy.c_str()));
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
 
   const driver::RunResult through = BrowserFetch();
   EXPECT_TRUE(WentThroughProxy(through)) << through.exit_code << " " << through.output;

@@ -117,7 +117,7 @@ TEST_F(WipeTest, ApplyEmptiesTheCacheAndKeepsOnlyTheProtectedCookies) {
 
   driver::Program program(driver::InstallProgram("Maskfold Wipe"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
 
   EXPECT_TRUE(ContentEntries().empty());
   EXPECT_EQ(Files(cookies_, "*.txt"), Files(jar_, "*.txt"));
@@ -152,7 +152,7 @@ TEST_F(WipeTest, AHostileCookiesFolderDeletesAndCopiesNothing) {
     ASSERT_TRUE(program.WaitForMainWindow()) << folder;
     // Start-up may have told of a missing jar already; Apply says one thing.
     const std::size_t before = program.Dialogs().size();
-    program.ClickAndWait("&Apply");
+    program.ApplyAndWait();
     const auto dialogs = program.Dialogs();
     ASSERT_EQ(dialogs.size(), before + 1) << folder;
     EXPECT_EQ(dialogs.back().rfind("Maskfold|Your cookies were left alone", 0), 0u)
@@ -212,13 +212,13 @@ TEST(LongUrlWipeTest, ALongTrackingUrlInTheCacheIsDeletedWithoutAMessage) {
 
   driver::Program program(driver::InstallProgram("Maskfold Long Url"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
   EXPECT_TRUE(ContentEntries().empty());
 
   // Among others, where it is not the first entry read.
   for (int i = 0; i < 3; ++i) AddCacheEntry("http://cache.example/again" + std::to_string(i), "");
   AddCacheEntry(tracking + "y", "among others");
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
   EXPECT_TRUE(ContentEntries().empty());
   for (const auto& dialog : program.Dialogs())
     EXPECT_NE(dialog.rfind("Maskfold|", 0), 0u) << dialog;
@@ -255,7 +255,7 @@ TEST(WideNameWipeTest, ACookiesFolderNamedInJapaneseIsWipedAndRestored) {
 
   driver::Program program(driver::InstallProgram("Maskfold Wide"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  program.ClickAndWait("&Apply");
+  program.ApplyAndWait();
   for (const auto& dialog : program.Dialogs())
     EXPECT_NE(dialog.rfind("Maskfold|", 0), 0u) << dialog;
   EXPECT_EQ(::GetFileAttributesW((cookies + L"\\tracker.txt").c_str()), INVALID_FILE_ATTRIBUTES);

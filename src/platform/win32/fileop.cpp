@@ -5,7 +5,6 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "platform/win32/answering.h"
 #include "platform/win32/shell_calls.h"
 
 namespace platform::fileop {
@@ -29,15 +28,11 @@ int Run(const Record& record) {
   operation.pTo = record.to ? to.c_str() : nullptr;
   operation.fFlags = static_cast<FILEOP_FLAGS>(record.flags);
 
-  // Moving thousands of files to the recycle bin must not leave a window
-  // that does not answer.
-  int result = 0;
-  win32::RunWhileAnswering([&] {
-    // The shell's copy engine and its dialogs want COM on their thread.
-    const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    result = win32::Shell().SHFileOperationA(&operation);
-    if (com) ::CoUninitialize();
-  });
+  // The shell's copy engine and its dialogs want COM on their thread; the
+  // caller runs this off its window's thread, so that the windows answer.
+  const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  const int result = win32::Shell().SHFileOperationA(&operation);
+  if (com) ::CoUninitialize();
   return result;
 }
 

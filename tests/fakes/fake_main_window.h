@@ -1,0 +1,46 @@
+// The main window as Apply and Exit see it, and a task runner that runs each
+// step at once: Apply runs to its end inside the call.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/tasks.h"
+#include "fake_platform.h"
+#include "platform/ui.h"
+#include "wipe/apply.h"
+
+namespace fake {
+
+struct RunAtOnce : tasks::Runner {
+  void Run(std::function<void()> work, std::function<void()> then) override {
+    work();
+    then();
+  }
+  void Post(std::function<void()> report) override { report(); }
+};
+
+struct FakeMainWindow : wipe::MainWindowState {
+  std::string proxy = "p:1";
+  std::string tooltip = "unset";
+  std::string folder = R"(C:\Cookies)";
+  std::vector<std::size_t> progress;
+  int ended = 0;
+  std::string ProxyText() const override { return proxy; }
+  void SetProxyText(const std::string& text) override { proxy = text; }
+  void SetProxyTooltip(const std::string& text) override { tooltip = text; }
+  std::string CookiesFolder() const override { return folder; }
+  void WipeProgress(std::size_t deleted) override { progress.push_back(deleted); }
+  // Recorded as the window shows it.
+  void Tell(const wipe::Message& message) override {
+    platform::ui::ShowMessage(message.text, message.style);
+  }
+  void ApplyEnded() override { ++ended; }
+  // Apply, run to its end.
+  void Apply() {
+    RunAtOnce steps;
+    wipe::Apply(*this, steps);
+  }
+};
+
+}  // namespace fake
