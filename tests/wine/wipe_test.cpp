@@ -289,6 +289,24 @@ TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsPro
   for (int i = 0; i < 200 && ::IsWindowEnabled(apply); ++i) ::Sleep(5);
   ASSERT_FALSE(::IsWindowEnabled(apply)) << "Apply started";
 
+  // Meanwhile a window from the Tools menu answers the keyboard, and refuses
+  // to protect a cookie while Apply deletes and restores them.
+  program.ChooseMenuItem(ids::menu::kCookieManager);
+  const HWND manager = ::FindWindowA(ids::window_class::kCookieManager, nullptr);
+  ASSERT_TRUE(manager);
+  const HWND first = program.FocusedWindow();
+  program.PressKey(VK_TAB);
+  EXPECT_NE(program.FocusedWindow(), first) << "Tab moves on";
+  const HWND list = ::GetDlgItem(manager, ids::cookie_manager::kCookieList);
+  ::SendMessageA(list, LB_SETCURSEL, 0, 0);
+  DWORD_PTR answered = 0;
+  ::SendMessageTimeoutA(manager, WM_COMMAND,
+                        MAKEWPARAM(ids::cookie_manager::kCookieList, LBN_DBLCLK),
+                        reinterpret_cast<LPARAM>(list), SMTO_NORMAL, 30000, &answered);
+  program.PressKey(VK_ESCAPE);
+  EXPECT_FALSE(::IsWindow(manager)) << "Esc closes it";
+  EXPECT_FALSE(::IsWindowEnabled(apply)) << "all that while Apply ran";
+
   DWORD slowest = 0;
   bool progress_seen = false;
   const DWORD start = ::GetTickCount();
@@ -305,6 +323,12 @@ TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsPro
   EXPECT_TRUE(progress_seen);
   EXPECT_FALSE(::IsWindowVisible(bar)) << "shown only while Apply runs";
   EXPECT_TRUE(ContentEntries().empty());
+  EXPECT_TRUE(Files(cookies + "\\Jar", "*").empty()) << "nothing half-protected";
+  EXPECT_TRUE(Files(cookies, "*.txt").empty()) << "nothing kept back from the wipe";
+  const auto dialogs = program.Dialogs();
+  EXPECT_TRUE(std::any_of(dialogs.begin(), dialogs.end(), [](const std::string& dialog) {
+    return dialog.find("Apply is deleting and restoring cookies") != std::string::npos;
+  }));
 }
 
 }  // namespace
