@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/ui.h"
 #include "proxyswitch/proxy_switch.h"
 #include "ui/tooltips.h"
@@ -17,17 +19,24 @@ int Application::Run(const std::string& banner_url) {
   splash_ = std::make_unique<windows::SplashWindow>();
   startup::Run(*this, banner_url);
 
+  // The program's one message loop: every window's messages, the tasks'
+  // reports among them, pass here.
   MSG message;
   while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-    ui::Tooltips::Relay(message);
-    // Tab, the access keys and Enter work in the program's own windows as in
-    // a dialog.
-    const HWND active = ::GetActiveWindow();
-    if (ui::Window::IsProgramWindow(active) && ::IsDialogMessageA(active, &message)) continue;
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
+    Dispatch(message);
+    if (std::exchange(splash_closed_, false)) splash_.reset();
   }
   return static_cast<int>(message.wParam);
+}
+
+void Application::Dispatch(MSG& message) {
+  ui::Tooltips::Relay(message);
+  // Tab, the access keys and Enter work in the program's own windows as in a
+  // dialog.
+  const HWND active = ::GetActiveWindow();
+  if (ui::Window::IsProgramWindow(active) && ::IsDialogMessageA(active, &message)) return;
+  ::TranslateMessage(&message);
+  ::DispatchMessageA(&message);
 }
 
 std::string Application::LoadMainWindow() {
@@ -41,11 +50,20 @@ std::string Application::LoadMainWindow() {
 // go on answering then, and WinINet loads meanwhile.
 void Application::ShowSplash() { splash_->Show(); }
 
-platform::transfer::Control& Application::Transfer() { return splash_->Transfer(); }
+void Application::Download(DownloadWork download, std::function<void(banner::Stored)> then) {
+  splash_->Download(std::move(download), std::move(then));
+}
 
 void Application::ShowMainWindow() { main_->Show(); }
 
-void Application::CloseSplash() { splash_.reset(); }
+void Application::CloseSplash() {
+  splash_->Hide();
+  splash_closed_ = true;
+}
+
+void Application::Tell(const std::string& text, int style) {
+  platform::ui::ShowMessage(text, style);
+}
 
 void Application::OpenCookieManager() {
   if (!cookie_manager_ || !cookie_manager_->Handle()) {

@@ -2,6 +2,9 @@
 // each window what it needs.
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +29,8 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
   int Run(const std::string& banner_url);
 
  private:
+  static void Dispatch(MSG& message);
+
   // What the main window's menus open.
   void OpenCookieManager() override;
   void OpenProxyTest() override;
@@ -35,11 +40,15 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
   // Start-up's steps.
   std::string LoadMainWindow() override;
   void ShowSplash() override;
-  platform::transfer::Control& Transfer() override;
+  void Download(DownloadWork download, std::function<void(banner::Stored)> then) override;
   void ShowMainWindow() override;
+  // Hides the splash; the message loop destroys it once the message that
+  // asked for it is done.
   void CloseSplash() override;
+  void Tell(const std::string& text, int style) override;
 
   std::unique_ptr<windows::SplashWindow> splash_;
+  bool splash_closed_ = false;
   std::unique_ptr<windows::MainWindow> main_;
   std::unique_ptr<windows::AboutWindow> about_;                   // made on its first showing
   std::unique_ptr<windows::CookieManagerWindow> cookie_manager_;  // made anew after each Done

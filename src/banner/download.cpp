@@ -6,13 +6,9 @@
 
 #include "common/failure.h"
 #include "platform/files.h"
-#include "platform/ui.h"
 
 namespace banner {
 namespace {
-
-constexpr std::string_view kFailure =
-    "An error has occured in the file transfer or write.  Please try again later.";
 
 bool IsReservedDeviceName(std::string_view name) {
   // The device names stand for devices whatever extension follows them.
@@ -41,29 +37,29 @@ std::optional<std::string> FileNameFromUrl(std::string_view url) {
   return std::string(name);
 }
 
-bool DownloadFile(platform::transfer::Control& transfer, const std::string& url,
-                  const std::string& folder) {
+Stored DownloadFile(platform::transfer::Control& transfer, const std::string& url,
+                    const std::string& folder) {
   // What an earlier run left when it ended between writing and renaming.
   if (const auto name = FileNameFromUrl(url))
     platform::files::DeleteOneFile(folder + "\\" + *name + platform::files::kPartialSuffix);
-  if (transfer.Busy()) return false;
-  bool stopped = false;
-  const bool stored = failure::Trap(
+  if (transfer.Busy()) return Stored::kBusy;
+  // A transfer that cannot be made at all (WinINet or one of its calls
+  // missing) has failed like any other.
+  const platform::transfer::Response response = failure::Trap(
       [&] {
-        const platform::transfer::Response response =
-            transfer.OpenUrl(url, {kDeadlineMs, kMostBytes});
-        stopped = response.failed && response.error == platform::transfer::kCancelled;
-        const auto name = FileNameFromUrl(url);
-        // An error page, or a body over the size, is never stored in place
-        // of the file.
-        return !response.failed && response.status >= 200 && response.status <= 299 &&
-               response.body.size() <= kMostBytes && name &&
-               platform::files::WriteWholeFile(folder + "\\" + *name, response.body);
+        return transfer.OpenUrl(url, {kDeadlineMs, kMostBytes});
       },
-      [] { return false; });  // a transfer that cannot be made at all has failed too
-  // The user who stopped it has no need to hear that it failed.
-  if (!stored && !stopped) platform::ui::ShowMessage(kFailure, platform::ui::kStyleInformation);
-  return stored;
+      [] {
+        return platform::transfer::Response{true, 0, {}};
+      });
+  if (response.failed && response.error == platform::transfer::kCancelled) return Stored::kStopped;
+  const auto name = FileNameFromUrl(url);
+  // An error page, or a body over the size, is never stored in place of the
+  // file.
+  const bool stored = !response.failed && response.status >= 200 && response.status <= 299 &&
+                      response.body.size() <= kMostBytes && name &&
+                      platform::files::WriteWholeFile(folder + "\\" + *name, response.body);
+  return stored ? Stored::kStored : Stored::kFailed;
 }
 
 }  // namespace banner

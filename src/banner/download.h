@@ -21,11 +21,17 @@ inline constexpr std::size_t kMostBytes = 1024 * 1024;
 // name a device: empty, ".", "..", holding "\" or ":", or CON, NUL, COM1...
 std::optional<std::string> FileNameFromUrl(std::string_view url);
 
-// Fetches the URL through the transfer and stores the body. False, after one
-// message, when the transfer or the write fails (a download cut by the
-// deadline or the size too); false and silent when the transfer is busy with
-// another request or the user stopped it.
-bool DownloadFile(platform::transfer::Control& transfer, const std::string& url,
-                  const std::string& folder);
+// What a download came to: the body stored; a failed transfer or write (a
+// download cut by the deadline or the size too), which the user is told in
+// kFailureMessage; or nothing to tell: the transfer was busy with another
+// request, or the user stopped it.
+enum class Stored { kStored, kFailed, kBusy, kStopped };
+inline constexpr std::string_view kFailureMessage =
+    "An error has occured in the file transfer or write.  Please try again later.";
+
+// Fetches the URL through the transfer and stores the body. Blocks for the
+// length of the download: run it off a window's thread.
+Stored DownloadFile(platform::transfer::Control& transfer, const std::string& url,
+                    const std::string& folder);
 
 }  // namespace banner

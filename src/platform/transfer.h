@@ -1,8 +1,11 @@
 // WinINet: the browser's connection settings and HTTP transfers.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 
 namespace platform::transfer {
@@ -40,16 +43,20 @@ class Control {
   // True while a request is executing.
   virtual bool Busy() const;
   // The whole response of a GET, or a failure (kTimedOut, kTooLarge) once
-  // the request outruns its limits. The calling thread's windows go on
-  // answering meanwhile.
+  // the request outruns its limits. Blocks the calling thread: run it off a
+  // window's thread.
   virtual Response OpenUrl(const std::string& url, const Limits& limits);
-  // Called from one of those windows' messages: the request executing
-  // fails at once with kCancelled. Nothing when none executes.
+  // From any thread: the request executing, or the next one, fails with
+  // kCancelled; a call waiting on the server returns as soon as WinINet
+  // lets it.
   virtual void Cancel();
 
  private:
-  bool busy_ = false;
+  struct Request;  // the handles of the request executing
+  std::atomic<bool> busy_{false};
+  std::mutex mutex_;
   bool cancelled_ = false;
+  std::shared_ptr<Request> request_;
 };
 
 // One GET of the URL through the given proxy (WinINet's proxy string:

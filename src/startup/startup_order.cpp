@@ -11,7 +11,7 @@ namespace startup {
 
 namespace {
 
-void RepairJar(const std::string& cookies_folder) {
+void RepairJar(Steps& steps, const std::string& cookies_folder) {
   // Nothing is offered or created outside a real cookies folder; Apply and
   // the Cookie Manager tell the user why they leave it alone.
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(cookies_folder);
@@ -19,26 +19,33 @@ void RepairJar(const std::string& cookies_folder) {
   const std::string jar = cookies::JarFolder(checked.folder);
   // A file named "Jar" passes too, as it always has.
   if (platform::files::Exists(jar)) return;
-  platform::ui::ShowMessage("The folder " + jar + " is missing--Click OK to restore it.",
-                            platform::ui::kStylePlain);
+  steps.Tell("The folder " + jar + " is missing--Click OK to restore it.",
+             platform::ui::kStylePlain);
   if (!platform::files::MakeDirectory(jar))
-    platform::ui::ShowMessage("Protected cookies are unavailable: the folder " + jar +
-                                  " could not be created. Apply will keep no cookie.",
-                              platform::ui::kStyleInformation);
+    steps.Tell("Protected cookies are unavailable: the folder " + jar +
+                   " could not be created. Apply will keep no cookie.",
+               platform::ui::kStyleInformation);
 }
 
 }  // namespace
 
 void Run(Steps& steps, const std::string& banner_url) {
-  RepairJar(steps.LoadMainWindow());
+  RepairJar(steps, steps.LoadMainWindow());
   const std::string folder = platform::files::ApplicationFolder();
   // A banner left read-only by an earlier run must not block the new one.
   platform::files::SetAttributes(folder + "\\" + std::string(ids::kBannerFile),
                                  platform::files::kAttributeNormal);
   steps.ShowSplash();
-  banner::DownloadFile(steps.Transfer(), banner_url, folder);
-  steps.ShowMainWindow();
-  steps.CloseSplash();
+  steps.Download(
+      [banner_url, folder](platform::transfer::Control& transfer) {
+        return banner::DownloadFile(transfer, banner_url, folder);
+      },
+      [&steps](banner::Stored stored) {
+        if (stored == banner::Stored::kFailed)
+          steps.Tell(std::string(banner::kFailureMessage), platform::ui::kStyleInformation);
+        steps.ShowMainWindow();
+        steps.CloseSplash();
+      });
 }
 
 std::string BannerUrl(const std::string& command_line) {

@@ -3,8 +3,10 @@
 // window shown and the splash closed.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "banner/download.h"
 #include "platform/transfer.h"
 
 namespace startup {
@@ -17,12 +19,19 @@ class Steps {
   // folder the load read.
   virtual std::string LoadMainWindow() = 0;
   virtual void ShowSplash() = 0;
-  // The transfer the banner is fetched with.
-  virtual platform::transfer::Control& Transfer() = 0;
+  // Runs `download` off the window's thread with the splash's transfer;
+  // `then` runs on the window's thread with what it came to, or sooner: at
+  // once when the user closes the splash (kStopped), or when the deadline
+  // has passed and the transfer still waits on the server (kFailed).
+  using DownloadWork = std::function<banner::Stored(platform::transfer::Control&)>;
+  virtual void Download(DownloadWork download, std::function<void(banner::Stored)> then) = 0;
   virtual void ShowMainWindow() = 0;
   virtual void CloseSplash() = 0;
+  virtual void Tell(const std::string& text, int style) = 0;
 };
 
+// Starts start-up; the main window shows once the banner's download has
+// reported.
 void Run(Steps& steps, const std::string& banner_url);
 
 // The banner's address: the program's own, or the one given on the command

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 #include "common/identifiers.h"
 #include "placement/centering.h"
@@ -24,6 +25,12 @@ constexpr std::array<ui::ControlSpec, 4> kLayout{{
     {kFirstDot + 1, WC_STATICA, ".", SS_LEFT, 2310, 1845, 150, 405, kPicture, 0, kDotFont},
 }};
 
+constexpr UINT kDownloadReported = WM_APP + 1;
+// The download ends at its own deadline; this one, a little later, is for a
+// call that WinINet does not let go of while the server says nothing.
+constexpr UINT_PTR kDeadlineTimer = 1;
+constexpr unsigned kDeadlineGraceMs = 1000;
+
 }  // namespace
 
 SplashWindow::SplashWindow() {
@@ -42,6 +49,26 @@ SplashWindow::SplashWindow() {
       ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0, 0, 0)));
   ui::ShowBitmap(Control(kPicture), picture_.Get());
   placement::CenterWindow(Id());
+  tasks_ = std::make_unique<ui::TaskQueue>(Handle(), kDownloadReported);
+}
+
+SplashWindow::~SplashWindow() = default;
+
+void SplashWindow::Download(startup::Steps::DownloadWork download,
+                            std::function<void(banner::Stored)> then) {
+  then_ = std::move(then);
+  const auto stored = std::make_shared<banner::Stored>(banner::Stored::kFailed);
+  tasks_->Run([transfer = transfer_, download = std::move(download),
+               stored] { *stored = download(*transfer); },
+              [this, stored] { Finish(*stored); });
+  ::SetTimer(Handle(), kDeadlineTimer, banner::kDeadlineMs + kDeadlineGraceMs, nullptr);
+}
+
+// Once: the first of the download's report, the deadline and the close.
+void SplashWindow::Finish(banner::Stored stored) {
+  if (!then_) return;
+  ::KillTimer(Handle(), kDeadlineTimer);
+  std::exchange(then_, nullptr)(stored);
 }
 
 LRESULT SplashWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -52,9 +79,23 @@ LRESULT SplashWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     ::SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
   }
-  // Closed while the banner downloads: the user will not wait for it, and
-  // start-up goes on to the main window at once, with the old banner.
-  if (message == WM_CLOSE) transfer_.Cancel();
+  switch (message) {
+    case kDownloadReported:
+      tasks_->RunArrived();
+      return 0;
+    case WM_TIMER:
+      if (wparam != kDeadlineTimer) break;
+      transfer_->Cancel();
+      Finish(banner::Stored::kFailed);
+      return 0;
+    case WM_CLOSE:
+      // Closed while the banner downloads: the user will not wait for it,
+      // and start-up goes on to the main window at once, with the old
+      // banner. Start-up closes the window itself.
+      transfer_->Cancel();
+      Finish(banner::Stored::kStopped);
+      return 0;
+  }
   return Window::OnMessage(message, wparam, lparam);
 }
 

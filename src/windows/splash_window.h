@@ -1,9 +1,15 @@
-// The splash window: shown while start-up fetches the banner; it holds the
-// transfer the banner is fetched with, which closing the window stops.
+// The splash window: shown while start-up fetches the banner. The download
+// runs as a task of the window's; closing the window stops it.
 #pragma once
 
+#include <functional>
+#include <memory>
+
+#include "banner/download.h"
 #include "platform/transfer.h"
 #include "platform/win32/handles.h"
+#include "startup/startup_order.h"
+#include "ui/task_queue.h"
 #include "ui/window.h"
 
 namespace windows {
@@ -12,13 +18,21 @@ class SplashWindow final : public ui::Window {
  public:
   // Creates the window hidden and centred, with its picture.
   SplashWindow();
+  ~SplashWindow() override;
 
-  platform::transfer::Control& Transfer() { return transfer_; }
+  // Runs the download off the window's thread; `then` runs once, on the
+  // window's thread, as startup::Steps::Download says.
+  void Download(startup::Steps::DownloadWork download, std::function<void(banner::Stored)> then);
 
  private:
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void Finish(banner::Stored stored);
 
-  platform::transfer::Control transfer_;
+  // Shared with the download's thread, which may outlive the window.
+  const std::shared_ptr<platform::transfer::Control> transfer_ =
+      std::make_shared<platform::transfer::Control>();
+  std::unique_ptr<ui::TaskQueue> tasks_;
+  std::function<void(banner::Stored)> then_;
   platform::win32::UniqueBitmap picture_;
 };
 

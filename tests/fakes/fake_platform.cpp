@@ -229,10 +229,14 @@ void NotifySettingsChanged() { fake::system_state.calls.push_back("NotifySetting
 
 bool Control::Busy() const { return busy_; }
 
-void Control::Cancel() {}
+void Control::Cancel() {
+  const std::lock_guard lock(mutex_);
+  cancelled_ = true;
+}
 
 Response Control::OpenUrl(const std::string& url, const Limits&) {
   fake::system_state.requests.push_back(url);
+  if (const std::lock_guard lock(mutex_); cancelled_) return Response{true, 0, {}, kCancelled};
   auto found = fake::system_state.responses.find(url);
   if (found == fake::system_state.responses.end()) return Response{true, 0, {}};
   return found->second;

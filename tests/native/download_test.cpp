@@ -5,13 +5,11 @@
 #include "fake_platform.h"
 
 namespace {
+using banner::Stored;
 using fake::FakeSystem;
 using fake::FakeUi;
 using platform::transfer::Response;
 constexpr const char* kFolder = R"(C:\App)";
-const std::string kFailure =
-    "ShowMessage(An error has occured in the file transfer or write.  Please try again "
-    "later.|64|Maskfold)";
 
 TEST(BannerFileName, IsTheLastSegmentWithoutQueryAndNeverLeavesTheFolder) {
   const struct {
@@ -54,18 +52,17 @@ class DownloadTest : public ::testing::Test {
     FakeUi::Reset();
     FakeSystem::Get().files[R"(C:\App\cache.gif)"] = "an older and longer banner";
   }
-  std::string Stored() { return FakeSystem::Get().files[R"(C:\App\cache.gif)"]; }
+  std::string Banner() { return FakeSystem::Get().files[R"(C:\App\cache.gif)"]; }
   platform::transfer::Control transfer;
 };
 
 TEST_F(DownloadTest, StoresTheWholeBodyInPlaceOfTheOldFile) {
   FakeSystem::Get().responses["http://host/cache.gif"] = Response{false, 200, "GIF89a"};
-  EXPECT_TRUE(banner::DownloadFile(transfer, "http://host/cache.gif", kFolder));
-  EXPECT_EQ(Stored(), "GIF89a") << "no tail of the old file may stay";
-  EXPECT_TRUE(FakeUi::Get().calls.empty());
+  EXPECT_EQ(banner::DownloadFile(transfer, "http://host/cache.gif", kFolder), Stored::kStored);
+  EXPECT_EQ(Banner(), "GIF89a") << "no tail of the old file may stay";
 }
 
-TEST_F(DownloadTest, EveryFailureShowsOneMessageAndKeepsTheOldFile) {
+TEST_F(DownloadTest, EveryFailureIsReportedAndKeepsTheOldFile) {
   const struct {
     const char* what;
     const char* url;
@@ -87,33 +84,30 @@ TEST_F(DownloadTest, EveryFailureShowsOneMessageAndKeepsTheOldFile) {
     SetUp();
     if (c.response) FakeSystem::Get().responses[c.url] = *c.response;
     if (c.unwritable) FakeSystem::Get().unwritable.insert(R"(C:\App\cache.gif)");
-    EXPECT_FALSE(banner::DownloadFile(transfer, c.url, kFolder)) << c.what;
-    EXPECT_EQ(FakeUi::Get().calls, std::vector<std::string>{kFailure}) << c.what;
-    EXPECT_EQ(Stored(), "an older and longer banner") << c.what;
+    EXPECT_EQ(banner::DownloadFile(transfer, c.url, kFolder), Stored::kFailed) << c.what;
+    EXPECT_EQ(Banner(), "an older and longer banner") << c.what;
   }
 }
 
 TEST_F(DownloadTest, APartialFileAnEarlierRunLeftGoesEvenWhenThisDownloadFails) {
   FakeSystem::Get().files[R"(C:\App\cache.gif.partial)"] = "half a banner";
-  EXPECT_FALSE(banner::DownloadFile(transfer, "http://host/cache.gif", kFolder));
+  EXPECT_EQ(banner::DownloadFile(transfer, "http://host/cache.gif", kFolder), Stored::kFailed);
   EXPECT_FALSE(FakeSystem::Get().files.count(R"(C:\App\cache.gif.partial)"));
 }
 
-TEST_F(DownloadTest, ADownloadTheUserStoppedIsSilentAndKeepsTheOldFile) {
+TEST_F(DownloadTest, ADownloadTheUserStoppedIsNoFailureAndKeepsTheOldFile) {
   FakeSystem::Get().responses["http://host/cache.gif"] =
       Response{true, 200, "GIF8", platform::transfer::kCancelled};
-  EXPECT_FALSE(banner::DownloadFile(transfer, "http://host/cache.gif", kFolder));
-  EXPECT_TRUE(FakeUi::Get().calls.empty());
-  EXPECT_EQ(Stored(), "an older and longer banner");
+  EXPECT_EQ(banner::DownloadFile(transfer, "http://host/cache.gif", kFolder), Stored::kStopped);
+  EXPECT_EQ(Banner(), "an older and longer banner");
 }
 
 TEST_F(DownloadTest, ABusyControlReturnsFalseSilentlyWithoutARequest) {
   struct BusyControl : platform::transfer::Control {
     bool Busy() const override { return true; }
   } busy;
-  EXPECT_FALSE(banner::DownloadFile(busy, "http://host/cache.gif", kFolder));
+  EXPECT_EQ(banner::DownloadFile(busy, "http://host/cache.gif", kFolder), Stored::kBusy);
   EXPECT_TRUE(FakeSystem::Get().requests.empty());
-  EXPECT_TRUE(FakeUi::Get().calls.empty());
 }
 
 }  // namespace

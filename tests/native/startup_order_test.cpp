@@ -15,12 +15,16 @@ struct Windows : startup::Steps {
   std::string folder = R"(C:\Cookies)";
   std::vector<std::string>& log = FakeUi::Get().calls;
   platform::transfer::Control transfer;
+  // The download reports at once, as the window's task would.
   std::string LoadMainWindow() override {
     log.push_back("LoadMainWindow");
     return folder;
   }
   void ShowSplash() override { log.push_back("ShowSplash"); }
-  platform::transfer::Control& Transfer() override { return transfer; }
+  void Download(DownloadWork download, std::function<void(banner::Stored)> then) override {
+    then(download(transfer));
+  }
+  void Tell(const std::string& text, int style) override { platform::ui::ShowMessage(text, style); }
   void ShowMainWindow() override { log.push_back("ShowMainWindow"); }
   void CloseSplash() override { log.push_back("CloseSplash"); }
 };

@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/answering.h"
 #include "platform/win32/wininet_calls.h"
 
 namespace platform::transfer {
@@ -20,18 +19,6 @@ using win32::WinInet;
 
 // A server that accepts and never answers fails a read after this.
 constexpr DWORD kTimeoutMs = 10000;
-
-// Keeps the busy flag up for the length of one request.
-class BusyWhile {
- public:
-  explicit BusyWhile(bool& flag) : flag_(flag) { flag_ = true; }
-  ~BusyWhile() { flag_ = false; }
-  BusyWhile(const BusyWhile&) = delete;
-  BusyWhile& operator=(const BusyWhile&) = delete;
-
- private:
-  bool& flag_;
-};
 
 // The handles of one request, closed together, newest first, by whichever
 // thread comes first: the request's own when it ends, or the one that gave
@@ -159,47 +146,43 @@ void NotifySettingsChanged() {
   WinInet().InternetSetOptionA(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
 }
 
+// The request the control is executing, for Cancel to stop.
+struct Control::Request : RequestHandles {};
+
 bool Control::Busy() const { return busy_; }
 
 void Control::Cancel() {
-  if (busy_) cancelled_ = true;
+  const std::lock_guard lock(mutex_);
+  cancelled_ = true;
+  if (request_) request_->Close();
 }
 
 Response Control::OpenUrl(const std::string& url, const Limits& limits) {
-  const BusyWhile busy(busy_);
-  cancelled_ = false;
-  // What the request's thread and this one share: this one may give up on
-  // the request, which then ends on its own.
-  struct Shared {
-    RequestHandles handles;
-    Response response;
-  };
-  const auto shared = std::make_shared<Shared>();
-  const ULONGLONG deadline = ::GetTickCount64() + limits.deadline_ms;
-  // The windows keep answering while WinINet loads and the request waits on
-  // the server: a window that shows during a download is drawn, and never
-  // turns into a ghost while a server is slow.
-  const bool finished = win32::RunWhileAnsweringUntil(
-      [shared, url, limits, deadline] {
-        // Preconfigured: the request takes the proxy the browser is set to.
-        // No cookie: the server learns nothing of who the user was.
-        const HINTERNET session = shared->handles.Keep(
-            WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-        Response response =
-            Get(shared->handles, session, url,
-                INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                    INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES,
-                kTimeoutMs, limits.most_bytes + 1, deadline);
-        if (!response.failed && response.body.size() > limits.most_bytes)
-          response = Failed(kTooLarge);
-        shared->handles.Close();
-        shared->response = std::move(response);
-      },
-      [this] { return cancelled_; }, limits.deadline_ms);
-  if (finished) return std::move(shared->response);
-  // Stops the request where it waits; it ends on its own thread.
-  shared->handles.Close();
-  return Failed(cancelled_ ? kCancelled : kTimedOut);
+  busy_ = true;
+  const auto request = std::make_shared<Request>();
+  {
+    const std::lock_guard lock(mutex_);
+    if (cancelled_) request->Close();
+    request_ = request;
+  }
+  // Preconfigured: the request takes the proxy the browser is set to. No
+  // cookie: the server learns nothing of who the user was.
+  const HINTERNET session = request->Keep(
+      WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  Response response =
+      Get(*request, session, url,
+          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+              INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES,
+          kTimeoutMs, limits.most_bytes + 1, ::GetTickCount64() + limits.deadline_ms);
+  if (!response.failed && response.body.size() > limits.most_bytes) response = Failed(kTooLarge);
+  request->Close();
+  {
+    const std::lock_guard lock(mutex_);
+    request_.reset();
+    if (cancelled_) response = Failed(kCancelled);
+  }
+  busy_ = false;
+  return response;
 }
 
 Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms,
