@@ -3,7 +3,6 @@
 #include "common/identifiers.h"
 #include "cookies/cookie_files.h"
 #include "platform/files.h"
-#include "platform/ui.h"
 
 namespace cookies {
 
@@ -16,22 +15,17 @@ bool JarIsLink(const std::string& cookies_folder) {
   return attributes && (*attributes & platform::files::kAttributeReparsePoint);
 }
 
-void Protect(const std::string& cookies_folder, const std::string& name) {
-  if (name.empty()) return;
+std::optional<std::string> Protect(const std::string& cookies_folder, const std::string& name) {
+  if (name.empty()) return std::nullopt;
   const std::string source = cookies_folder + "\\" + name;
   const std::string target = JarFolder(cookies_folder) + "\\" + name;
-  if (JarIsLink(cookies_folder) || !platform::files::CopyOneFile(source, target)) {
-    platform::ui::ShowMessage("The cookie " + name +
-                                  " could not be copied into the protected folder, so it was left "
-                                  "where it is.",
-                              platform::ui::kStyleInformation);
-    return;
-  }
+  if (JarIsLink(cookies_folder) || !platform::files::CopyOneFile(source, target))
+    return "The cookie " + name +
+           " could not be copied into the protected folder, so it was left where it is.";
   if (!platform::files::DeleteOneFile(source))
-    platform::ui::ShowMessage("The cookie " + name +
-                                  " is protected now, but its original could not be removed from "
-                                  "the cookies folder.",
-                              platform::ui::kStyleInformation);
+    return "The cookie " + name +
+           " is protected now, but its original could not be removed from the cookies folder.";
+  return std::nullopt;
 }
 
 bool EmptyJar(const std::string& cookies_folder) {

@@ -2,6 +2,7 @@
 // of the cookies the user protected.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace cookies {
@@ -14,9 +15,10 @@ std::string JarFolder(const std::string& cookies_folder);
 bool JarIsLink(const std::string& cookies_folder);
 
 // Moves one cookie file into the jar, replacing a jar copy of the same name.
-// The original goes only once its copy is made; a failure is told in one
-// message and leaves both folders as they were. An empty name does nothing.
-void Protect(const std::string& cookies_folder, const std::string& name);
+// The original goes only once its copy is made; a copy that fails leaves
+// both folders as they were. Nothing when it went as it should (an empty
+// name does nothing), otherwise the message for the user.
+std::optional<std::string> Protect(const std::string& cookies_folder, const std::string& name);
 
 // Deletes every cookie file of the jar. False when there was none or one
 // could not be deleted.

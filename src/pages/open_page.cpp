@@ -3,15 +3,13 @@
 #include <string>
 
 #include "platform/files.h"
-#include "platform/ui.h"
 
 namespace pages {
 
-void OpenPage(std::string_view url) {
+std::optional<std::string> OpenPage(std::string_view url) {
   const std::string address(url);
-  if (!platform::files::Launch(address, ""))
-    platform::ui::ShowMessage("The web page " + address + " could not be opened in your browser.",
-                              platform::ui::kStyleInformation);
+  if (platform::files::Launch(address, "")) return std::nullopt;
+  return "The web page " + address + " could not be opened in your browser.";
 }
 
 }  // namespace pages

@@ -8,6 +8,7 @@
 #include "common/identifiers.h"
 #include "pages/open_page.h"
 #include "placement/centering.h"
+#include "ui/messages.h"
 #include "ui/resource.h"
 
 namespace windows {
@@ -96,7 +97,7 @@ void AboutWindow::OnMouseMove(POINT point) {
 void AboutWindow::OnWebLinkClicked(POINT released_at) {
   const bool on_link = pressed_on_link_ && ControlContains(kWebLink, released_at);
   pressed_on_link_ = false;
-  if (on_link) pages::OpenPage(ids::kMakerSite);
+  if (on_link) ui::ShowIfAny(pages::OpenPage(ids::kMakerSite));
 }
 
 }  // namespace windows

@@ -14,6 +14,7 @@
 #include "placement/centering.h"
 #include "platform/files.h"
 #include "platform/ui.h"
+#include "ui/messages.h"
 #include "ui/resource.h"
 
 namespace windows {
@@ -148,7 +149,7 @@ void CookieManagerWindow::ProtectSelectedCookie() {
       static_cast<std::size_t>(::SendMessageA(list, LB_GETTEXTLEN, selected, 0)) + 1);
   ::SendMessageA(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name.data()));
   const auto alive = Alive();
-  cookies::Protect(cookies_folder_, name.data());  // may show a box
+  ui::ShowIfAny(cookies::Protect(cookies_folder_, name.data()));
   if (!alive.expired() && Handle()) RefreshLists();
 }
 

@@ -18,6 +18,7 @@
 #include "registry/settings.h"
 #include "ui/gif_view.h"
 #include "ui/menu.h"
+#include "ui/messages.h"
 #include "ui/resource.h"
 #include "ui/task_queue.h"
 #include "wipe/cookie_stages.h"
@@ -343,7 +344,7 @@ void MainWindow::OnCommand(int id) {
                                   platform::ui::kStyleInformation);
       break;
     case menu::kHelpContents:
-      pages::OpenPage(ids::kHelpPage);
+      ui::ShowIfAny(pages::OpenPage(ids::kHelpPage));
       break;
     case menu::kAbout:
       other_windows_.ShowAbout();
@@ -409,7 +410,7 @@ void MainWindow::OnBannerFrameClicked(POINT released_at) {
   // A click is a press and a release both on the frame.
   const bool click = pressed_on_frame_ && ControlContains(kBannerFrame, released_at);
   pressed_on_frame_ = false;
-  if (click) pages::OpenPage(ids::kClickThroughPage);
+  if (click) ui::ShowIfAny(pages::OpenPage(ids::kClickThroughPage));
 }
 
 bool MainWindow::OnSetCursor(LPARAM lparam) {
