@@ -4,7 +4,7 @@
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/fileop.h"
-#include "platform/files.h"
+#include "platform/process.h"
 #include "platform/ui.h"
 #include "proxyswitch/proxy_switch.h"
 #include "registry/settings.h"
@@ -90,7 +90,7 @@ void Exit() {
   if (!off)
     failure::PassOver(
         [&] { platform::ui::ShowMessage(*off.problem, platform::ui::kStyleInformation); });
-  platform::files::EndProcess(0);
+  platform::process::EndProcess(0);
 }
 
 }  // namespace wipe
