@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced, not run: how this project sets up and runs Wine, shared by
 # tests/wine-run.sh (every Windows test) and scripts/demo.sh. The caller
 # names its own WINEPREFIX; nothing here touches ~/.wine.
