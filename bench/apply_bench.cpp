@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/identifiers.h"
 #include "driver.h"
 #include "stopwatch.h"
 
@@ -106,7 +107,7 @@ int main() {
   char folder[MAX_PATH] = {};
   ::SHGetFolderPathA(nullptr, CSIDL_COOKIES | CSIDL_FLAG_CREATE, nullptr, 0, folder);
   const std::string cookies = folder;
-  const std::string jar = cookies + "\\Jar";
+  const std::string jar = cookies + "\\" + std::string(ids::kJarFolder);
   ::CreateDirectoryA(jar.c_str(), nullptr);
   driver::SetText(HKEY_LOCAL_MACHINE, driver::kCookiesKey, "Directory", cookies);
 

@@ -2,6 +2,7 @@
 #   cmake -DWXS=packaging/maskfold.wxs -DICON=assets/maskfold.ico -DVERSION=0.1.0
 #         -DOUTPUT=maskfold-0.1.0-win32.msi (-DFILES_DIR=dir | -DZIP=release.zip)
 #         -P cmake/make_msi.cmake
+# The maker's name comes from the program's identifiers (maker.cmake).
 # The program's files come from a folder (CPack's staging) or from the
 # release zip. The package is read back with msiinfo and checked: a package
 # that fails a check is not left behind.
@@ -26,6 +27,7 @@ endif()
 file(GLOB shipped RELATIVE "${work}" "${work}/*")
 file(COPY "${ICON}" DESTINATION "${work}")
 
+include(${CMAKE_CURRENT_LIST_DIR}/maker.cmake)
 find_program(WIXL wixl REQUIRED)
 find_program(MSIBUILD msibuild REQUIRED)
 find_program(MSIINFO msiinfo REQUIRED)
@@ -33,7 +35,8 @@ find_program(MSIINFO msiinfo REQUIRED)
 # passes over what it does not know with a warning and still writes a
 # package: any word from it fails the build.
 execute_process(
-  COMMAND "${WIXL}" --arch x86 -D "Version=${VERSION}" -o "${output}" "${WXS}"
+  COMMAND "${WIXL}" --arch x86 -D "Version=${VERSION}" -D "Maker=${MASKFOLD_MAKER}"
+          -o "${output}" "${WXS}"
   WORKING_DIRECTORY "${work}" RESULT_VARIABLE built OUTPUT_VARIABLE messages
   ERROR_VARIABLE messages)
 if(NOT built EQUAL 0 OR NOT messages STREQUAL "")

@@ -26,7 +26,7 @@ scripts/build.sh win32
 cmake --build build/win32 --target post_command >/dev/null
 
 export WINEPREFIX=$root/demo/prefix
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. tests/wine-prefix.sh
 user=$(id -un)
 cookies_unix=$WINEPREFIX/drive_c/users/$user/AppData/Local/Microsoft/Windows/INetCookies
 cookies_win="C:\\users\\$user\\AppData\\Local\\Microsoft\\Windows\\INetCookies"
@@ -41,21 +41,15 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -n "$shot" ]; then
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/demo.display" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$root/demo.display" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$root/demo.display")
+  wine_display_start "$root/demo.display"
   rm -f "$root/demo.display"
 fi
 
 if [ ! -f "$WINEPREFIX/.maskfold-demo" ]; then
   echo "Preparing the demo Wine prefix in demo/prefix (once)..."
   mkdir -p "$root/demo"
-  wineboot --init >/dev/null 2>&1 </dev/null
-  wineserver -w
-  # Wine's own services inherit a pipe and keep it open: start the server
-  # detached and keep wine's output in files.
-  wineserver -p >/dev/null 2>&1 </dev/null
+  wine_prefix_init
+  wine_server_start
   cat >"$root/demo/seed.reg" <<REG
 REGEDIT4
 
@@ -106,7 +100,7 @@ for _ in $(seq 100); do [ -s "$root/demo/server.port" ] && break; sleep 0.05; do
 banner="--banner-url=http://127.0.0.1:$(cat "$root/demo/server.port")/cache.gif"
 rm -f "$root/demo/server.port"
 
-wineserver -p >/dev/null 2>&1 </dev/null || true
+wine_server_start
 if [ -z "$shot" ]; then
   echo "Starting Maskfold (demo prefix: demo/prefix)..."
   wine "$app_win\\maskfold.exe" "$banner" >"$root/demo/wine.log" 2>&1 </dev/null

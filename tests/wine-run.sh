@@ -15,9 +15,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 template=${MASKFOLD_WINE_TEMPLATE:-${TMPDIR:-/tmp}/maskfold-wine-template-$(id -u)}
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win32
+. "$here/wine-prefix.sh"
 
 # The template is made once; parallel tests wait on the lock for it.
 mkdir -p "$(dirname "$template")"
@@ -25,14 +23,8 @@ mkdir -p "$(dirname "$template")"
   flock 9
   if [ ! -f "$template/.ready" ]; then
     rm -rf "$template"
-    WINEPREFIX=$template wineboot --init >/dev/null 2>&1 </dev/null
-    # One virtual desktop: windows get Wine's own frames and, with no window
-    # manager on the display, hiding or closing one does not wait for it.
-    WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
-      >/dev/null 2>&1 </dev/null
-    WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
-      >/dev/null 2>&1 </dev/null
-    WINEPREFIX=$template wineserver -w
+    export WINEPREFIX=$template
+    wine_prefix_init --desktop
     touch "$template/.ready"
   fi
 ) 9>"$template.lock"
@@ -57,11 +49,7 @@ if [ -n "${MASKFOLD_UNPACK:-}" ]; then
   python3 -m zipfile -e "${MASKFOLD_UNPACK%%|*}" "$WINEPREFIX/drive_c/${MASKFOLD_UNPACK#*|}"
 fi
 
-# A display of our own, never the user's.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$work/display")
+wine_display_start "$work/display"
 
 python3 "$here/tools/loopback_server.py" "$work/server.port" >"$work/server.log" 2>&1 &
 pids+=($!)
@@ -75,10 +63,7 @@ for _ in $(seq 100); do [ -s "$work/probe.ports" ] && break; sleep 0.05; done
 export MASKFOLD_PROBE_PROXIES=$(cat "$work/probe.ports")
 export MASKFOLD_PROBE_LOG="Z:${work//\//\\}\\probe.log"
 
-# wineserver and Wine's services inherit the output of the first Wine
-# process and would keep a pipe open for ever: start the server detached and
-# send the program's output to files.
-wineserver -p >/dev/null 2>&1 </dev/null
+wine_server_start
 set +e
 wine "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
 rc=$?

@@ -88,6 +88,10 @@ inline constexpr std::string_view kBannerFile = "cache.gif";
 inline constexpr std::string_view kHandCursorFile = "hand.cur";
 inline constexpr std::string_view kJarFolder = "Jar";
 
+// The maker, as the About window, the version resource and the packages name
+// it.
+inline constexpr std::string_view kMakerName = "Corvane";
+
 // Web addresses.
 inline constexpr std::string_view kDefaultBannerUrl = "http://maskfold.example/cache.gif";
 inline constexpr std::string_view kHelpPage = "https://maskfold.example/help.htm";

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "common/text.h"
 #include "platform/files.h"
 
 namespace cookies {
@@ -26,15 +27,6 @@ bool HasDevicePrefix(std::string_view path) {
          (path[2] == '?' || path[2] == '.') && IsSeparator(path[3]);
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
-
 // A "\\?\" or "\\.\" path that names a drive or share path stands for that
 // path; any other is a device. Nothing when it is a device.
 std::optional<std::string> WithoutDevicePrefix(const std::string& path) {
@@ -42,7 +34,7 @@ std::optional<std::string> WithoutDevicePrefix(const std::string& path) {
   const std::string rest = path.substr(4);
   if (rest.size() == 2 && IsDrivePath(rest + "\\")) return rest + "\\";  // the volume itself
   if (IsDrivePath(rest)) return rest;
-  if (StartsWithNoCase(rest, "UNC") && rest.size() > 3 && IsSeparator(rest[3]))
+  if (text::StartsWithNoCase(rest, "UNC") && rest.size() > 3 && IsSeparator(rest[3]))
     return "\\\\" + rest.substr(4);
   return std::nullopt;
 }

@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "platform/files.h"
+#include "platform/process.h"
 
 namespace pages {
 
 std::optional<std::string> OpenPage(std::string_view url) {
   const std::string address(url);
-  if (platform::files::Launch(address, "")) return std::nullopt;
+  if (platform::process::Launch(address, "")) return std::nullopt;
   return "The web page " + address + " could not be opened in your browser.";
 }
 

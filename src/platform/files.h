@@ -1,4 +1,4 @@
-// File-system and process operations the program relies on.
+// File-system operations the program relies on.
 #pragma once
 
 #include <cstdint>
@@ -63,13 +63,5 @@ bool DeleteOneFile(const std::string& path);
 // ended in between leaves the partial file behind.
 inline constexpr char kPartialSuffix[] = ".partial";
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
-
-// Opens a program, document or web address the way the shell does, detached,
-// without waiting: target is the program or address, arguments what follows
-// it. False when it could not be started.
-bool Launch(const std::string& target, const std::string& arguments);
-
-// Ends the process at once with the given exit code.
-[[noreturn]] void EndProcess(unsigned code);
 
 }  // namespace platform::files

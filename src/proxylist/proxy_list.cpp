@@ -6,6 +6,7 @@
 #include "common/failure.h"
 #include "common/identifiers.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/ui.h"
 #include "proxylist/decoding.h"
 #include "proxylist/reader.h"
@@ -59,7 +60,7 @@ bool EditProxyList() {
   // Quoted, and without a command interpreter: a folder with blanks or "&"
   // in its name opens like any other.
   const std::string path = ProxyListPath();
-  return platform::files::Launch(system + "\\notepad.exe", "\"" + path + "\"");
+  return platform::process::Launch(system + "\\notepad.exe", "\"" + path + "\"");
 }
 
 }  // namespace proxylist

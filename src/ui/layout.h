@@ -1,16 +1,7 @@
-// Window layouts are written in twips (1/1440 inch) and scaled by the
-// screen's real resolution, so they keep their size on high-DPI screens.
+// Window layouts, written in twips (common/twips.h).
 #pragma once
 
-#include <cmath>
-
 namespace ui {
-
-inline constexpr int kTwipsPerInch = 1440;
-
-inline int TwipsToPixels(int twips, int dpi) {
-  return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / kTwipsPerInch));
-}
 
 // The face every control of the program is written in, and its size.
 inline constexpr char kControlFace[] = "MS Sans Serif";

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/failure.h"
+#include "common/twips.h"
 #include "ui/fonts.h"
 #include "ui/text_fit.h"
 
@@ -98,8 +99,8 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
   }
 
   dpi_ = win32::ScreenDpi();
-  RECT outer{0, 0, TwipsToPixels(frame.client_width, dpi_),
-             TwipsToPixels(frame.client_height, dpi_)};
+  RECT outer{0, 0, twips::ToPixels(frame.client_width, dpi_),
+             twips::ToPixels(frame.client_height, dpi_)};
   ::AdjustWindowRectEx(&outer, frame.style, static_cast<bool>(menu), frame.ex_style);
   const HWND hwnd = ::CreateWindowExA(frame.ex_style, frame.class_name, frame.caption, frame.style,
                                       CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
@@ -111,9 +112,9 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
   for (const ControlSpec& layout : controls) {
     const HWND control = ::CreateWindowExA(
         layout.ex_style, layout.window_class, layout.text,
-        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style, TwipsToPixels(layout.left, dpi_),
-        TwipsToPixels(layout.top, dpi_), TwipsToPixels(layout.width, dpi_),
-        TwipsToPixels(layout.height, dpi_), layout.parent ? Control(layout.parent) : hwnd,
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style, twips::ToPixels(layout.left, dpi_),
+        twips::ToPixels(layout.top, dpi_), twips::ToPixels(layout.width, dpi_),
+        twips::ToPixels(layout.height, dpi_), layout.parent ? Control(layout.parent) : hwnd,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
     if (!control) throw std::runtime_error(std::string("cannot create control ") + layout.text);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(layout.font)), FALSE);
@@ -152,7 +153,7 @@ void Window::FitToText(const FrameSpec& frame, std::span<const ControlSpec> cont
   }
   // Children come after the control they lie in: walk back, so that a grown
   // child grows its parent before the parent is looked at.
-  int client_needed = TwipsToPixels(frame.client_height, dpi_);
+  int client_needed = twips::ToPixels(frame.client_height, dpi_);
   for (std::size_t i = created.size(); i-- > 0;) {
     if (!grown[i]) continue;
     const ControlSpec& layout = controls[i];
@@ -161,13 +162,13 @@ void Window::FitToText(const FrameSpec& frame, std::span<const ControlSpec> cont
       // The room the table left below the control stays below it.
       const int margin = frame.client_height - layout.top - layout.height;
       client_needed =
-          std::max<int>(client_needed, rect.bottom + TwipsToPixels(std::max(margin, 0), dpi_));
+          std::max<int>(client_needed, rect.bottom + twips::ToPixels(std::max(margin, 0), dpi_));
       continue;
     }
     for (std::size_t p = 0; p < i; ++p) {
       if (controls[p].id != layout.parent) continue;
       const int margin = controls[p].height - layout.top - layout.height;
-      const int needed = rect.bottom + TwipsToPixels(std::max(margin, 0), dpi_);
+      const int needed = rect.bottom + twips::ToPixels(std::max(margin, 0), dpi_);
       const RECT holder = RectInParent(created[p]);
       if (needed > holder.bottom - holder.top) {
         SetHeight(created[p], needed);

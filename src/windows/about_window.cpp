@@ -15,13 +15,14 @@ namespace windows {
 namespace {
 using namespace ids::about_window;
 
+const std::string kMakerSentence =
+    std::string(ids::kMakerName) + " can be found on the internet at:";
 const std::string kAddress(ids::kMakerHost);
 const std::string kEmail = "E-mail:  " + std::string(ids::kMakerEmail);
 
 const std::array<ui::ControlSpec, 4> kLayout{{
     {kHideButton, WC_BUTTONA, "Hide", WS_TABSTOP | BS_PUSHBUTTON, 1395, 1935, 1200, 495},
-    {kMakerLabel, WC_STATICA, "Corvane can be found on the internet at:", SS_LEFT, 105, 375, 3930,
-     255},
+    {kMakerLabel, WC_STATICA, kMakerSentence.c_str(), SS_LEFT, 105, 375, 3930, 255},
     {kWebLink, WC_STATICA, kAddress.c_str(), SS_LEFT | SS_NOPREFIX, 855, 720, 2265, 195, 0, 0,
      ui::kUnderlined},
     {kEmailLabel, WC_STATICA, kEmail.c_str(), SS_LEFTNOWORDWRAP | SS_NOPREFIX, 570, 1140, 2925,

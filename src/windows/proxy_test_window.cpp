@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/identifiers.h"
+#include "common/twips.h"
 #include "placement/centering.h"
 #include "platform/transfer.h"
 #include "ui/resource.h"
@@ -74,7 +75,7 @@ ProxyTestWindow::ProxyTestWindow(std::vector<std::string> proxy_list, HWND owner
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.pszText = const_cast<char*>(kColumns[i].title);
-    column.cx = ui::TwipsToPixels(kColumns[i].twips, Dpi());
+    column.cx = twips::ToPixels(kColumns[i].twips, Dpi());
     column.iSubItem = static_cast<int>(i);
     ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }

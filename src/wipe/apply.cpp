@@ -7,7 +7,7 @@
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/fileop.h"
-#include "platform/files.h"
+#include "platform/process.h"
 #include "platform/ui.h"
 #include "registry/settings.h"
 #include "wipe/cookie_stages.h"
@@ -120,7 +120,7 @@ proxyswitch::Outcome TurnProxyOff() {
 void Exit(MainWindowState& window) {
   const proxyswitch::Outcome off = TurnProxyOff();
   if (!off) window.Tell({*off.problem, kInformation});
-  platform::files::EndProcess(0);
+  platform::process::EndProcess(0);
 }
 
 }  // namespace wipe

@@ -1,10 +1,9 @@
 #include "wipe/url_cache_purge.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 #include <string_view>
 
+#include "common/text.h"
 #include "platform/urlcache.h"
 
 namespace wipe {
@@ -43,14 +42,8 @@ class Enumeration {
 // Cookies and history are the cookie stages' business: a null search pattern
 // lists only content entries on Windows, but Wine lists these too.
 bool IsContentEntry(std::string_view source_url) {
-  auto starts_with = [&](std::string_view prefix) {
-    return source_url.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), source_url.begin(), [](char a, char b) {
-             return std::tolower(static_cast<unsigned char>(a)) ==
-                    std::tolower(static_cast<unsigned char>(b));
-           });
-  };
-  return !starts_with("Cookie:") && !starts_with("Visited:");
+  return !text::StartsWithNoCase(source_url, "Cookie:") &&
+         !text::StartsWithNoCase(source_url, "Visited:");
 }
 
 PurgeOutcome PurgeGroups(std::vector<PurgeNote>& notes) {

@@ -7,6 +7,7 @@
 
 #include "platform/fileop.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/transfer.h"
 
 namespace fake {
@@ -212,17 +213,19 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   return true;
 }
 
+}  // namespace platform::files
+
+namespace platform::process {
 bool Launch(const std::string& target, const std::string& arguments) {
-  system_state.launches.push_back(target + "|" + arguments);
-  return system_state.launch_works;
+  fake::system_state.launches.push_back(target + "|" + arguments);
+  return fake::system_state.launch_works;
 }
 
 void EndProcess(unsigned code) {
-  system_state.calls.push_back("EndProcess(" + std::to_string(code) + ")");
+  fake::system_state.calls.push_back("EndProcess(" + std::to_string(code) + ")");
   throw fake::ProcessEnded{code};
 }
-
-}  // namespace platform::files
+}  // namespace platform::process
 
 namespace platform::transfer {
 void NotifySettingsChanged() { fake::system_state.calls.push_back("NotifySettingsChanged"); }

@@ -1,4 +1,4 @@
-// In-memory stand-ins for the window, file and transfer parts of platform/.
+// In-memory stand-ins for the window, file, process and transfer parts of platform/.
 #pragma once
 
 #include <cstdint>

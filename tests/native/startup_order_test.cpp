@@ -1,6 +1,7 @@
 // Start-up: the order of its steps and the jar folder repair.
 #include <gtest/gtest.h>
 
+#include "common/identifiers.h"
 #include "fake_platform.h"
 #include "platform/files.h"
 #include "startup/startup_order.h"
@@ -92,7 +93,7 @@ TEST_F(StartupTest, ARefusedCookiesFolderGetsNoJarAndNoOffer) {
                                                              "ShowMainWindow", "CloseSplash"}))
         << folder;
     for (const auto& [path, attributes] : FakeSystem::Get().attributes)
-      EXPECT_EQ(path.find("Jar"), std::string::npos) << folder << ": " << path;
+      EXPECT_EQ(path.find(ids::kJarFolder), std::string::npos) << folder << ": " << path;
   }
 }
 

@@ -29,7 +29,7 @@ class CookieManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     cookies_ = driver::UseCookiesFolder();
-    jar_ = cookies_ + "\\Jar";
+    jar_ = cookies_ + "\\" + std::string(ids::kJarFolder);
     EmptyFolder(jar_);  // the prefix is shared by the cases of this file
     for (const char* site : {"alpha", "beta"}) {
       const std::string url = std::string("http://") + site + ".example/";

@@ -49,7 +49,7 @@ std::string UseCookiesFolder() {
   char folder[MAX_PATH] = {};
   if (::SHGetFolderPathA(nullptr, CSIDL_COOKIES | CSIDL_FLAG_CREATE, nullptr, 0, folder) != S_OK)
     throw std::runtime_error("no cookies folder");
-  ::CreateDirectoryA((std::string(folder) + "\\Jar").c_str(), nullptr);
+  ::CreateDirectoryA((std::string(folder) + "\\" + std::string(ids::kJarFolder)).c_str(), nullptr);
   SetText(HKEY_LOCAL_MACHINE, kCookiesKey, "Directory", folder);
   return folder;
 }

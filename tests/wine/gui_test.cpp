@@ -3,15 +3,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cmath>
-
 #include "common/identifiers.h"
+#include "common/twips.h"
 #include "driver.h"
 
 namespace {
 using driver::Program;
-
-int Pixels(int twips, int dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
 
 int ScreenDpi() {
   HDC dc = ::GetDC(nullptr);
@@ -63,8 +60,8 @@ TEST_F(MainWindowTest, ShowsTheCurrentProxyAndPutsTheFocusOnApply) {
   const int dpi = ScreenDpi();
   RECT client{};
   ::GetClientRect(main, &client);
-  EXPECT_EQ(client.right, Pixels(2445, dpi));
-  EXPECT_EQ(client.bottom, Pixels(2640, dpi));
+  EXPECT_EQ(client.right, twips::ToPixels(2445, dpi));
+  EXPECT_EQ(client.bottom, twips::ToPixels(2640, dpi));
 
   // Centred on the screen.
   RECT outer{};

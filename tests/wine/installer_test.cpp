@@ -105,7 +105,7 @@ TEST(InstallerTest, InstallsPerUserUpgradesInPlaceKeepingTheUsersFilesAndUninsta
   auto entries = InstalledEntries();
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].version, version);
-  EXPECT_EQ(entries[0].publisher, "Corvane");
+  EXPECT_EQ(entries[0].publisher, ids::kMakerName);
   char icon[MAX_PATH] = {};
   DWORD size = sizeof icon;
   EXPECT_EQ(::MsiGetProductInfoA(entries[0].product_code.c_str(), INSTALLPROPERTY_PRODUCTICON, icon,

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <fstream>
 #include <sstream>
 
 #include "common/identifiers.h"
+#include "common/twips.h"
 #include "driver.h"
 
 namespace {
@@ -199,8 +199,7 @@ TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
   HDC screen = ::GetDC(nullptr);
   const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);
-  const LPARAM on_frame =
-      MAKELPARAM(std::lround(2225 * dpi / 1440.0), std::lround(1000 * dpi / 1440.0));
+  const LPARAM on_frame = MAKELPARAM(twips::ToPixels(2225, dpi), twips::ToPixels(1000, dpi));
   ::PostMessageA(main, WM_LBUTTONDOWN, MK_LBUTTON, on_frame);
   ::PostMessageA(main, WM_LBUTTONUP, 0, on_frame);
 

@@ -80,7 +80,7 @@ class WipeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     cookies_ = driver::UseCookiesFolder();
-    jar_ = cookies_ + "\\Jar";
+    jar_ = cookies_ + "\\" + std::string(ids::kJarFolder);
 
     // Persistent cookies, written by WinINet as the browser writes them.
     for (const char* site : {"protected", "tracker", "other"}) {
@@ -230,7 +230,8 @@ TEST(LongUrlWipeTest, ALongTrackingUrlInTheCacheIsDeletedWithoutAMessage) {
 TEST(WideNameWipeTest, ACookiesFolderNamedInJapaneseIsWipedAndRestored) {
   driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
   const std::wstring cookies = L"C:\\\u30AF\u30C3\u30AD\u30FC";  // "cookie" in katakana
-  const std::wstring jar = cookies + L"\\Jar";
+  const std::wstring jar =
+      cookies + L"\\" + std::wstring(ids::kJarFolder.begin(), ids::kJarFolder.end());
   ASSERT_TRUE(::CreateDirectoryW(cookies.c_str(), nullptr));
   ASSERT_TRUE(::CreateDirectoryW(jar.c_str(), nullptr));
   auto write = [](const std::wstring& path, const char* bytes) {

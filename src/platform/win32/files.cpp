@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
-#include "platform/win32/shell_calls.h"
 
 namespace platform::files {
 
@@ -152,14 +151,5 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   ::DeleteFileA(partial.c_str());
   return false;
 }
-
-bool Launch(const std::string& target, const std::string& arguments) {
-  const auto result = reinterpret_cast<INT_PTR>(win32::Shell().ShellExecuteA(
-      nullptr, "open", target.c_str(), arguments.empty() ? nullptr : arguments.c_str(), nullptr,
-      SW_SHOWNORMAL));
-  return result > 32;
-}
-
-void EndProcess(unsigned code) { ::ExitProcess(code); }
 
 }  // namespace platform::files

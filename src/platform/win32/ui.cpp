@@ -6,17 +6,14 @@
 #include <string>
 
 #include "common/identifiers.h"
+#include "common/twips.h"
 #include "platform/win32/handles.h"
 
 namespace platform::ui {
 namespace {
-constexpr double kTwipsPerInch = 1440.0;
-
 HWND ToHwnd(Window window) { return reinterpret_cast<HWND>(window); }
-double PixelsToTwips(long pixels) { return pixels * kTwipsPerInch / win32::ScreenDpi(); }
-int TwipsToPixels(std::int64_t twips) {
-  return static_cast<int>(std::lround(twips * win32::ScreenDpi() / kTwipsPerInch));
-}
+double PixelsToTwips(long pixels) { return twips::FromPixels(pixels, win32::ScreenDpi()); }
+int TwipsToPixels(std::int64_t length) { return twips::ToPixels(length, win32::ScreenDpi()); }
 }  // namespace
 
 TwipSize ScreenSize() {
