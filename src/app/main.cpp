@@ -40,7 +40,7 @@ class ComApartment {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   return failure::Untrapped([] {
     if (proxyswitch::IsOffCommand(::GetCommandLineA()))
-      return failure::Trap([] { return proxyswitch::SwitchOff() ? 0 : 1; }, [] { return 1; });
+      return proxyswitch::SwitchOff() ? 0 : 1;
     const ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);

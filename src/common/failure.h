@@ -1,10 +1,11 @@
-// The three ways the program meets a failure (a C++ exception thrown by a
-// step), written once:
-// - untrapped: the default for every handler; the failure reaches the
+// The three ways the program meets a failure, written once:
+// - untrapped: the default for every handler; a C++ exception reaches the
 //   window procedure's guard, which shows one report and ends the process;
 // - trapped: the caller handles it where it happens (a message, or going on
 //   quietly with what it has);
-// - ignore-and-continue: the failing step is passed over, the next one runs.
+// - ignore-and-continue: the failing step is passed over and the next one
+//   runs. A platform call's status is passed over where that is decided, in
+//   hand and named; PassOver is for a step that may throw.
 #pragma once
 
 #include <exception>
@@ -22,20 +23,6 @@ bool PassOver(Step&& step) noexcept {
     return false;
   }
 }
-
-// Ignore-and-continue over a run of steps that remembers whether any failed,
-// so that a result a failed step disturbed is not taken for a good one.
-class StepsPassedOver {
- public:
-  template <class Step>
-  void Run(Step&& step) noexcept {
-    if (!PassOver(std::forward<Step>(step))) failed_ = true;
-  }
-  bool AnyFailed() const { return failed_; }
-
- private:
-  bool failed_ = false;
-};
 
 // Trapped: the step's result, or, when the step fails, the result of the
 // caller's own handler for that failure.

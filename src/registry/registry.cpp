@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <stdexcept>
+#include <optional>
 #include <vector>
-
-#include "common/failure.h"
 
 namespace registry {
 namespace reg = platform::reg;
@@ -13,15 +11,14 @@ namespace reg = platform::reg;
 namespace {
 
 // Owns the key handle of one routine call. The close is made on every path,
-// also for a null handle that a failed open left: that call fails unseen.
+// also for a null handle that a failed open left: that call fails, and its
+// status is not looked at.
 class KeyHandle {
  public:
   KeyHandle() = default;
   KeyHandle(const KeyHandle&) = delete;
   KeyHandle& operator=(const KeyHandle&) = delete;
-  ~KeyHandle() {
-    failure::PassOver([&] { reg::CloseKey(key_); });
-  }
+  ~KeyHandle() { [[maybe_unused]] const long closed = reg::CloseKey(key_); }
   reg::Key* Out() { return &key_; }
   reg::Key Get() const { return key_; }
 
@@ -40,76 +37,66 @@ std::string FormatDword(const std::uint8_t* bytes, std::uint32_t size) {
   return text;
 }
 
-// A decimal integer, blanks around it allowed; anything else is a failure of
-// the step that needs it.
-std::int32_t ParseInt32(std::string_view text) {
+// A decimal integer, blanks around it allowed; nothing for anything else.
+std::optional<std::int32_t> ParseInt32(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
   const auto last = text.find_last_not_of(' ');
-  if (first == std::string_view::npos) throw std::invalid_argument("not a number");
+  if (first == std::string_view::npos) return std::nullopt;
   text = text.substr(first, last - first + 1);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   std::int32_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size())
-    throw std::invalid_argument("not a 32-bit integer");
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
 }
 
 }  // namespace
 
+// Each routine goes on with its next step whatever the step before it did,
+// as the routines always have: a failed open leaves a null key, on which
+// the next call fails in turn. Only the result tells.
+
 std::string GetRegText(Root root, std::string_view subkey, std::string_view value_name) {
-  // A failure inside one step is passed over and the next step runs; a read
-  // it disturbed does not count as found.
-  failure::StepsPassedOver steps;
-  std::string result(kNotFound);
   const std::string key_path(subkey);
   const std::string name(value_name);
   KeyHandle key;
-  std::vector<std::uint8_t> buffer;
+  std::vector<std::uint8_t> buffer(kReadBufferSize, ' ');
   std::uint32_t size = kReadBufferSize;
   std::uint32_t type = 0;
-  long status = -1;
 
-  steps.Run([&] { reg::OpenKey(root, key_path.c_str(), key.Out()); });
-  steps.Run([&] { buffer.assign(kReadBufferSize, ' '); });
-  steps.Run(
-      [&] { status = reg::QueryValueEx(key.Get(), name.c_str(), &type, buffer.data(), &size); });
-  if (status == reg::kSuccess && !steps.AnyFailed()) {
-    steps.Run([&] {
-      if (type == reg::kTypeDword) {
-        result = FormatDword(buffer.data(), size);
-      } else {
-        const std::uint32_t length = size == 0 ? 0 : std::min(size, kReadBufferSize) - 1;
-        result.assign(reinterpret_cast<const char*>(buffer.data()), length);
-      }
-    });
-  }
-  return result;
+  const long opened = reg::OpenKey(root, key_path.c_str(), key.Out());
+  const long read = reg::QueryValueEx(key.Get(), name.c_str(), &type, buffer.data(), &size);
+  // A read that an open it followed did not make does not count as found.
+  if (opened != reg::kSuccess || read != reg::kSuccess) return std::string(kNotFound);
+  if (type == reg::kTypeDword) return FormatDword(buffer.data(), size);
+  const std::uint32_t length = size == 0 ? 0 : std::min(size, kReadBufferSize) - 1;
+  return std::string(reinterpret_cast<const char*>(buffer.data()), length);
 }
 
 void SetRegValue(Root root, std::string_view subkey, std::string_view value_name,
                  std::int32_t value_type, std::string_view value) {
-  failure::StepsPassedOver steps;
   const std::string key_path(subkey);
   const std::string name(value_name);
   KeyHandle key;
 
-  steps.Run([&] { reg::CreateKey(root, key_path.c_str(), key.Out()); });
-  steps.Run([&] {
-    if (value_type == static_cast<std::int32_t>(reg::kTypeDword)) {
-      const auto number = static_cast<std::uint32_t>(ParseInt32(value));
+  [[maybe_unused]] const long created = reg::CreateKey(root, key_path.c_str(), key.Out());
+  if (value_type == static_cast<std::int32_t>(reg::kTypeDword)) {
+    // A text that is no number writes nothing; the key is still flushed.
+    if (const auto number = ParseInt32(value)) {
+      const auto bits = static_cast<std::uint32_t>(*number);
       const std::uint8_t bytes[4] = {
-          static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-          static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
-      reg::SetValueEx(key.Get(), name.c_str(), reg::kTypeDword, bytes, sizeof bytes);
-    } else {
-      const std::string text(value);  // with its terminating NUL
-      reg::SetValueEx(key.Get(), name.c_str(), reg::kTypeSz,
-                      reinterpret_cast<const std::uint8_t*>(text.c_str()),
-                      static_cast<std::uint32_t>(text.size() + 1));
+          static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+          static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+      [[maybe_unused]] const long written =
+          reg::SetValueEx(key.Get(), name.c_str(), reg::kTypeDword, bytes, sizeof bytes);
     }
-  });
-  steps.Run([&] { reg::FlushKey(key.Get()); });
+  } else {
+    const std::string text(value);  // with its terminating NUL
+    [[maybe_unused]] const long written = reg::SetValueEx(
+        key.Get(), name.c_str(), reg::kTypeSz, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+        static_cast<std::uint32_t>(text.size() + 1));
+  }
+  [[maybe_unused]] const long flushed = reg::FlushKey(key.Get());
 }
 
 std::optional<std::vector<std::uint8_t>> GetRegBinary(Root root, std::string_view subkey,
@@ -146,12 +133,11 @@ long SetRegBinary(Root root, std::string_view subkey, std::string_view value_nam
 }
 
 void DeleteRegKey(Root root, std::string_view subkey) {
-  failure::StepsPassedOver steps;
   const std::string key_path(subkey);
   KeyHandle key;
-
-  steps.Run([&] { reg::OpenKeyEx(root, "", 0, reg::kKeyAllAccess, key.Out()); });
-  steps.Run([&] { reg::DeleteKey(key.Get(), key_path.c_str()); });
+  [[maybe_unused]] const long opened = reg::OpenKeyEx(root, "", 0, reg::kKeyAllAccess, key.Out());
+  // A missing key, or one with subkeys, stays as it is.
+  [[maybe_unused]] const long deleted = reg::DeleteKey(key.Get(), key_path.c_str());
 }
 
 }  // namespace registry

@@ -1,5 +1,6 @@
-// The program's only way into the registry. No routine reports a failure:
-// a read that fails gives the text kNotFound, a write that fails is silent.
+// The program's only way into the registry. The three routines report no
+// failure: a read that fails gives the text kNotFound, a write that fails is
+// silent.
 #pragma once
 
 #include <cstdint>

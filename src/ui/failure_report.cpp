@@ -10,7 +10,7 @@ namespace failure {
 
 void ReportAndEnd(const char* what) noexcept {
   // The program ends without Exit: its proxy must not outlive it.
-  PassOver([] { proxyswitch::SwitchOff(); });
+  [[maybe_unused]] const proxyswitch::Outcome off = proxyswitch::SwitchOff();
   std::string text = "Run-time error:\n\n";
   text += what ? what : "unknown failure";
   ::MessageBoxA(nullptr, text.c_str(), ids::kProgramTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);

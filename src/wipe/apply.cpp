@@ -3,7 +3,6 @@
 #include <memory>
 #include <optional>
 
-#include "common/failure.h"
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/fileop.h"
@@ -109,13 +108,7 @@ void Apply(MainWindowState& window, tasks::Runner& steps) {
             });
 }
 
-proxyswitch::Outcome TurnProxyOff() {
-  // The one path that must always end the process: whatever the switch
-  // meets, it is told, never thrown.
-  return failure::Trap(
-      [] { return proxyswitch::SwitchOff(); },
-      [] { return proxyswitch::NotTurnedOff("the settings could not be written"); });
-}
+proxyswitch::Outcome TurnProxyOff() { return proxyswitch::SwitchOff(); }
 
 void Exit(MainWindowState& window) {
   const proxyswitch::Outcome off = TurnProxyOff();

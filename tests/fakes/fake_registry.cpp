@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <stdexcept>
 
 namespace fake {
 namespace reg = platform::reg;
@@ -37,10 +36,11 @@ std::string Join(const std::string& base, const char* subkey) {
   return sub.empty() ? base : base + "\\" + Upper(sub);
 }
 
-void Record(std::string call) {
-  if (!registry.throw_in.empty() && call.rfind(registry.throw_in, 0) == 0)
-    throw std::runtime_error("call cannot be made: " + call);
+// Records the call; true when it is to be refused.
+bool Refused(std::string call) {
+  const bool refused = !registry.refuse.empty() && call.rfind(registry.refuse, 0) == 0;
   registry.calls.push_back(std::move(call));
+  return refused;
 }
 
 reg::Key OpenHandle(const std::string& path) {
@@ -111,23 +111,29 @@ std::size_t FakeRegistry::Count(const std::string& call_prefix) const {
 }  // namespace fake
 
 namespace platform::reg {
-using fake::Record;
+using fake::Refused;
+constexpr long kAccessDenied = 5;
 
 long OpenKey(Key root, const char* subkey, Key* result) {
-  Record("OpenKey(" + fake::Join(fake::PathOf(root), subkey) + ")");
+  *result = 0;
+  if (Refused("OpenKey(" + fake::Join(fake::PathOf(root), subkey) + ")")) return kAccessDenied;
   return fake::Open(root, subkey, result, false);
 }
 
 long OpenKeyEx(Key root, const char* subkey, std::uint32_t options, std::uint32_t access,
                Key* result) {
-  Record("OpenKeyEx(" + fake::Join(fake::PathOf(root), subkey) + "," + std::to_string(options) +
-         "," + std::to_string(access) + ")");
+  *result = 0;
+  if (Refused("OpenKeyEx(" + fake::Join(fake::PathOf(root), subkey) + "," +
+              std::to_string(options) + "," + std::to_string(access) + ")"))
+    return kAccessDenied;
   return fake::Open(root, subkey, result, false);
 }
 
 long QueryValueEx(Key key, const char* name, std::uint32_t* type, std::uint8_t* data,
                   std::uint32_t* size) {
-  Record("QueryValueEx(" + std::to_string(key) + "," + name + "," + std::to_string(*size) + ")");
+  if (Refused("QueryValueEx(" + std::to_string(key) + "," + name + "," + std::to_string(*size) +
+              ")"))
+    return kAccessDenied;
   const std::string path = fake::PathOf(key);
   if (path.empty()) return fake::kInvalidHandle;
   auto& values = fake::registry.keys[path];
@@ -145,14 +151,16 @@ long QueryValueEx(Key key, const char* name, std::uint32_t* type, std::uint8_t* 
 }
 
 long CreateKey(Key root, const char* subkey, Key* result) {
-  Record("CreateKey(" + fake::Join(fake::PathOf(root), subkey) + ")");
+  *result = 0;
+  if (Refused("CreateKey(" + fake::Join(fake::PathOf(root), subkey) + ")")) return kAccessDenied;
   return fake::Open(root, subkey, result, true);
 }
 
 long SetValueEx(Key key, const char* name, std::uint32_t type, const std::uint8_t* data,
                 std::uint32_t size) {
-  Record("SetValueEx(" + std::to_string(key) + "," + name + "," + std::to_string(type) + "," +
-         std::to_string(size) + ")");
+  if (Refused("SetValueEx(" + std::to_string(key) + "," + name + "," + std::to_string(type) + "," +
+              std::to_string(size) + ")"))
+    return kAccessDenied;
   const std::string path = fake::PathOf(key);
   if (path.empty()) return fake::kInvalidHandle;
   fake::registry.keys[path][fake::Upper(name)] = fake::RegValue{type, {data, data + size}};
@@ -160,12 +168,12 @@ long SetValueEx(Key key, const char* name, std::uint32_t type, const std::uint8_
 }
 
 long FlushKey(Key key) {
-  Record("FlushKey(" + std::to_string(key) + ")");
+  if (Refused("FlushKey(" + std::to_string(key) + ")")) return kAccessDenied;
   return fake::PathOf(key).empty() ? fake::kInvalidHandle : kSuccess;
 }
 
 long DeleteKey(Key key, const char* subkey) {
-  Record("DeleteKey(" + std::to_string(key) + "," + subkey + ")");
+  if (Refused("DeleteKey(" + std::to_string(key) + "," + subkey + ")")) return kAccessDenied;
   const std::string base = fake::PathOf(key);
   if (base.empty()) return fake::kInvalidHandle;
   const std::string path = fake::Join(base, subkey);
@@ -178,7 +186,7 @@ long DeleteKey(Key key, const char* subkey) {
 }
 
 long CloseKey(Key key) {
-  Record("CloseKey(" + std::to_string(key) + ")");
+  if (Refused("CloseKey(" + std::to_string(key) + ")")) return kAccessDenied;
   return fake::registry.open.erase(key) ? kSuccess : fake::kInvalidHandle;
 }
 

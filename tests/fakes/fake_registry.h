@@ -25,8 +25,9 @@ struct FakeRegistry {
   platform::reg::Key next_handle = 0x100;
   // "OpenKey(HKCU\Software)", "CloseKey(0)", ... in call order.
   std::vector<std::string> calls;
-  // Makes the named call throw, as a call that cannot be made at all.
-  std::string throw_in;
+  // Calls whose record starts with this are refused (access denied), with
+  // no effect, as under a key the user may not change.
+  std::string refuse;
 
   static FakeRegistry& Get();  // reset by Reset()
   static void Reset();

@@ -127,7 +127,7 @@ TEST_F(ApplyTest, ExitTurnsTheProxyOffWhateverApplyWroteAndEndsTheProcess) {
 
 TEST_F(ApplyTest, ExitEndsEvenWhenTheRegistryRefusesEveryCallAndSaysSo) {
   Window window;
-  FakeRegistry::Get().throw_in = "C";  // CreateKey and CloseKey cannot be made
+  FakeRegistry::Get().refuse = "C";  // CreateKey and CloseKey refused
   EXPECT_THROW(wipe::Exit(window), fake::ProcessEnded);
   EXPECT_FALSE(Stored("ProxyEnable"));
   ASSERT_EQ(fake::FakeUi::Get().calls.size(), 1u);

@@ -69,23 +69,23 @@ TEST_F(RegistryTest, EveryFailedReadIsNotFoundAndTheKeyIsStillClosed) {
     const char* what;
     std::string path;
     std::string name;
-    std::string throw_in;
+    std::string refuse;
   };
   fake().PutText(reg::kCurrentUser, kKey, "v", "value");
   const Case cases[] = {
       {"missing key", R"(Software\Nowhere)", "v", ""},
       {"missing value", kKey, "other", ""},
-      {"query cannot be made", kKey, "v", "QueryValueEx"},
-      {"open cannot be made", kKey, "v", "OpenKey"},
+      {"query refused", kKey, "v", "QueryValueEx"},
+      {"open refused", kKey, "v", "OpenKey"},
   };
   for (const auto& c : cases) {
     fake().calls.clear();
-    fake().throw_in = c.throw_in;
+    fake().refuse = c.refuse;
     EXPECT_EQ(registry::GetRegText(registry::kCurrentUser, c.path, c.name), "Not Found") << c.what;
     EXPECT_EQ(fake().Count("CloseKey("), 1u) << c.what;
     EXPECT_TRUE(fake().open.empty()) << c.what;
   }
-  fake().throw_in.clear();
+  fake().refuse.clear();
   fake().calls.clear();
   registry::GetRegText(registry::kCurrentUser, R"(Software\Nowhere)", "v");
   EXPECT_EQ(fake().calls.back(), "CloseKey(0)") << "a failed open closes the null handle";
@@ -153,9 +153,10 @@ TEST_F(RegistryTest, WriteCreatesTheKeyFlushesAndCloses) {
 }
 
 TEST_F(RegistryTest, EachWriteStepRunsWhateverTheOneBeforeDid) {
-  fake().throw_in = "CreateKey";
+  fake().refuse = "CreateKey";
   registry::SetRegValue(registry::kCurrentUser, kKey, "v", 1, "t");
-  const std::vector<std::string> expected = {"SetValueEx(0,v,1,2)", "FlushKey(0)", "CloseKey(0)"};
+  const std::vector<std::string> expected = {R"(CreateKey(HKCU\SOFTWARE\MASKFOLD TEST))",
+                                             "SetValueEx(0,v,1,2)", "FlushKey(0)", "CloseKey(0)"};
   EXPECT_EQ(fake().calls, expected);
 }
 
