@@ -10,6 +10,7 @@
 
 #include "platform/win32/handles.h"
 #include "proxylist/proxy_list.h"
+#include "ui/click_area.h"
 #include "ui/tooltips.h"
 #include "ui/window.h"
 #include "wipe/apply.h"
@@ -62,7 +63,7 @@ class MainWindow final : public ui::Window,
   void OnApplyClicked();
   void OnCloseRequested();
   void OnMouseMove(POINT point);
-  void OnBannerFrameClicked(POINT released_at);
+  void OnBannerFrameClicked();
   void OnActivate(WPARAM wparam, LPARAM lparam);
   bool OnSetCursor(LPARAM lparam);
   LRESULT DefaultButtonId() const;
@@ -78,7 +79,7 @@ class MainWindow final : public ui::Window,
   std::string proxy_tooltip_;
   HWND focus_ = nullptr;
   bool activated_before_ = false;
-  bool pressed_on_frame_ = false;
+  ui::ClickArea banner_frame_click_;
   // Apply is running: the shell's dialogs have no owner, so the window takes
   // input meanwhile; Apply and Exit wait, and a close waits for Apply's end.
   bool applying_ = false;

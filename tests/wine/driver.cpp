@@ -220,6 +220,14 @@ std::vector<std::string> ListTexts(HWND control, UINT count_message, UINT text_m
   return entries;
 }
 
+bool WaitUntilGone(HWND window, DWORD timeout_ms) {
+  for (DWORD waited = 0; ::IsWindow(window); waited += 25) {
+    if (waited >= timeout_ms) return false;
+    ::Sleep(25);
+  }
+  return true;
+}
+
 HWND FindChild(HWND parent, const char* window_class, const char* text) {
   return ::FindWindowExA(parent, nullptr, window_class, text);
 }
