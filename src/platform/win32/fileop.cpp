@@ -6,9 +6,15 @@
 #include <shellapi.h>
 
 #include "platform/win32/answering.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/shell_calls.h"
 
 namespace platform::fileop {
+
+static_assert(kCopy == FO_COPY && kDelete == FO_DELETE);
+static_assert(kAllowUndo == FOF_ALLOWUNDO && kFilesOnly == FOF_FILESONLY);
+static_assert(kNoRecursion == FOF_NORECURSION);
+
 namespace {
 // The platform takes lists of names, each name ended by a NUL and the list
 // by a second one.
@@ -34,9 +40,8 @@ int Run(const Record& record) {
   int result = 0;
   win32::RunWhileAnswering([&] {
     // The shell's copy engine and its dialogs want COM on their thread.
-    const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    const win32::ComScope com(COINIT_APARTMENTTHREADED);
     result = win32::Shell().SHFileOperationA(&operation);
-    if (com) ::CoUninitialize();
   });
   return result;
 }

@@ -9,6 +9,11 @@
 #include "platform/win32/handles.h"
 
 namespace platform::ui {
+
+static_assert(kStylePlain == MB_OK);
+static_assert(kStyleInformation == MB_ICONINFORMATION);
+static_assert(kStyleInformationForeground == (MB_ICONINFORMATION | MB_SETFOREGROUND));
+
 namespace {
 constexpr double kTwipsPerInch = 1440.0;
 
