@@ -10,38 +10,19 @@
 
 #include "app/application.h"
 #include "common/failure.h"
+#include "platform/win32/handles.h"
 #include "proxyswitch/proxy_switch.h"
 #include "startup/startup_order.h"
 #include "ui/button_strip.h"
 #include "ui/gif_view.h"
 #include "ui/picture_view.h"
 
-namespace {
-
-// COM on this thread, apartment-threaded, for the life of the program:
-// ShellExecute may hand a launch to a shell extension, which needs it.
-class ComApartment {
- public:
-  ComApartment()
-      : initialised_(SUCCEEDED(
-            ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-  ~ComApartment() {
-    if (initialised_) ::CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  bool initialised_;
-};
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   return failure::Untrapped([] {
-    if (proxyswitch::IsOffCommand(::GetCommandLineA()))
-      return proxyswitch::SwitchOff() ? 0 : 1;
-    const ComApartment com;
+    if (proxyswitch::IsOffCommand(::GetCommandLineA())) return proxyswitch::SwitchOff() ? 0 : 1;
+    // COM on this thread for the life of the program: ShellExecute may hand
+    // a launch to a shell extension, which needs it.
+    const platform::win32::ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     ui::RegisterGifView();

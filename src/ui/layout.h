@@ -26,17 +26,23 @@ enum Anchor : unsigned {
   kFollowBottom = 8,   // it moves with the window's bottom edge
 };
 
-// One control of a window's layout table. Controls are created in table
-// order, which is also their tab order. A control's height is where its text
-// fits at this resolution; one that needs more grows downwards, and what
-// holds it grows with it.
+// Where a control lies, in twips, relative to its parent's client area.
+struct TwipRect {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+// One row of a window's layout table, written with the fields' names; what
+// a row leaves out keeps its default. Controls are created in table order,
+// which is also their tab order, and a control comes after the one it lies
+// in. A control is as high as its text needs at this resolution: one that
+// needs more grows downwards, and what holds it grows with it.
 struct ControlSpec {
-  int id;
-  const char* window_class;
-  const char* text;
-  unsigned long style;
-  int left, top, width, height;  // twips, relative to the parent's client area
-  int parent = 0;                // the id of a control it lies in; 0: the window
+  int id = 0;
+  const char* window_class = "";
+  const char* text = "";
+  unsigned long style = 0;
+  TwipRect rect = {};
+  int parent = 0;  // the id of the control it lies in; 0: the window
   unsigned long ex_style = 0;
   FontStyle font = {};
   unsigned anchor = 0;

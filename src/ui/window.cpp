@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 
 #include "common/failure.h"
 #include "common/twips.h"
@@ -31,6 +32,9 @@ void Window::Show() { ::ShowWindow(hwnd_, SW_SHOW); }
 void Window::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
 void Window::Unload() {
   if (hwnd_) ::DestroyWindow(hwnd_);
+}
+void Window::CloseLater() {
+  if (hwnd_) ::PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 void Window::Repaint() {
   ::RedrawWindow(hwnd_, nullptr, nullptr,
@@ -78,7 +82,20 @@ void SetHeight(HWND control, int height) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The room the table leaves below a control in what holds it, in pixels:
+// it stays below the control when the control grows.
+int RoomBelow(const ControlSpec& layout, int holder_height, int dpi) {
+  return twips::ToPixels(std::max(holder_height - layout.rect.top - layout.rect.height, 0), dpi);
+}
+
 }  // namespace
+
+// One control of the table as made, and the controls that lie in it.
+struct Window::Placed {
+  HWND control;
+  const ControlSpec& layout;
+  std::vector<std::size_t> inside;
+};
 
 void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> controls, HWND owner,
                     win32::UniqueMenu menu) {
@@ -108,29 +125,41 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
   if (!hwnd) throw std::runtime_error(std::string("cannot create window ") + frame.class_name);
   menu.Release();  // the window destroys it with itself
 
-  std::vector<HWND> created;
+  std::vector<Placed> placed;
+  placed.reserve(controls.size());
+  std::unordered_map<int, std::size_t> index_of;
   for (const ControlSpec& layout : controls) {
+    HWND parent = hwnd;
+    if (layout.parent) {
+      const auto holder = index_of.find(layout.parent);
+      if (holder == index_of.end())
+        throw std::logic_error(std::string("control before the one it lies in: ") + layout.text);
+      parent = placed[holder->second].control;
+      placed[holder->second].inside.push_back(placed.size());
+    }
+    const TwipRect& at = layout.rect;
     const HWND control = ::CreateWindowExA(
         layout.ex_style, layout.window_class, layout.text,
-        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style, twips::ToPixels(layout.left, dpi_),
-        twips::ToPixels(layout.top, dpi_), twips::ToPixels(layout.width, dpi_),
-        twips::ToPixels(layout.height, dpi_), layout.parent ? Control(layout.parent) : hwnd,
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style, twips::ToPixels(at.left, dpi_),
+        twips::ToPixels(at.top, dpi_), twips::ToPixels(at.width, dpi_),
+        twips::ToPixels(at.height, dpi_), parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
     if (!control) throw std::runtime_error(std::string("cannot create control ") + layout.text);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(layout.font)), FALSE);
-    created.push_back(control);
+    index_of.emplace(layout.id, placed.size());
+    placed.push_back({control, layout, {}});
     controls_.emplace_back(layout.id, control);
   }
-  FitToText(frame, controls, created);
+  FitToText(frame, placed);
 
   RECT client{}, made{};
   ::GetClientRect(hwnd_, &client);
   ::GetWindowRect(hwnd_, &made);
   made_client_ = {client.right, client.bottom};
   made_outer_ = {made.right - made.left, made.bottom - made.top};
-  for (std::size_t i = 0; i < created.size(); ++i)
-    if (controls[i].anchor && !controls[i].parent)
-      anchored_.push_back({created[i], controls[i].anchor, RectInParent(created[i])});
+  for (const Placed& item : placed)
+    if (item.layout.anchor && !item.layout.parent)
+      anchored_.push_back({item.control, item.layout.anchor, RectInParent(item.control)});
 }
 
 HFONT Window::Font(const FontStyle& style) {
@@ -140,42 +169,27 @@ HFONT Window::Font(const FontStyle& style) {
   return fonts_.back().second.Get();
 }
 
-void Window::FitToText(const FrameSpec& frame, std::span<const ControlSpec> controls,
-                       const std::vector<HWND>& created) {
-  std::vector<bool> grown(created.size(), false);
-  for (std::size_t i = 0; i < created.size(); ++i) {
-    const RECT rect = RectInParent(created[i]);
-    const int needed = TextHeight(created[i]);
-    if (needed > rect.bottom - rect.top) {
-      SetHeight(created[i], needed);
-      grown[i] = true;
-    }
-  }
-  // Children come after the control they lie in: walk back, so that a grown
-  // child grows its parent before the parent is looked at.
+bool Window::Fit(std::vector<Placed>& placed, std::size_t i) const {
+  const Placed& item = placed[i];
+  const RECT rect = RectInParent(item.control);
+  int needed = TextHeight(item.control);
+  for (std::size_t child : item.inside)
+    if (Fit(placed, child))
+      needed =
+          std::max<int>(needed, RectInParent(placed[child].control).bottom +
+                                    RoomBelow(placed[child].layout, item.layout.rect.height, dpi_));
+  if (needed <= rect.bottom - rect.top) return false;
+  SetHeight(item.control, needed);
+  return true;
+}
+
+void Window::FitToText(const FrameSpec& frame, std::vector<Placed>& placed) {
   int client_needed = twips::ToPixels(frame.client_height, dpi_);
-  for (std::size_t i = created.size(); i-- > 0;) {
-    if (!grown[i]) continue;
-    const ControlSpec& layout = controls[i];
-    const RECT rect = RectInParent(created[i]);
-    if (!layout.parent) {
-      // The room the table left below the control stays below it.
-      const int margin = frame.client_height - layout.top - layout.height;
+  for (std::size_t i = 0; i < placed.size(); ++i)
+    if (!placed[i].layout.parent && Fit(placed, i))
       client_needed =
-          std::max<int>(client_needed, rect.bottom + twips::ToPixels(std::max(margin, 0), dpi_));
-      continue;
-    }
-    for (std::size_t p = 0; p < i; ++p) {
-      if (controls[p].id != layout.parent) continue;
-      const int margin = controls[p].height - layout.top - layout.height;
-      const int needed = rect.bottom + twips::ToPixels(std::max(margin, 0), dpi_);
-      const RECT holder = RectInParent(created[p]);
-      if (needed > holder.bottom - holder.top) {
-        SetHeight(created[p], needed);
-        grown[p] = true;
-      }
-    }
-  }
+          std::max<int>(client_needed, RectInParent(placed[i].control).bottom +
+                                           RoomBelow(placed[i].layout, frame.client_height, dpi_));
   RECT client{};
   ::GetClientRect(hwnd_, &client);
   if (client_needed > client.bottom) {

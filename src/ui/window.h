@@ -51,6 +51,10 @@ class Window {
   void Repaint();
   // Destroys the window; the object stays, without a window.
   void Unload();
+  // Asks the window to close (WM_CLOSE) once the handler that asks has
+  // returned: a handler of a control's notification must not destroy the
+  // control that is still at work on it.
+  void CloseLater();
 
   // Expires with the object. A handler that runs a nested message loop (a
   // message box) checks it before touching the object again: meanwhile the
@@ -73,10 +77,12 @@ class Window {
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   HFONT Font(const FontStyle& style);
-  // Grows each control whose text needs more height, then what holds it:
-  // the control it lies in, and the window.
-  void FitToText(const FrameSpec& frame, std::span<const ControlSpec> controls,
-                 const std::vector<HWND>& created);
+  struct Placed;
+  // Grows the control to the height its text needs and to what the controls
+  // lying in it need, fitted first; true when it grew.
+  bool Fit(std::vector<Placed>& placed, std::size_t i) const;
+  // Fits each control of the window, and the window to the controls.
+  void FitToText(const FrameSpec& frame, std::vector<Placed>& placed);
   // Moves and stretches the anchored controls to the window's new size.
   void FollowSize();
 

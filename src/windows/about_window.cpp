@@ -20,13 +20,30 @@ const std::string kMakerSentence =
 const std::string kAddress(ids::kMakerHost);
 const std::string kEmail = "E-mail:  " + std::string(ids::kMakerEmail);
 
+constexpr DWORD kPushButton = WS_TABSTOP | BS_PUSHBUTTON;
+
 const std::array<ui::ControlSpec, 4> kLayout{{
-    {kHideButton, WC_BUTTONA, "Hide", WS_TABSTOP | BS_PUSHBUTTON, 1395, 1935, 1200, 495},
-    {kMakerLabel, WC_STATICA, kMakerSentence.c_str(), SS_LEFT, 105, 375, 3930, 255},
-    {kWebLink, WC_STATICA, kAddress.c_str(), SS_LEFT | SS_NOPREFIX, 855, 720, 2265, 195, 0, 0,
-     ui::kUnderlined},
-    {kEmailLabel, WC_STATICA, kEmail.c_str(), SS_LEFTNOWORDWRAP | SS_NOPREFIX, 570, 1140, 2925,
-     240},
+    {.id = kHideButton,
+     .window_class = WC_BUTTONA,
+     .text = "Hide",
+     .style = kPushButton,
+     .rect = {1395, 1935, 1200, 495}},
+    {.id = kMakerLabel,
+     .window_class = WC_STATICA,
+     .text = kMakerSentence.c_str(),
+     .style = SS_LEFT,
+     .rect = {105, 375, 3930, 255}},
+    {.id = kWebLink,
+     .window_class = WC_STATICA,
+     .text = kAddress.c_str(),
+     .style = SS_LEFT | SS_NOPREFIX,
+     .rect = {855, 720, 2265, 195},
+     .font = ui::kUnderlined},
+    {.id = kEmailLabel,
+     .window_class = WC_STATICA,
+     .text = kEmail.c_str(),
+     .style = SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+     .rect = {570, 1140, 2925, 240}},
 }};
 
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
@@ -36,7 +53,7 @@ constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 AboutWindow::AboutWindow() {
   const ui::FrameSpec frame{
       ids::window_class::kAbout,
-      "Corvane",
+      ids::kMakerName.data(),
       WS_POPUP | WS_CAPTION | WS_SYSMENU,
       WS_EX_TOOLWINDOW,  // narrow title bar, not in the task bar
       4095,
@@ -62,11 +79,13 @@ LRESULT AboutWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnMouseMove(ui::MousePoint(lparam));
       return 0;
     case WM_LBUTTONDOWN:
-      pressed_on_link_ = ControlContains(kWebLink, ui::MousePoint(lparam));
-      return 0;
     case WM_LBUTTONUP:
-      OnWebLinkClicked(ui::MousePoint(lparam));
+    case WM_CAPTURECHANGED:
+      if (web_link_click_.Clicked(Control(kWebLink), message, wparam, lparam)) OnWebLinkClicked();
       return 0;
+    case WM_ACTIVATE:
+      web_link_click_.Clicked(Control(kWebLink), message, wparam, lparam);
+      break;
     case WM_SETCURSOR:
       if (pointer_ == ui::Pointer::kHand && LOWORD(lparam) == HTCLIENT && hand_) {
         ::SetCursor(hand_);
@@ -95,10 +114,6 @@ void AboutWindow::OnMouseMove(POINT point) {
   }
 }
 
-void AboutWindow::OnWebLinkClicked(POINT released_at) {
-  const bool on_link = pressed_on_link_ && ControlContains(kWebLink, released_at);
-  pressed_on_link_ = false;
-  if (on_link) ui::ShowIfAny(pages::OpenPage(ids::kMakerSite));
-}
+void AboutWindow::OnWebLinkClicked() { ui::ShowIfAny(pages::OpenPage(ids::kMakerSite)); }
 
 }  // namespace windows

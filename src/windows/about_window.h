@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/win32/handles.h"
+#include "ui/click_area.h"
 #include "ui/window.h"
 
 namespace windows {
@@ -16,11 +17,11 @@ class AboutWindow final : public ui::Window {
  private:
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   void OnMouseMove(POINT point);
-  void OnWebLinkClicked(POINT released_at);
+  void OnWebLinkClicked();
 
   ui::Pointer pointer_ = ui::Pointer::kDefault;
   HCURSOR hand_ = nullptr;  // a resource of the program: not destroyed
-  bool pressed_on_link_ = false;
+  ui::ClickArea web_link_click_;
 };
 
 }  // namespace windows

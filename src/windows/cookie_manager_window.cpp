@@ -26,19 +26,49 @@ constexpr DWORD kListStyle =
 
 // In tab order; the two buttons lie on the strip.
 constexpr std::array<ui::ControlSpec, 8> kLayout{{
-    {kCookieList, WC_LISTBOXA, "", kListStyle, 120, 975, 3135, 3210},
-    {kHintLabel, WC_STATICA, "Double-click on a cookie to temporarily protect it.", SS_LEFT, 120,
-     4185, 4275, 210, 0, 0, ui::kBold},
-    {kJarList, WC_LISTBOXA, "", kListStyle, 3360, 975, 3285, 3210},
-    {kJarLabel, WC_STATICA, "Protected Cookies", SS_LEFT, 3420, 735, 3210, 255, 0, 0, ui::kBold},
-    {kCookieLabel, WC_STATICA, "Unprotected Cookies", SS_LEFT, 165, 735, 3135, 210, 0, 0,
-     ui::kBold},
+    {.id = kCookieList,
+     .window_class = WC_LISTBOXA,
+     .style = kListStyle,
+     .rect = {120, 975, 3135, 3210}},
+    {.id = kHintLabel,
+     .window_class = WC_STATICA,
+     .text = "Double-click on a cookie to temporarily protect it.",
+     .style = SS_LEFT,
+     .rect = {120, 4185, 4275, 210},
+     .font = ui::kBold},
+    {.id = kJarList,
+     .window_class = WC_LISTBOXA,
+     .style = kListStyle,
+     .rect = {3360, 975, 3285, 3210}},
+    {.id = kJarLabel,
+     .window_class = WC_STATICA,
+     .text = "Protected Cookies",
+     .style = SS_LEFT,
+     .rect = {3420, 735, 3210, 255},
+     .font = ui::kBold},
+    {.id = kCookieLabel,
+     .window_class = WC_STATICA,
+     .text = "Unprotected Cookies",
+     .style = SS_LEFT,
+     .rect = {165, 735, 3135, 210},
+     .font = ui::kBold},
     // A control parent: Tab goes on into its buttons.
-    {kButtonStrip, ids::window_class::kButtonStrip, "", 0, 0, 0, 6750, 585, 0, WS_EX_CONTROLPARENT},
-    {kEmptyJarButton, WC_BUTTONA, "Empty Protected Cookies",
-     WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 15, 15, 1380, 495, kButtonStrip},
-    {kDoneButton, WC_BUTTONA, "Done", WS_TABSTOP | BS_PUSHBUTTON, 1455, 15, 1260, 495,
-     kButtonStrip},
+    {.id = kButtonStrip,
+     .window_class = ids::window_class::kButtonStrip,
+     .rect = {0, 0, 6750, 585},
+     .ex_style = WS_EX_CONTROLPARENT},
+    {.id = kEmptyJarButton,
+     .window_class = WC_BUTTONA,
+     .text = "Empty Protected Cookies",
+     .style = WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE,
+     .rect = {15, 15, 1380, 495},
+     .parent = kButtonStrip},
+    {.id = kDoneButton,
+     .window_class = WC_BUTTONA,
+     .text = "Done",
+     .style = WS_TABSTOP | BS_PUSHBUTTON,
+     .rect = {1455, 15, 1260, 495},
+     .parent = kButtonStrip},
 }};
 
 constexpr COLORREF kCookieLabelRed = RGB(192, 0, 0);
@@ -174,8 +204,8 @@ LRESULT CookieManagerWindow::OnCommand(WPARAM wparam) {
       EmptyJar();
       break;
     case kDoneButton:
-    case IDCANCEL:  // Esc
-      Done();
+    case IDCANCEL:   // Esc
+      CloseLater();  // the button is still at work on its click
       break;
     case kCookieList:
       if (HIWORD(wparam) == LBN_DBLCLK) ProtectSelectedCookie();

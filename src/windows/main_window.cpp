@@ -28,19 +28,44 @@ namespace {
 using namespace ids::main_window;
 namespace menu = ids::menu;
 
+constexpr DWORD kPushButton = WS_TABSTOP | BS_PUSHBUTTON;
+
 // In tab order; the banner lies over its frame, so it comes first. The wipe's
 // progress shows in the frame below the banner while a long Apply runs.
 constexpr std::array<ui::ControlSpec, 8> kLayout{{
-    {kApplyButton, WC_BUTTONA, "&Apply", WS_TABSTOP | BS_PUSHBUTTON, 120, 2145, 855, 375},
-    {kExitButton, WC_BUTTONA, "E&xit", WS_TABSTOP | BS_PUSHBUTTON, 1455, 2145, 855, 375},
+    {.id = kApplyButton,
+     .window_class = WC_BUTTONA,
+     .text = "&Apply",
+     .style = kPushButton,
+     .rect = {120, 2145, 855, 375}},
+    {.id = kExitButton,
+     .window_class = WC_BUTTONA,
+     .text = "E&xit",
+     .style = kPushButton,
+     .rect = {1455, 2145, 855, 375}},
     // The height includes the drop-down list; the edit field keeps its own.
-    {kProxyBox, WC_COMBOBOXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 105,
-     1710, 2235, 2400},
-    {kProxyLabel, WC_STATICA, "Current Proxy && Port", SS_LEFT, 120, 1485, 2085, 255},
-    {kBanner, ids::window_class::kGifView, "", 0, 150, 30, 1695, 705},
-    {kBannerFrame, WC_BUTTONA, "", BS_GROUPBOX, 135, -75, 2190, 1470},
-    {kWipeLabel, WC_STATICA, "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 210, 870, 2040, 255},
-    {kWipeBar, PROGRESS_CLASSA, "", PBS_MARQUEE, 210, 1140, 2040, 195},
+    {.id = kProxyBox,
+     .window_class = WC_COMBOBOXA,
+     .style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+     .rect = {105, 1710, 2235, 2400}},
+    {.id = kProxyLabel,
+     .window_class = WC_STATICA,
+     .text = "Current Proxy && Port",
+     .style = SS_LEFT,
+     .rect = {120, 1485, 2085, 255}},
+    {.id = kBanner, .window_class = ids::window_class::kGifView, .rect = {150, 30, 1695, 705}},
+    {.id = kBannerFrame,
+     .window_class = WC_BUTTONA,
+     .style = BS_GROUPBOX,
+     .rect = {135, -75, 2190, 1470}},
+    {.id = kWipeLabel,
+     .window_class = WC_STATICA,
+     .style = SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+     .rect = {210, 870, 2040, 255}},
+    {.id = kWipeBar,
+     .window_class = PROGRESS_CLASSA,
+     .style = PBS_MARQUEE,
+     .rect = {210, 1140, 2040, 195}},
 }};
 
 // A long wipe's progress shows once it has run this long.
@@ -276,15 +301,16 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnMouseMove(ui::MousePoint(lparam));
       return 0;
     case WM_LBUTTONDOWN:
-      pressed_on_frame_ = ControlContains(kBannerFrame, ui::MousePoint(lparam));
-      return 0;
     case WM_LBUTTONUP:
-      OnBannerFrameClicked(ui::MousePoint(lparam));
+    case WM_CAPTURECHANGED:
+      if (banner_frame_click_.Clicked(Control(kBannerFrame), message, wparam, lparam))
+        OnBannerFrameClicked();
       return 0;
     case WM_SETCURSOR:
       if (OnSetCursor(lparam)) return TRUE;
       break;
     case WM_ACTIVATE:
+      banner_frame_click_.Clicked(Control(kBannerFrame), message, wparam, lparam);
       OnActivate(wparam, lparam);
       return 0;
     case DM_GETDEFID:
@@ -406,12 +432,7 @@ void MainWindow::OnMouseMove(POINT point) {
     pointer_ = ui::Pointer::kHand;
 }
 
-void MainWindow::OnBannerFrameClicked(POINT released_at) {
-  // A click is a press and a release both on the frame.
-  const bool click = pressed_on_frame_ && ControlContains(kBannerFrame, released_at);
-  pressed_on_frame_ = false;
-  if (click) ui::ShowIfAny(pages::OpenPage(ids::kClickThroughPage));
-}
+void MainWindow::OnBannerFrameClicked() { ui::ShowIfAny(pages::OpenPage(ids::kClickThroughPage)); }
 
 bool MainWindow::OnSetCursor(LPARAM lparam) {
   if (pointer_ != ui::Pointer::kHand || LOWORD(lparam) != HTCLIENT) return false;
@@ -441,12 +462,14 @@ LRESULT MainWindow::DefaultButtonId() const {
 }
 
 LRESULT CALLBACK MainWindow::ButtonSubclass(HWND button, UINT message, WPARAM wparam, LPARAM lparam,
-                                            UINT_PTR, DWORD_PTR self) {
+                                            UINT_PTR id, DWORD_PTR self) {
   return failure::Untrapped([&] {
     // The buttons take the mouse for themselves: over them the pointer is
     // the default one again.
     if (message == WM_MOUSEMOVE)
       reinterpret_cast<MainWindow*>(self)->pointer_ = ui::Pointer::kDefault;
+    // The subclass goes before its button does.
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(button, &MainWindow::ButtonSubclass, id);
     return ::DefSubclassProc(button, message, wparam, lparam);
   });
 }

@@ -10,6 +10,7 @@
 
 #include "platform/win32/handles.h"
 #include "proxylist/proxy_list.h"
+#include "ui/click_area.h"
 #include "ui/task_queue.h"
 #include "ui/tooltips.h"
 #include "ui/window.h"
@@ -69,7 +70,7 @@ class MainWindow final : public ui::Window,
   void OnApplyClicked();
   void OnCloseRequested();
   void OnMouseMove(POINT point);
-  void OnBannerFrameClicked(POINT released_at);
+  void OnBannerFrameClicked();
   void OnActivate(WPARAM wparam, LPARAM lparam);
   bool OnSetCursor(LPARAM lparam);
   LRESULT DefaultButtonId() const;
@@ -85,7 +86,7 @@ class MainWindow final : public ui::Window,
   std::string proxy_tooltip_;
   HWND focus_ = nullptr;
   bool activated_before_ = false;
-  bool pressed_on_frame_ = false;
+  ui::ClickArea banner_frame_click_;
   // Apply is running: its steps run off the window's thread and report to
   // it, so the window takes input meanwhile; Apply and Exit wait, and a
   // close waits for Apply's end.

@@ -21,21 +21,40 @@ constexpr UINT kResultsArrived = WM_APP + 1;
 constexpr DWORD kListStyle =
     WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
 
-constexpr ui::FontStyle kPlain{};
+constexpr DWORD kPushButton = WS_TABSTOP | BS_PUSHBUTTON;
 constexpr unsigned kStretch = ui::kStretchWidth | ui::kStretchHeight;
 constexpr unsigned kBottomRight = ui::kFollowRight | ui::kFollowBottom;
 
 // In tab order; the list grows with the window, the rest keeps to its bottom.
 constexpr std::array<ui::ControlSpec, 5> kLayout{{
-    {kResultList, WC_LISTVIEWA, "", kListStyle, 120, 120, 5760, 3840, 0, 0, kPlain, kStretch},
-    {kUseButton, WC_BUTTONA, "&Use", WS_TABSTOP | BS_PUSHBUTTON, 2760, 4080, 900, 375, 0, 0, kPlain,
-     kBottomRight},
-    {kTestAgainButton, WC_BUTTONA, "&Test Again", WS_TABSTOP | BS_PUSHBUTTON, 3750, 4080, 1110, 375,
-     0, 0, kPlain, kBottomRight},
-    {kCloseButton, WC_BUTTONA, "Close", WS_TABSTOP | BS_PUSHBUTTON, 4950, 4080, 930, 375, 0, 0,
-     kPlain, kBottomRight},
-    {kProgressLabel, WC_STATICA, "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 120, 4140, 2520, 255, 0, 0,
-     kPlain, ui::kFollowBottom},
+    {.id = kResultList,
+     .window_class = WC_LISTVIEWA,
+     .style = kListStyle,
+     .rect = {120, 120, 5760, 3840},
+     .anchor = kStretch},
+    {.id = kUseButton,
+     .window_class = WC_BUTTONA,
+     .text = "&Use",
+     .style = kPushButton,
+     .rect = {2760, 4080, 900, 375},
+     .anchor = kBottomRight},
+    {.id = kTestAgainButton,
+     .window_class = WC_BUTTONA,
+     .text = "&Test Again",
+     .style = kPushButton,
+     .rect = {3750, 4080, 1110, 375},
+     .anchor = kBottomRight},
+    {.id = kCloseButton,
+     .window_class = WC_BUTTONA,
+     .text = "Close",
+     .style = kPushButton,
+     .rect = {4950, 4080, 930, 375},
+     .anchor = kBottomRight},
+    {.id = kProgressLabel,
+     .window_class = WC_STATICA,
+     .style = SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+     .rect = {120, 4140, 2520, 255},
+     .anchor = ui::kFollowBottom},
 }};
 
 struct Column {
@@ -185,9 +204,10 @@ void ProxyTestWindow::UseSelected() {
   if (!use_allowed_) return;
   const int row = ListView_GetNextItem(Control(kResultList), -1, LVNI_SELECTED);
   if (row < 0 || static_cast<std::size_t>(row) >= results_.size()) return;
-  const std::string proxy = results_[static_cast<std::size_t>(row)].proxy;
-  Close();
-  use_(proxy);
+  use_(results_[static_cast<std::size_t>(row)].proxy);
+  // Asked from a button's or the list's notification: the control is still
+  // at work on it.
+  CloseLater();
 }
 
 // At once, whatever the workers are doing.
@@ -203,7 +223,7 @@ LRESULT ProxyTestWindow::OnCommand(WPARAM wparam) {
       break;
     case kCloseButton:
     case IDCANCEL:  // Esc
-      Close();
+      CloseLater();
       break;
     case IDOK:  // Enter on a row uses it
       if (::GetFocus() == Control(kResultList)) UseSelected();

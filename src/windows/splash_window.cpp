@@ -17,12 +17,25 @@ using namespace ids::splash_window;
 
 constexpr ui::FontStyle kDotFont{.points = 18, .bold = true};
 
+// A red dot lying in the picture.
+constexpr ui::ControlSpec Dot(int id, int left) {
+  return {.id = id,
+          .window_class = WC_STATICA,
+          .text = ".",
+          .style = SS_LEFT,
+          .rect = {left, 1845, 150, 405},
+          .parent = kPicture,
+          .font = kDotFont};
+}
+
 // The picture fills the window; three red dots lie in it, in a row.
 constexpr std::array<ui::ControlSpec, 4> kLayout{{
-    {kPicture, ids::window_class::kPictureView, "", 0, -30, -45, 2895, 4260},
-    {kFirstDot + 0, WC_STATICA, ".", SS_LEFT, 2100, 1845, 150, 405, kPicture, 0, kDotFont},
-    {kFirstDot + 2, WC_STATICA, ".", SS_LEFT, 2205, 1845, 150, 405, kPicture, 0, kDotFont},
-    {kFirstDot + 1, WC_STATICA, ".", SS_LEFT, 2310, 1845, 150, 405, kPicture, 0, kDotFont},
+    {.id = kPicture,
+     .window_class = ids::window_class::kPictureView,
+     .rect = {-30, -45, 2895, 4260}},
+    Dot(kFirstDot + 0, 2100),
+    Dot(kFirstDot + 2, 2205),
+    Dot(kFirstDot + 1, 2310),
 }};
 
 constexpr UINT kDownloadReported = WM_APP + 1;

@@ -147,7 +147,9 @@ TEST_F(CookieManagerTest, EmptyDeletesOnlyCookieFilesOrSaysThereAreNone) {
   HWND reopened = nullptr;
   program.SetDialogProbe([&] {
     if (reopened) return std::string();
-    Click(Open(program), "Done");
+    const HWND closed = Open(program);
+    Click(closed, "Done");
+    driver::WaitUntilGone(closed);
     reopened = Open(program);
     return std::string("reopened");
   });
@@ -190,7 +192,7 @@ TEST_F(CookieManagerTest, DoneUnloadsAndTheNextOpenReadsTheListsAfresh) {
   ASSERT_TRUE(manager);
   EXPECT_TRUE(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT).empty());
   Click(manager, "Done");
-  EXPECT_FALSE(::IsWindow(manager));
+  EXPECT_TRUE(driver::WaitUntilGone(manager));
 
   driver::WriteFileBytes(jar_ + "\\" + names_[1], "protected meanwhile");
   manager = Open(program);
@@ -217,7 +219,7 @@ TEST_F(CookieManagerTest, AMissingJarGivesOneMessageAndTheWindowStaysUsable) {
   EXPECT_EQ(driver::ListTexts(CookieList(manager), LB_GETCOUNT, LB_GETTEXT).size(), names_.size());
   EXPECT_TRUE(driver::ListTexts(JarList(manager), LB_GETCOUNT, LB_GETTEXT).empty());
   Click(manager, "Done");
-  EXPECT_FALSE(::IsWindow(manager));
+  EXPECT_TRUE(driver::WaitUntilGone(manager));
 }
 
 TEST_F(CookieManagerTest, NoPathToTheDriveRootTouchesAFileThere) {
@@ -270,7 +272,7 @@ TEST_F(CookieManagerTest, TabReachesEveryControlAndEscClosesLikeDone) {
   EXPECT_EQ(order,
             (std::vector<int>{kCookieList, kJarList, kEmptyJarButton, kDoneButton, kCookieList}));
   program.PressKey(VK_ESCAPE);
-  EXPECT_FALSE(::IsWindow(manager));
+  EXPECT_TRUE(driver::WaitUntilGone(manager));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "driver.h"
 #include "common/identifiers.h"
+#include "platform/win32/handles.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -130,9 +131,9 @@ std::optional<Value> Read(HKEY root, const char* key, const char* name) {
 
 bool KeyExists(HKEY root, const char* key) {
   HKEY handle = nullptr;
-  if (::RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(handle);
-  return true;
+  const bool opened = ::RegOpenKeyExA(root, key, 0, KEY_READ, &handle) == ERROR_SUCCESS;
+  const platform::win32::UniqueKey closed(handle);
+  return opened;
 }
 
 std::string WindowText(HWND window) {
@@ -218,6 +219,14 @@ std::vector<std::string> ListTexts(HWND control, UINT count_message, UINT text_m
     entries.push_back(narrow);
   }
   return entries;
+}
+
+bool WaitUntilGone(HWND window, DWORD timeout_ms) {
+  for (DWORD waited = 0; ::IsWindow(window); waited += 25) {
+    if (waited >= timeout_ms) return false;
+    ::Sleep(25);
+  }
+  return true;
 }
 
 HWND FindChild(HWND parent, const char* window_class, const char* text) {

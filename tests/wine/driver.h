@@ -58,6 +58,10 @@ std::string UseCookiesFolder();
 
 std::string WindowText(HWND window);
 
+// True once the window is gone (a window that closes from its own button's
+// click goes once the click is handled), false after the time-out.
+bool WaitUntilGone(HWND window, DWORD timeout_ms = 10000);
+
 // Files of the prefix, whole.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);

@@ -136,7 +136,7 @@ TEST_F(ProxyTestWindowTest, RanksEveryProxyAndUseTakesTheFastestIntoTheProxyBox)
   DWORD_PTR result = 0;
   ::SendMessageTimeoutA(driver::FindChild(window, "Button", "&Use"), BM_CLICK, 0, 0, SMTO_NORMAL,
                         10000, &result);
-  EXPECT_FALSE(::IsWindow(window));
+  EXPECT_TRUE(driver::WaitUntilGone(window));
   EXPECT_EQ(driver::WindowText(program.ProxyBox()), proxies_["fast"]);
 }
 

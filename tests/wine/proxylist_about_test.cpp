@@ -37,6 +37,42 @@ HWND AboutWindow(DWORD process, int* count) {
   return found.empty() ? nullptr : found.front();
 }
 
+void MouseButton(POINT at, DWORD button) {
+  ::SetCursorPos(at.x, at.y);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = button;
+  ::SendInput(1, &input, sizeof input);
+}
+
+// Waits a while for the window to hold the mouse as the window in front, or
+// to let it go.
+void WaitForCapture(HWND window, bool held) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+  for (int i = 0; i < 40; ++i) {
+    const bool holds = ::GetGUIThreadInfo(thread, &info) && info.hwndCapture == window &&
+                       ::GetForegroundWindow() == window;
+    if (holds == held) return;
+    ::Sleep(50);
+  }
+}
+
+// Presses the left button at a point of a window and lets it go elsewhere
+// on the screen, then presses it there and lets it go at the point: real
+// input, which goes to the window under the pointer unless one holds the
+// mouse. Neither is a click at the point.
+void PressesThatAreNoClick(HWND window, POINT in_window, POINT elsewhere) {
+  ::ClientToScreen(window, &in_window);
+  MouseButton(in_window, MOUSEEVENTF_LEFTDOWN);
+  WaitForCapture(window, true);
+  MouseButton(elsewhere, MOUSEEVENTF_LEFTUP);
+  WaitForCapture(window, false);
+  MouseButton(elsewhere, MOUSEEVENTF_LEFTDOWN);
+  MouseButton(in_window, MOUSEEVENTF_LEFTUP);
+}
+
 class ProxyListAboutTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -199,7 +235,8 @@ TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
   HDC screen = ::GetDC(nullptr);
   const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);
-  const LPARAM on_frame = MAKELPARAM(twips::ToPixels(2225, dpi), twips::ToPixels(1000, dpi));
+  const POINT frame{twips::ToPixels(2225, dpi), twips::ToPixels(1000, dpi)};
+  const LPARAM on_frame = MAKELPARAM(frame.x, frame.y);
   ::PostMessageA(main, WM_LBUTTONDOWN, MK_LBUTTON, on_frame);
   ::PostMessageA(main, WM_LBUTTONUP, 0, on_frame);
 
@@ -210,6 +247,22 @@ TEST_F(ProxyListAboutTest, EachLaunchStartsTheRightTargetWithTheRightArgument) {
       R"(C:\tools\recorder.exe|"C:\tools\recorder.exe" "https://maskfold.example/")",
       R"(C:\tools\recorder.exe|"C:\tools\recorder.exe" "https://maskfold.example/redirect.htm")"};
   EXPECT_EQ(Launches(4), expected);
+
+  // A press on the web address or the frame let go outside the window opens
+  // nothing, then or later.
+  const POINT corner{::GetSystemMetrics(SM_CXSCREEN) - 20, ::GetSystemMetrics(SM_CYSCREEN) - 20};
+  const HWND elsewhere =
+      ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", "another program", WS_POPUP | WS_VISIBLE,
+                        corner.x - 20, corner.y - 20, 40, 40, nullptr, nullptr, nullptr, nullptr);
+  // The About window over the main window, which the click above raised.
+  ::SetWindowPos(about, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  PressesThatAreNoClick(about, middle, corner);
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(driver::FindChild(about, "Button", "Hide"), BM_CLICK, 0, 0, SMTO_NORMAL,
+                        10000, &result);
+  PressesThatAreNoClick(main, frame, corner);
+  EXPECT_EQ(Launches(5, 3000), expected);
+  ::DestroyWindow(elsewhere);
   // The program did not wait for any of them and shows no message.
   EXPECT_TRUE(program.Dialogs().empty());
 }

@@ -5,9 +5,15 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/shell_calls.h"
 
 namespace platform::fileop {
+
+static_assert(kCopy == FO_COPY && kDelete == FO_DELETE);
+static_assert(kAllowUndo == FOF_ALLOWUNDO && kFilesOnly == FOF_FILESONLY);
+static_assert(kNoRecursion == FOF_NORECURSION);
+
 namespace {
 // The platform takes lists of names, each name ended by a NUL and the list
 // by a second one.
@@ -30,9 +36,8 @@ int Run(const Record& record) {
 
   // The shell's copy engine and its dialogs want COM on their thread; the
   // caller runs this off its window's thread, so that the windows answer.
-  const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  const win32::ComScope com(COINIT_APARTMENTTHREADED);
   const int result = win32::Shell().SHFileOperationA(&operation);
-  if (com) ::CoUninitialize();
   return result;
 }
 

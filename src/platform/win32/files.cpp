@@ -10,6 +10,10 @@
 
 namespace platform::files {
 
+static_assert(kAttributeNormal == FILE_ATTRIBUTE_NORMAL);
+static_assert(kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY);
+static_assert(kAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
+
 std::string ApplicationFolder() {
   std::vector<char> path(MAX_PATH);
   for (;;) {

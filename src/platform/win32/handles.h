@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <utility>
 
 namespace platform::win32 {
@@ -41,6 +43,9 @@ inline void DestroyCursorHandle(HCURSOR cursor) { ::DestroyCursor(cursor); }
 inline void DestroyWindowHandle(HWND window) { ::DestroyWindow(window); }
 inline void DestroyMenuHandle(HMENU menu) { ::DestroyMenu(menu); }
 inline void DeleteDcHandle(HDC dc) { ::DeleteDC(dc); }
+inline void CloseKey(HKEY key) { ::RegCloseKey(key); }
+// WinINet is loaded when first used: wininet_calls.cpp closes through it.
+void CloseUrlCacheFind(HANDLE find);
 
 using UniqueHandle = Unique<HANDLE, CloseKernelHandle>;
 // A file search. FindFirstFile reports failure as INVALID_HANDLE_VALUE: take
@@ -56,6 +61,26 @@ using UniqueCursor = Unique<HCURSOR, DestroyCursorHandle>;
 using UniqueWindow = Unique<HWND, DestroyWindowHandle>;
 // A menu until a window takes it: the window then destroys it with itself.
 using UniqueMenu = Unique<HMENU, DestroyMenuHandle>;
+// An opened registry key (never a predefined root, which is not closed).
+using UniqueKey = Unique<HKEY, CloseKey>;
+// A URL cache enumeration (FindFirstUrlCacheEntry), closed with
+// FindCloseUrlCache.
+using UniqueUrlCacheFind = Unique<HANDLE, CloseUrlCacheFind>;
+
+// COM on the calling thread, in the given model, for the life of the object;
+// ended only when this object started it.
+class ComScope {
+ public:
+  explicit ComScope(DWORD model) : started_(SUCCEEDED(::CoInitializeEx(nullptr, model))) {}
+  ~ComScope() {
+    if (started_) ::CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool started_;
+};
 
 // A window's painting, from BeginPaint to EndPaint.
 class PaintScope {

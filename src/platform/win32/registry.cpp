@@ -3,6 +3,11 @@
 #include <windows.h>
 
 namespace platform::reg {
+
+static_assert(kTypeSz == REG_SZ && kTypeBinary == REG_BINARY && kTypeDword == REG_DWORD);
+static_assert(kKeyAllAccess == KEY_ALL_ACCESS);
+static_assert(kSuccess == ERROR_SUCCESS && kMoreData == ERROR_MORE_DATA);
+
 namespace {
 HKEY ToHkey(Key key) { return reinterpret_cast<HKEY>(key); }
 Key FromHkey(HKEY key) { return reinterpret_cast<Key>(key); }

@@ -13,6 +13,11 @@
 #include "platform/win32/wininet_calls.h"
 
 namespace platform::transfer {
+
+static_assert(kTimedOut == ERROR_INTERNET_TIMEOUT);
+static_assert(kCancelled == ERROR_INTERNET_OPERATION_CANCELLED);
+static_assert(kTooLarge == ERROR_FILE_TOO_LARGE);
+
 namespace {
 
 using win32::WinInet;

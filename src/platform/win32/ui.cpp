@@ -10,6 +10,11 @@
 #include "platform/win32/handles.h"
 
 namespace platform::ui {
+
+static_assert(kStylePlain == MB_OK);
+static_assert(kStyleInformation == MB_ICONINFORMATION);
+static_assert(kStyleInformationForeground == (MB_ICONINFORMATION | MB_SETFOREGROUND));
+
 namespace {
 HWND ToHwnd(Window window) { return reinterpret_cast<HWND>(window); }
 double PixelsToTwips(long pixels) { return twips::FromPixels(pixels, win32::ScreenDpi()); }

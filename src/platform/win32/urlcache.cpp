@@ -6,9 +6,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/wininet_calls.h"
 
 namespace platform::urlcache {
+
+static_assert(kEntryInfoSize == sizeof(INTERNET_CACHE_ENTRY_INFOA));
+
 namespace {
 
 // The group calls are looked up at run time: a library without them is a
@@ -93,11 +97,14 @@ EntryFind FindFirstEntry(std::uint32_t offered_bytes) {
   // Loaded before the last error is cleared: loading may set it.
   const auto& wininet = win32::WinInet();
   ::SetLastError(0);
-  const HANDLE handle = wininet.FindFirstUrlCacheEntryA(nullptr, buffer.Info(), &size);
+  win32::UniqueUrlCacheFind find(wininet.FindFirstUrlCacheEntryA(nullptr, buffer.Info(), &size));
   result.last_error = LastError();
-  result.handle = reinterpret_cast<Handle>(handle);
-  result.ok = handle != nullptr;
-  return Filled(std::move(result), buffer, size);
+  result.ok = static_cast<bool>(find);
+  // Handed over only once the result is whole: a failure reading the entry
+  // closes the enumeration.
+  result = Filled(std::move(result), buffer, size);
+  result.handle = reinterpret_cast<Handle>(find.Release());
+  return result;
 }
 
 EntryFind FindNextEntry(Handle handle, std::uint32_t offered_bytes) {
@@ -122,7 +129,7 @@ Result DeleteEntry(const std::string& source_url) {
 }
 
 void Close(Handle handle) {
-  if (handle) win32::WinInet().FindCloseUrlCache(reinterpret_cast<HANDLE>(handle));
+  const win32::UniqueUrlCacheFind ended(reinterpret_cast<HANDLE>(handle));
 }
 
 }  // namespace platform::urlcache

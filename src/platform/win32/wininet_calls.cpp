@@ -1,5 +1,7 @@
 #include "platform/win32/wininet_calls.h"
 
+#include "platform/win32/handles.h"
+
 namespace platform::win32 {
 
 SystemLibrary& WinInetLibrary() {
@@ -30,5 +32,8 @@ const WinInetCalls& WinInet() {
   }();
   return calls;
 }
+
+// Only a handle from WinInet's own find-first comes here: WinInet is loaded.
+void CloseUrlCacheFind(HANDLE find) { WinInet().FindCloseUrlCache(find); }
 
 }  // namespace platform::win32
