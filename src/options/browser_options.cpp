@@ -18,12 +18,12 @@ constexpr Option kFullScreen{ids::menu::kFullScreen, settings::kFullScreen, "yes
 constexpr Option kClearTempOnExit{ids::menu::kClearTempOnExit, settings::kSaveHistoryOnExit, "no",
                                   "yes"};
 
-void TickFromRegistry(ui::Window window, const Option& option) {
+void TickFromRegistry(ui::WindowId window, const Option& option) {
   if (settings::Read(settings::kIeMain, option.value_name) == option.ticked_text)
     ui::SetMenuTick(window, option.item, true);
 }
 
-void Toggle(ui::Window window, const Option& option) {
+void Toggle(ui::WindowId window, const Option& option) {
   const bool ticked = !ui::MenuTicked(window, option.item);
   ui::SetMenuTick(window, option.item, ticked);
   settings::WriteText(settings::kIeMain, option.value_name,
@@ -31,12 +31,12 @@ void Toggle(ui::Window window, const Option& option) {
 }
 }  // namespace
 
-void SetInitialTicks(ui::Window main_window) {
+void SetInitialTicks(ui::WindowId main_window) {
   TickFromRegistry(main_window, kFullScreen);
   TickFromRegistry(main_window, kClearTempOnExit);
 }
 
-void ToggleFullScreen(ui::Window main_window) { Toggle(main_window, kFullScreen); }
-void ToggleClearTempOnExit(ui::Window main_window) { Toggle(main_window, kClearTempOnExit); }
+void ToggleFullScreen(ui::WindowId main_window) { Toggle(main_window, kFullScreen); }
+void ToggleClearTempOnExit(ui::WindowId main_window) { Toggle(main_window, kClearTempOnExit); }
 
 }  // namespace options

@@ -7,10 +7,10 @@ namespace options {
 
 // Ticks "Keep IE in full-screen mode" and then "Clear IE temp files on
 // exit" where the registry says so; never unticks.
-void SetInitialTicks(platform::ui::Window main_window);
+void SetInitialTicks(platform::ui::WindowId main_window);
 
 // Flip the item's tick, then write the value that matches the new tick.
-void ToggleFullScreen(platform::ui::Window main_window);
-void ToggleClearTempOnExit(platform::ui::Window main_window);
+void ToggleFullScreen(platform::ui::WindowId main_window);
+void ToggleClearTempOnExit(platform::ui::WindowId main_window);
 
 }  // namespace options

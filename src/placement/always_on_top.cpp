@@ -6,7 +6,7 @@
 namespace placement {
 namespace ui = platform::ui;
 
-void ToggleAlwaysOnTop(ui::Window main_window) {
+void ToggleAlwaysOnTop(ui::WindowId main_window) {
   // Size and position are the fixed figures the switch has always passed,
   // grown on screens finer than 96 dpi so that the window is not cut;
   // CenterWindow puts it back in the middle straight after.

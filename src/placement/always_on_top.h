@@ -7,6 +7,6 @@ namespace placement {
 
 // Flips the "Always On Top" tick, moves the window into or out of the
 // topmost band and centres it again.
-void ToggleAlwaysOnTop(platform::ui::Window main_window);
+void ToggleAlwaysOnTop(platform::ui::WindowId main_window);
 
 }  // namespace placement

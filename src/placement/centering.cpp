@@ -20,7 +20,7 @@ std::int64_t CenterOffset(double screen_twips, double window_twips) {
   return RoundHalfEven(static_cast<double>(difference) / 2.0);
 }
 
-void CenterWindow(ui::Window window) {
+void CenterWindow(ui::WindowId window) {
   const ui::TwipSize screen = ui::ScreenSize();
   const ui::TwipSize outer = ui::OuterSize(window);
   ui::SetTop(window, CenterOffset(screen.height, outer.height));

@@ -15,6 +15,6 @@ std::int64_t RoundHalfEven(double value);
 std::int64_t CenterOffset(double screen_twips, double window_twips);
 
 // Centres a window on the screen: top first, then left.
-void CenterWindow(platform::ui::Window window);
+void CenterWindow(platform::ui::WindowId window);
 
 }  // namespace placement

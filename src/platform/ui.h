@@ -8,7 +8,7 @@
 namespace platform::ui {
 
 // A top-level window of the program, as an integer handle.
-using Window = std::uintptr_t;
+using WindowId = std::uintptr_t;
 
 struct TwipSize {
   double width = 0;
@@ -17,23 +17,23 @@ struct TwipSize {
 
 // Screen size, and a window's outer size (frame, title and menu included).
 TwipSize ScreenSize();
-TwipSize OuterSize(Window window);
+TwipSize OuterSize(WindowId window);
 // Window position on the screen, in twips.
-void SetTop(Window window, std::int64_t twips);
-void SetLeft(Window window, std::int64_t twips);
+void SetTop(WindowId window, std::int64_t twips);
+void SetLeft(WindowId window, std::int64_t twips);
 
 // SetWindowPos as user32 has it; sizes are pixels, insert-after one of the
 // values below. The result is not reported: no caller looks at it.
 inline constexpr std::intptr_t kInsertTopmost = -1;
 inline constexpr std::intptr_t kInsertBottom = 1;
-void SetWindowPos(Window window, std::intptr_t insert_after, int x, int y, int cx, int cy,
+void SetWindowPos(WindowId window, std::intptr_t insert_after, int x, int y, int cx, int cy,
                   unsigned flags);
 
 // A size given in pixels of a 96-dpi screen, in pixels of this screen.
 int ScreenPixels(int pixels_at_96_dpi);
 
-bool MenuTicked(Window window, int item);
-void SetMenuTick(Window window, int item, bool ticked);
+bool MenuTicked(WindowId window, int item);
+void SetMenuTick(WindowId window, int item, bool ticked);
 
 // Message box styles the program uses.
 inline constexpr int kStylePlain = 0;

@@ -39,7 +39,7 @@ class Window {
   virtual ~Window();
 
   HWND Handle() const { return hwnd_; }
-  platform::ui::Window Id() const { return reinterpret_cast<platform::ui::Window>(hwnd_); }
+  platform::ui::WindowId Id() const { return reinterpret_cast<platform::ui::WindowId>(hwnd_); }
   int Dpi() const { return dpi_; }
 
   // A top-level window of one of the program's windows, not a message box

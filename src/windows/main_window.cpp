@@ -130,8 +130,9 @@ class TopmostSuspended {
   ~TopmostSuspended() {
     for (HWND window : windows_) {
       if (!::IsWindow(window)) continue;
-      if (window == main_ && !platform::ui::MenuTicked(
-                                 reinterpret_cast<platform::ui::Window>(main_), menu::kAlwaysOnTop))
+      if (window == main_ &&
+          !platform::ui::MenuTicked(reinterpret_cast<platform::ui::WindowId>(main_),
+                                    menu::kAlwaysOnTop))
         continue;
       Place(window, HWND_TOPMOST);
     }

@@ -27,19 +27,19 @@ namespace platform::ui {
 using fake::ui_state;
 
 TwipSize ScreenSize() { return ui_state.screen; }
-TwipSize OuterSize(Window window) { return ui_state.windows[window].outer; }
+TwipSize OuterSize(WindowId window) { return ui_state.windows[window].outer; }
 
-void SetTop(Window window, std::int64_t twips) {
+void SetTop(WindowId window, std::int64_t twips) {
   ui_state.windows[window].top = twips;
   ui_state.calls.push_back("SetTop(" + std::to_string(window) + "," + std::to_string(twips) + ")");
 }
 
-void SetLeft(Window window, std::int64_t twips) {
+void SetLeft(WindowId window, std::int64_t twips) {
   ui_state.windows[window].left = twips;
   ui_state.calls.push_back("SetLeft(" + std::to_string(window) + "," + std::to_string(twips) + ")");
 }
 
-void SetWindowPos(Window window, std::intptr_t insert_after, int x, int y, int cx, int cy,
+void SetWindowPos(WindowId window, std::intptr_t insert_after, int x, int y, int cx, int cy,
                   unsigned flags) {
   ui_state.calls.push_back("SetWindowPos(" + std::to_string(window) + "," +
                            std::to_string(insert_after) + "," + std::to_string(x) + "," +
@@ -49,9 +49,9 @@ void SetWindowPos(Window window, std::intptr_t insert_after, int x, int y, int c
 
 int ScreenPixels(int pixels_at_96_dpi) { return pixels_at_96_dpi * ui_state.dpi / 96; }
 
-bool MenuTicked(Window window, int item) { return ui_state.windows[window].ticks[item]; }
+bool MenuTicked(WindowId window, int item) { return ui_state.windows[window].ticks[item]; }
 
-void SetMenuTick(Window window, int item, bool ticked) {
+void SetMenuTick(WindowId window, int item, bool ticked) {
   ui_state.windows[window].ticks[item] = ticked;
   ui_state.calls.push_back("SetMenuTick(" + std::to_string(item) + "," + std::to_string(ticked) +
                            ")");

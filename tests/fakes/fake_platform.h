@@ -23,7 +23,7 @@ struct FakeWindow {
 struct FakeUi {
   platform::ui::TwipSize screen{15360, 11520};  // 1024 x 768 at 15 twips per pixel
   int dpi = 96;
-  std::map<platform::ui::Window, FakeWindow> windows;
+  std::map<platform::ui::WindowId, FakeWindow> windows;
   // "SetTop(1,4110)", "SetWindowPos(1,-1,0,0,168,220,0)", "ShowMessage(text|style|caption)" ...
   std::vector<std::string> calls;
   std::uint64_t now_ms = 0;  // what Milliseconds() answers

@@ -12,7 +12,7 @@ namespace {
 using fake::FakeRegistry;
 using fake::FakeUi;
 using fake::RegValue;
-constexpr platform::ui::Window kWindow = 1;
+constexpr platform::ui::WindowId kWindow = 1;
 constexpr const char* kMain = R"(Software\Microsoft\Internet Explorer\Main)";
 
 class OptionsTest : public ::testing::Test {

@@ -9,7 +9,7 @@
 
 namespace {
 using fake::FakeUi;
-constexpr platform::ui::Window kWindow = 7;
+constexpr platform::ui::WindowId kWindow = 7;
 constexpr int kAlwaysOnTop = ids::menu::kAlwaysOnTop;
 
 TEST(RoundHalfEven, TiesGoToTheEvenNeighbour) {

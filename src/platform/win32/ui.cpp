@@ -16,7 +16,7 @@ static_assert(kStyleInformation == MB_ICONINFORMATION);
 static_assert(kStyleInformationForeground == (MB_ICONINFORMATION | MB_SETFOREGROUND));
 
 namespace {
-HWND ToHwnd(Window window) { return reinterpret_cast<HWND>(window); }
+HWND ToHwnd(WindowId window) { return reinterpret_cast<HWND>(window); }
 double PixelsToTwips(long pixels) { return twips::FromPixels(pixels, win32::ScreenDpi()); }
 int TwipsToPixels(std::int64_t length) { return twips::ToPixels(length, win32::ScreenDpi()); }
 }  // namespace
@@ -26,27 +26,27 @@ TwipSize ScreenSize() {
           PixelsToTwips(::GetSystemMetrics(SM_CYSCREEN))};
 }
 
-TwipSize OuterSize(Window window) {
+TwipSize OuterSize(WindowId window) {
   RECT rect{};
   ::GetWindowRect(ToHwnd(window), &rect);
   return {PixelsToTwips(rect.right - rect.left), PixelsToTwips(rect.bottom - rect.top)};
 }
 
-void SetTop(Window window, std::int64_t twips) {
+void SetTop(WindowId window, std::int64_t twips) {
   RECT rect{};
   ::GetWindowRect(ToHwnd(window), &rect);
   ::SetWindowPos(ToHwnd(window), nullptr, rect.left, TwipsToPixels(twips), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void SetLeft(Window window, std::int64_t twips) {
+void SetLeft(WindowId window, std::int64_t twips) {
   RECT rect{};
   ::GetWindowRect(ToHwnd(window), &rect);
   ::SetWindowPos(ToHwnd(window), nullptr, TwipsToPixels(twips), rect.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void SetWindowPos(Window window, std::intptr_t insert_after, int x, int y, int cx, int cy,
+void SetWindowPos(WindowId window, std::intptr_t insert_after, int x, int y, int cx, int cy,
                   unsigned flags) {
   ::SetWindowPos(ToHwnd(window), reinterpret_cast<HWND>(insert_after), x, y, cx, cy, flags);
 }
@@ -55,11 +55,11 @@ int ScreenPixels(int pixels_at_96_dpi) {
   return static_cast<int>(std::lround(pixels_at_96_dpi * win32::ScreenDpi() / 96.0));
 }
 
-bool MenuTicked(Window window, int item) {
+bool MenuTicked(WindowId window, int item) {
   return (::GetMenuState(::GetMenu(ToHwnd(window)), item, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
-void SetMenuTick(Window window, int item, bool ticked) {
+void SetMenuTick(WindowId window, int item, bool ticked) {
   ::CheckMenuItem(::GetMenu(ToHwnd(window)), item,
                   MF_BYCOMMAND | (ticked ? MF_CHECKED : MF_UNCHECKED));
 }
