@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "platform/connections.h"
@@ -76,22 +77,31 @@ std::string ThisProcess() {
   return std::to_string(id) + " " + std::to_string(conn::ProcessStartTime(id).value_or(0));
 }
 
-// The user's own settings, taken before the first switch only: a second
-// switch must not take the program's proxy for the user's.
-void Record(const std::string& proxy, const std::vector<std::string>& connections) {
-  if (!HasRecord()) {
-    for (const auto& connection : connections) {
-      const auto now = UsersNow(connection);
-      if (!now) continue;
-      ConnectionValue value;
-      value.options = *now;
-      registry::SetRegBinary(kSwitchRecord.root, kSwitchRecord.subkey, EarlierName(connection),
-                             EncodeConnectionValue(value));
-    }
+// The user's own settings of each connection, taken the first time the
+// program switches it: a later switch must not take the program's proxy for
+// the user's, and a connection added since (a new VPN entry) is taken then.
+// False when the record could not be written.
+bool Record(const std::string& proxy, const std::vector<std::string>& connections) {
+  const std::string recorded_proxy = settings::Read(kSwitchRecord, kRecordProxy);
+  bool written = true;
+  for (const auto& connection : connections) {
+    if (Earlier(connection)) continue;
+    const auto now = UsersNow(connection);
+    if (!now || ((now->flags & kProxy) && now->proxy == recorded_proxy)) continue;
+    ConnectionValue value;
+    value.options = *now;
+    written = registry::SetRegBinary(kSwitchRecord.root, kSwitchRecord.subkey,
+                                     EarlierName(connection), EncodeConnectionValue(value)) == 0 &&
+              written;
   }
   settings::WriteText(kSwitchRecord, kRecordProxy, proxy);
   settings::WriteText(kSwitchRecord, kRecordProcess, ThisProcess());
+  return written && settings::Read(kSwitchRecord, kRecordProcess) == ThisProcess();
 }
+
+// Switching on and off never overlap: Apply switches on its own thread, and
+// the end of the session or a failure switches off on the window's.
+std::mutex switching;
 
 // Sets one connection, and its stored value where the set left it without
 // the new options (Windows writes it itself; some systems do not, and
@@ -192,6 +202,7 @@ CheckedProxy CheckProxyText(std::string_view typed) {
 }
 
 Outcome SwitchOn(const std::string& proxy) {
+  const std::lock_guard lock(switching);
   const std::vector<std::string> connections = Connections();
   Before before{settings::Read(kInternetSettings, settings::kProxyEnable),
                 settings::Read(kInternetSettings, settings::kProxyServer),
@@ -200,7 +211,14 @@ Outcome SwitchOn(const std::string& proxy) {
                 {}};
   for (const auto& connection : connections) before.connections.push_back(UsersNow(connection));
 
-  Record(proxy, connections);
+  // Without the record a run that ends without Exit would strand the user.
+  if (!Record(proxy, connections)) {
+    PutBack(before, connections);
+    return {"Maskfold did not switch to the proxy " + proxy +
+            ": the record of your own settings (HKEY_CURRENT_USER\\Software\\Maskfold) could "
+            "not be written. Nothing was deleted: your cookies, cache and typed addresses are as "
+            "they were."};
+  }
   settings::WriteDword(kInternetSettings, settings::kProxyEnable, "1");
   settings::WriteText(kInternetSettings, settings::kProxyServer, proxy);
   std::uint32_t first_error = 0;
@@ -224,6 +242,7 @@ Outcome SwitchOn(const std::string& proxy) {
 }
 
 Outcome SwitchOff() {
+  const std::lock_guard lock(switching);
   settings::WriteDword(kInternetSettings, settings::kProxyEnable, "0");
   settings::WriteText(kInternetSettings, settings::kProxyServer, settings::kProxyNotSet);
   std::uint32_t first_error = 0;
@@ -259,10 +278,18 @@ std::optional<std::string> PutBackAfterLostRun() {
   const auto [after_id, id_error] = std::from_chars(process.data(), end, id);
   const bool parsed = id_error == std::errc() && after_id != end &&
                       std::from_chars(after_id + 1, end, started).ec == std::errc();
-  if (parsed && conn::ProcessStartTime(id) == started) return std::nullopt;  // that run goes on
+  // A run whose start time could not be read is taken as running while its
+  // process is.
+  const auto running = parsed ? conn::ProcessStartTime(id) : std::nullopt;
+  if (running && (started == 0 || *running == started)) return std::nullopt;  // that run goes on
   const std::string proxy = settings::Read(kSwitchRecord, kRecordProxy);
-  const bool in_use = settings::Read(kInternetSettings, settings::kProxyEnable) == "001" &&
-                      settings::Read(kInternetSettings, settings::kProxyServer) == proxy;
+  // In use on any connection: the LAN, or a dial-up or VPN entry still on it.
+  bool in_use = settings::Read(kInternetSettings, settings::kProxyEnable) == "001" &&
+                settings::Read(kInternetSettings, settings::kProxyServer) == proxy;
+  for (const auto& connection : Connections()) {
+    const auto now = Current(connection);
+    in_use = in_use || (now && (now->flags & kProxy) && now->proxy == proxy);
+  }
   if (!in_use) {  // the user has moved on since: nothing to put back
     registry::DeleteRegKey(kSwitchRecord.root, kSwitchRecord.subkey);
     return std::nullopt;

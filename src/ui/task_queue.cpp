@@ -1,10 +1,16 @@
 #include "ui/task_queue.h"
 
+#include <atomic>
 #include <exception>
 #include <thread>
 #include <utility>
 
 namespace ui {
+namespace {
+std::atomic<bool> stopped{false};
+}  // namespace
+
+void TaskQueue::StopAll() { stopped = true; }
 
 void TaskQueue::Mailbox::Put(std::function<void()> item) {
   const std::lock_guard lock(mutex);
@@ -42,6 +48,7 @@ void TaskQueue::Post(std::function<void()> report) { mailbox_->Put(std::move(rep
 
 void TaskQueue::RunArrived() {
   for (;;) {
+    if (stopped) return;
     std::function<void()> item;
     {
       const std::lock_guard lock(mailbox_->mutex);

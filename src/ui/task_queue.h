@@ -30,6 +30,10 @@ class TaskQueue final : public tasks::Runner {
   // On the window's thread: runs what has arrived, in order.
   void RunArrived();
 
+  // The program is ending (the untrapped-failure report is up): no queue
+  // runs anything more, so no step goes on behind the report.
+  static void StopAll();
+
  private:
   struct Mailbox {
     std::mutex mutex;

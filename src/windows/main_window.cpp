@@ -323,17 +323,20 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // Ending between the cookie delete and the restore would leave the
       // protected cookies out of the cookies folder: the session waits.
       return applying_ ? FALSE : TRUE;
-    case WM_ENDSESSION: {
+    case WM_ENDSESSION:
       // Log off, restart or shut down: the session ends whatever runs, so
-      // the proxy goes off now, as Exit turns it off. During Apply the
-      // process ends once the restore is done.
+      // the proxy goes off, as Exit turns it off; during Apply, once the
+      // restore is done, never between the delete and the restore. Returning
+      // would let the session end the process: Apply's steps go on reporting
+      // here meanwhile (a run cut short all the same is put right at the
+      // next start).
       if (!wparam) return 0;
-      if (!applying_) wipe::Exit(*this);
-      // No one is left to read a message about it.
-      [[maybe_unused]] const proxyswitch::Outcome off = wipe::TurnProxyOff();
       close_requested_ = true;
-      return 0;
-    }
+      for (MSG pending; applying_ && ::GetMessageA(&pending, nullptr, 0, 0) > 0;) {
+        ::TranslateMessage(&pending);
+        ::DispatchMessageA(&pending);
+      }
+      wipe::Exit(*this);
     case kStepsReported:
       steps_->RunArrived();
       return 0;

@@ -108,10 +108,8 @@ void Apply(MainWindowState& window, tasks::Runner& steps) {
             });
 }
 
-proxyswitch::Outcome TurnProxyOff() { return proxyswitch::SwitchOff(); }
-
 void Exit(MainWindowState& window) {
-  const proxyswitch::Outcome off = TurnProxyOff();
+  const proxyswitch::Outcome off = proxyswitch::SwitchOff();
   if (!off) window.Tell({*off.problem, kInformation});
   platform::process::EndProcess(0);
 }

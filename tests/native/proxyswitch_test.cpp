@@ -143,14 +143,32 @@ TEST_F(ProxySwitchTest, ARunThatEndedWithoutExitIsPutRightOnceAtTheNextStart) {
   EXPECT_EQ(FakeSystem::Get().connections[""].flags, 1u | 4 | 8);
   EXPECT_FALSE(proxyswitch::PutBackAfterLostRun()) << "said once";
 
-  // The user moved on before the next start: the record goes, nothing else.
+  // The user moved on before the next start, on the LAN only: the VPN entry
+  // still on the dead proxy is put right.
+  auto& connections = FakeSystem::Get().connections;
   ASSERT_TRUE(proxyswitch::SwitchOn("p:1"));
   FakeSystem::Get().processes.clear();
-  FakeSystem::Get().connections[""] = {1, "mine:8", "", ""};
+  connections[""] = {1, "mine:8", "", ""};
+  FakeRegistry::Get().PutText(reg::kCurrentUser, kSettings, "ProxyServer", "mine:8");
+  EXPECT_TRUE(proxyswitch::PutBackAfterLostRun());
+  EXPECT_EQ(connections["Office VPN"].flags, 1u | 8);
+
+  // Moved on everywhere: the record goes, nothing else changes.
+  ASSERT_TRUE(proxyswitch::SwitchOn("p:1"));
+  FakeSystem::Get().processes.clear();
+  connections[""] = connections["Office VPN"] = {1, "mine:8", "", ""};
   FakeRegistry::Get().PutText(reg::kCurrentUser, kSettings, "ProxyServer", "mine:8");
   EXPECT_FALSE(proxyswitch::PutBackAfterLostRun());
-  EXPECT_EQ(FakeSystem::Get().connections[""].proxy, "mine:8");
+  EXPECT_EQ(connections[""].proxy, "mine:8");
   EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
+}
+
+TEST_F(ProxySwitchTest, NoSwitchWithoutARecordOfTheUsersOwnSettings) {
+  FakeRegistry::Get().refuse = R"(CreateKey(HKCU\SOFTWARE\MASKFOLD))";
+  const proxyswitch::Outcome outcome = proxyswitch::SwitchOn("p:1");
+  ASSERT_FALSE(outcome);
+  EXPECT_NE(outcome.problem->find("record of your own settings"), std::string::npos);
+  EXPECT_EQ(FakeSystem::Get().connections[""].flags, 1u | 4 | 8);
 }
 
 TEST(OffCommandTest, OnlyTheWordItself) {

@@ -121,6 +121,9 @@ Response Get(RequestHandles& handles, HINTERNET session, const std::string& url,
 
   DWORD status = 0;
   DWORD size = sizeof status;
+  // A request stopped meanwhile has its handles closed: no further call on
+  // them (one closed from another thread may already name something else).
+  if (handles.Closed()) return Failed(kCancelled);
   if (!WinInet().HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                                 &size, nullptr))
     return failed();
@@ -136,6 +139,7 @@ Response Get(RequestHandles& handles, HINTERNET session, const std::string& url,
     const auto wanted = static_cast<DWORD>(
         std::min<std::size_t>({available, sizeof buffer, read_limit - response.body.size()}));
     DWORD read = 0;
+    if (handles.Closed()) return Failed(kCancelled);
     if (!WinInet().InternetReadFile(request, buffer, wanted, &read)) return failed();
     if (read == 0) break;
     response.body.append(buffer, read);
