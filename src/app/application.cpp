@@ -99,6 +99,9 @@ void Application::CookiesChanging(bool changing) {
 void Application::ShowAbout() {
   if (!about_) about_ = std::make_unique<windows::AboutWindow>();
   about_->Show();
+  // Shown again from the menu, it comes to the front with the keyboard, as
+  // the other windows do: Esc then hides it.
+  ::SetForegroundWindow(about_->Handle());
 }
 
 }  // namespace app
