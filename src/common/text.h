@@ -7,13 +7,22 @@
 
 namespace text {
 
-inline bool StartsWithNoCase(std::string_view whole, std::string_view prefix) {
-  if (whole.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(whole[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i])))
+inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return true;
+}
+
+inline bool StartsWithNoCase(std::string_view whole, std::string_view prefix) {
+  return whole.size() >= prefix.size() && EqualsNoCase(whole.substr(0, prefix.size()), prefix);
+}
+
+inline bool EndsWithNoCase(std::string_view whole, std::string_view suffix) {
+  return whole.size() >= suffix.size() &&
+         EqualsNoCase(whole.substr(whole.size() - suffix.size()), suffix);
 }
 
 }  // namespace text

@@ -1,16 +1,12 @@
 #include "cookies/cookie_files.h"
 
-#include <algorithm>
-#include <cctype>
+#include "common/text.h"
 
 namespace cookies {
 
 bool IsCookieFileName(std::string_view name) {
   constexpr std::string_view kExtension = ".txt";
-  if (name.size() <= kExtension.size()) return false;
-  return std::equal(
-      kExtension.begin(), kExtension.end(), name.end() - kExtension.size(),
-      [](char wanted, char c) { return wanted == std::tolower(static_cast<unsigned char>(c)); });
+  return name.size() > kExtension.size() && text::EndsWithNoCase(name, kExtension);
 }
 
 std::vector<std::string> CookieFiles(const std::string& folder, platform::files::Hidden hidden) {

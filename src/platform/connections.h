@@ -1,10 +1,8 @@
 // WinINet's per-connection proxy options (INTERNET_OPTION_PER_CONNECTION_OPTION)
-// for the LAN and for each dial-up or VPN entry, and the processes that a
-// record of the program's own names.
+// for the LAN and for each dial-up or VPN entry.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,10 +24,5 @@ std::uint32_t Set(const std::string& connection, const Options& options);
 // The names of the dial-up and VPN entries of the phone book (RasEnumEntries);
 // none where the system has no remote access.
 std::vector<std::string> DialUpEntries();
-
-// This process's id, and when a process started (an opaque count that two
-// processes reusing one id do not share); nothing when it is not running.
-std::uint32_t CurrentProcessId();
-std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id);
 
 }  // namespace platform::connections

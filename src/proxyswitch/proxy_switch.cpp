@@ -1,13 +1,14 @@
 #include "proxyswitch/proxy_switch.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <mutex>
 #include <vector>
 
+#include "common/text.h"
 #include "platform/connections.h"
+#include "platform/process.h"
 #include "platform/transfer.h"
 #include "proxyswitch/connection_settings.h"
 #include "registry/registry.h"
@@ -73,8 +74,9 @@ std::optional<ConnectionOptions> Earlier(const std::string& connection) {
 bool HasRecord() { return settings::Read(kSwitchRecord, kRecordProcess) != registry::kNotFound; }
 
 std::string ThisProcess() {
-  const std::uint32_t id = conn::CurrentProcessId();
-  return std::to_string(id) + " " + std::to_string(conn::ProcessStartTime(id).value_or(0));
+  const std::uint32_t id = platform::process::CurrentProcessId();
+  return std::to_string(id) + " " +
+         std::to_string(platform::process::ProcessStartTime(id).value_or(0));
 }
 
 // The user's own settings of each connection, taken the first time the
@@ -178,9 +180,9 @@ bool ProxiesHttp(std::string_view proxy) {
     const std::size_t equals = entry.find('=');
     if (!entry.empty()) {
       if (equals == std::string_view::npos) http = true;
-      std::string scheme(entry.substr(0, equals == std::string_view::npos ? 0 : equals));
-      for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (scheme == "http" && equals + 1 < entry.size()) http = true;
+      const std::string_view scheme =
+          entry.substr(0, equals == std::string_view::npos ? 0 : equals);
+      if (text::EqualsNoCase(scheme, "http") && equals + 1 < entry.size()) http = true;
     }
     start = end + 1;
   }
@@ -280,7 +282,7 @@ std::optional<std::string> PutBackAfterLostRun() {
                       std::from_chars(after_id + 1, end, started).ec == std::errc();
   // A run whose start time could not be read is taken as running while its
   // process is.
-  const auto running = parsed ? conn::ProcessStartTime(id) : std::nullopt;
+  const auto running = parsed ? platform::process::ProcessStartTime(id) : std::nullopt;
   if (running && (started == 0 || *running == started)) return std::nullopt;  // that run goes on
   const std::string proxy = settings::Read(kSwitchRecord, kRecordProxy);
   // In use on any connection: the LAN, or a dial-up or VPN entry still on it.

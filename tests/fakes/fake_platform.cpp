@@ -277,6 +277,9 @@ std::uint32_t Set(const std::string& connection, const Options& options) {
 
 std::vector<std::string> DialUpEntries() { return fake::system_state.dial_up_entries; }
 
+}  // namespace platform::connections
+
+namespace platform::process {
 std::uint32_t CurrentProcessId() { return fake::system_state.process_id; }
 
 std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id) {
@@ -284,4 +287,4 @@ std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id) {
   if (found == fake::system_state.processes.end()) return std::nullopt;
   return found->second;
 }
-}  // namespace platform::connections
+}  // namespace platform::process

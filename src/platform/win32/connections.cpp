@@ -92,17 +92,4 @@ std::vector<std::string> DialUpEntries() {
   }
 }
 
-std::uint32_t CurrentProcessId() { return ::GetCurrentProcessId(); }
-
-std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id) {
-  const win32::UniqueHandle process(
-      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
-  if (!process) return std::nullopt;
-  DWORD code = 0;
-  if (!::GetExitCodeProcess(process.Get(), &code) || code != STILL_ACTIVE) return std::nullopt;
-  FILETIME created{}, exited{}, kernel{}, user{};
-  if (!::GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return std::nullopt;
-  return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
-}
-
 }  // namespace platform::connections

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/shell_calls.h"
 
 namespace platform::process {
@@ -11,6 +12,19 @@ bool Launch(const std::string& target, const std::string& arguments) {
       nullptr, "open", target.c_str(), arguments.empty() ? nullptr : arguments.c_str(), nullptr,
       SW_SHOWNORMAL));
   return result > 32;
+}
+
+std::uint32_t CurrentProcessId() { return ::GetCurrentProcessId(); }
+
+std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id) {
+  const win32::UniqueHandle process(
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
+  if (!process) return std::nullopt;
+  DWORD code = 0;
+  if (!::GetExitCodeProcess(process.Get(), &code) || code != STILL_ACTIVE) return std::nullopt;
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!::GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return std::nullopt;
+  return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
 }
 
 void EndProcess(unsigned code) { ::ExitProcess(code); }
