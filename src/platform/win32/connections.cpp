@@ -8,7 +8,6 @@
 
 #include <array>
 
-#include "platform/win32/handles.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/wininet_calls.h"
 
