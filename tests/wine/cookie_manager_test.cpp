@@ -263,6 +263,7 @@ TEST_F(CookieManagerTest, TabReachesEveryControlAndEscClosesLikeDone) {
   ASSERT_TRUE(program.WaitForMainWindow());
   const HWND manager = Open(program);
   ASSERT_TRUE(manager);
+  ASSERT_TRUE(program.WaitUntilActive(manager));
   std::vector<int> order;
   for (int i = 0; i < 5; ++i) {
     order.push_back(::GetDlgCtrlID(program.FocusedWindow()));

@@ -433,6 +433,14 @@ void Program::PressKey(UINT key) const {
   ::WaitForInputIdle(info_.hProcess, 10000);
 }
 
+bool Program::WaitUntilActive(HWND window, DWORD timeout_ms) const {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < timeout_ms; ::Sleep(20))
+    if (::GetGUIThreadInfo(info_.dwThreadId, &thread) && thread.hwndActive == window) return true;
+  return false;
+}
+
 HWND Program::FocusedWindow() const {
   GUITHREADINFO thread{};
   thread.cbSize = sizeof thread;

@@ -135,6 +135,9 @@ class Program {
   HWND FocusedWindow() const;
   // Presses a key in the control that has the focus, as the keyboard would.
   void PressKey(UINT key) const;
+  // True once the window is the program's active one, where its keys go
+  // (activation comes a little after the window shows).
+  bool WaitUntilActive(HWND window, DWORD timeout_ms = 5000) const;
 
   HANDLE Process() const { return info_.hProcess; }
   // The dialog boxes shown so far, the program's own and the platform's.

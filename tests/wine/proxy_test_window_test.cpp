@@ -146,8 +146,9 @@ TEST_F(ProxyTestWindowTest, ClosingTheWindowMidTestLeavesTheProgramUsable) {
   ASSERT_TRUE(main);
   const HWND window = Open(program);
   ASSERT_TRUE(window);
+  ASSERT_TRUE(program.WaitUntilActive(window));
   program.PressKey(VK_ESCAPE);
-  EXPECT_FALSE(::IsWindow(window)) << "closed at once";
+  EXPECT_TRUE(driver::WaitUntilGone(window, 2000)) << "closed at once";
   // Past the time-out of the proxy that never answers, the workers are done.
   ::Sleep(9000);
   EXPECT_FALSE(program.WaitForExit(0));

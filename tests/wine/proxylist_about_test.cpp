@@ -189,7 +189,7 @@ TEST_F(ProxyListAboutTest, TheAboutWindowIsOneWindowHiddenAndShownAtTheSamePlace
   program.ChooseMenuItem(ids::menu::kAbout);
   ASSERT_TRUE(::IsWindowVisible(about));
   // The keys go to it once it has come to the front.
-  for (int i = 0; i < 100 && ::GetForegroundWindow() != about; ++i) ::Sleep(20);
+  ASSERT_TRUE(program.WaitUntilActive(about));
   program.PressKey(VK_ESCAPE);
   EXPECT_FALSE(::IsWindowVisible(about));
   EXPECT_TRUE(::IsWindow(about));

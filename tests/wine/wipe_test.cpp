@@ -296,6 +296,7 @@ TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsPro
   program.ChooseMenuItem(ids::menu::kCookieManager);
   const HWND manager = ::FindWindowA(ids::window_class::kCookieManager, nullptr);
   ASSERT_TRUE(manager);
+  ASSERT_TRUE(program.WaitUntilActive(manager));
   const HWND first = program.FocusedWindow();
   program.PressKey(VK_TAB);
   EXPECT_NE(program.FocusedWindow(), first) << "Tab moves on";
@@ -306,7 +307,7 @@ TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsPro
                         MAKEWPARAM(ids::cookie_manager::kCookieList, LBN_DBLCLK),
                         reinterpret_cast<LPARAM>(list), SMTO_NORMAL, 30000, &answered);
   program.PressKey(VK_ESCAPE);
-  EXPECT_FALSE(::IsWindow(manager)) << "Esc closes it";
+  EXPECT_TRUE(driver::WaitUntilGone(manager, 2000)) << "Esc closes it";
   EXPECT_FALSE(::IsWindowEnabled(apply)) << "all that while Apply ran";
 
   DWORD slowest = 0;
