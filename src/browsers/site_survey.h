@@ -1,0 +1,27 @@
+// What the stores hold, for the Browser Cookies window: every cookie host as
+// a site, with the browsers it appears in.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "browsers/stores.h"
+
+namespace browsers {
+
+struct Site {
+  std::string host;                   // as SiteOf gives it
+  std::vector<std::string> browsers;  // in the stores' order, each once
+};
+
+struct Survey {
+  std::vector<Site> sites;              // sorted by host, each once
+  std::vector<std::string> browsers;    // the browsers whose stores were found
+  std::vector<std::string> unreadable;  // "Chrome (Default)": busy, locked or not a cookies store
+};
+
+// Reads each store (read only; a store that cannot be read is named in
+// unreadable and the others still count).
+Survey SurveySites(const std::vector<Store>& stores);
+
+}  // namespace browsers
