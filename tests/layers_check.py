@@ -16,7 +16,7 @@ LAYERS = [
     ["platform"],
     ["platform/win32"],
     ["registry", "wipe", "proxylist", "cookies", "banner", "placement", "options", "pages",
-     "startup", "proxytest", "proxyswitch"],
+     "startup", "proxytest", "proxyswitch", "browsers"],
     ["ui"],
     ["windows"],
     ["app"],
