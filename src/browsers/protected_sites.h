@@ -13,11 +13,14 @@ namespace browsers {
 inline constexpr char kProtectedSitesFile[] = "Protected sites.lst";
 
 // The sites of the jar's file, as SiteOf gives them, sorted and unique;
-// empty when there is no file.
+// empty when there is no file. Throws std::runtime_error when the file is
+// there but cannot be read: taking that for "nothing protected" would lose
+// the user's sites.
 std::vector<std::string> ReadProtectedSites(const std::string& cookies_folder);
 // The sites of the legacy cookie files in the jar, sorted and unique.
 std::vector<std::string> JarCookieSites(const std::string& cookies_folder);
-// Every site Apply keeps: the file's and the jar cookie files'.
+// Every site Apply keeps: the file's and the jar cookie files' (throwing as
+// ReadProtectedSites does).
 std::vector<std::string> AllProtectedSites(const std::string& cookies_folder);
 // Writes the file whole (a partial file moved over it). Nothing when it was
 // written, otherwise the message for the user.

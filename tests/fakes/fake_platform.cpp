@@ -75,7 +75,9 @@ using fake::system_state;
 
 std::string ApplicationFolder() { return system_state.application_folder; }
 std::string SystemFolder() { return system_state.system_folder; }
-bool Exists(const std::string& path) { return system_state.attributes.count(path) != 0; }
+bool Exists(const std::string& path) {
+  return system_state.attributes.count(path) != 0 || system_state.files.count(path) != 0;
+}
 bool MakeDirectory(const std::string& path) {
   if (system_state.unwritable.count(path) || system_state.attributes.count(path)) return false;
   system_state.attributes[path] = kAttributeDirectory;
@@ -142,7 +144,8 @@ std::string ExpandEnvironment(const std::string& text) {
 
 std::string ReadWholeFile(const std::string& path) {
   auto found = system_state.files.find(path);
-  if (found == system_state.files.end()) throw std::runtime_error("cannot open " + path);
+  if (found == system_state.files.end() || system_state.unreadable.count(path))
+    throw std::runtime_error("cannot open " + path);
   return found->second;
 }
 

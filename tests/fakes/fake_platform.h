@@ -46,6 +46,7 @@ struct FakeSystem {
   std::map<std::string, std::string> environment;  // for %NAME% expansion
   std::map<std::string, std::string> files;        // path -> content, for ReadWholeFile
   std::set<std::string> unwritable;                // WriteWholeFile and MakeDirectory fail on these
+  std::set<std::string> unreadable;                // ReadWholeFile fails on these
   // Answers of the transfer control by URL; others fail. URLs asked, in order.
   std::map<std::string, platform::transfer::Response> responses;
   std::vector<std::string> requests;

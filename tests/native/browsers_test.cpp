@@ -10,7 +10,7 @@
 namespace {
 using fake::FakeSystem;
 
-TEST(ProtectedSitesTest, KeepsTheSiteAndItsSubdomainsOnly) {
+TEST(HostMatchTest, AProtectedSiteKeepsItselfAndItsSubdomainsOnly) {
   const browsers::ProtectedSites kept({"example.com", ".Shop.Example.org", "xn--bcher-kva.de"});
   const struct {
     const char* host;

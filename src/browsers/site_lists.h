@@ -1,0 +1,30 @@
+// The two lists of the Browser Cookies window, and moving a site from one to
+// the other.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "browsers/site_survey.h"
+
+namespace browsers {
+
+struct Listed {
+  std::string text;  // as the list shows it
+  std::string site;
+};
+
+// The found sites that no protected site keeps, each shown with its
+// browsers ("www.example.com (Chrome, Firefox)"), sorted by that text.
+std::vector<Listed> UnprotectedSites(const std::vector<Site>& found,
+                                     const std::vector<std::string>& protected_sites);
+
+// Adds the site to the jar's file, or takes it out, writing the file whole.
+// A site that a legacy cookie in the jar protects stays protected. Nothing
+// when it went as asked, otherwise the message for the user.
+std::optional<std::string> ProtectSite(const std::string& cookies_folder, const std::string& site);
+std::optional<std::string> UnprotectSite(const std::string& cookies_folder,
+                                         const std::string& site);
+
+}  // namespace browsers
