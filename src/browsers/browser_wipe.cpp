@@ -57,7 +57,7 @@ bool CopyToRecycleBin(const Store& store, std::size_t number) {
     const std::string source = store.database + suffix;
     if (*suffix && !files::Exists(source)) continue;
     const std::string copy = folder + "\\" + name + suffix;
-    copied = copied && files::CopyOneFile(source, copy);
+    copied = copied && files::CopyOpenFile(source, copy);
     if (files::Exists(copy)) record.from.push_back(copy);
   }
   bool binned = false;

@@ -78,6 +78,9 @@ std::string PathAsUtf8(const std::string& path);
 
 // Copies one file, replacing a target of the same name.
 bool CopyOneFile(const std::string& source, const std::string& target);
+// Copies a file that another handle (a database's) may hold open for
+// writing, which CopyOneFile's opening may refuse; replaces the target.
+bool CopyOpenFile(const std::string& source, const std::string& target);
 // Deletes one file.
 bool DeleteOneFile(const std::string& path);
 

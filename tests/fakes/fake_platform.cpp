@@ -166,6 +166,10 @@ std::optional<std::string> SystemCodePageToUtf8(std::string_view text) {
   return utf8;
 }
 
+bool CopyOpenFile(const std::string& source, const std::string& target) {
+  return CopyOneFile(source, target);
+}
+
 bool CopyOneFile(const std::string& source, const std::string& target) {
   auto found = system_state.files.find(source);
   if (found == system_state.files.end() || system_state.unwritable.count(target)) return false;

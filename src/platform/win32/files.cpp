@@ -183,6 +183,37 @@ bool CopyOneFile(const std::string& source, const std::string& target) {
   return ::CopyFileA(source.c_str(), target.c_str(), FALSE);
 }
 
+bool CopyOpenFile(const std::string& source, const std::string& target) {
+  const HANDLE opened = ::CreateFileA(source.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return false;
+  const win32::UniqueHandle from(opened);
+  const HANDLE made = ::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (made == INVALID_HANDLE_VALUE) return false;
+  bool copied = true;
+  {
+    const win32::UniqueHandle to(made);
+    std::vector<char> buffer(1 << 16);
+    for (DWORD read = 0;;) {
+      if (!::ReadFile(from.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
+                      nullptr)) {
+        copied = false;
+        break;
+      }
+      if (read == 0) break;
+      DWORD written = 0;
+      if (!::WriteFile(to.Get(), buffer.data(), read, &written, nullptr) || written != read) {
+        copied = false;
+        break;
+      }
+    }
+  }
+  if (!copied) ::DeleteFileA(target.c_str());
+  return copied;
+}
+
 bool DeleteOneFile(const std::string& path) { return ::DeleteFileA(path.c_str()); }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
