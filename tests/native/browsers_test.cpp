@@ -2,6 +2,7 @@
 // are found.
 #include <gtest/gtest.h>
 
+#include "browsers/browser_wipe.h"
 #include "browsers/sites.h"
 #include "browsers/stores.h"
 #include "fake_platform.h"
@@ -107,6 +108,39 @@ TEST(FindStoresTest, FindsEachProfileWithACookiesDatabaseAndItsCaches) {
           R"(Opera|opera.exe|Opera Stable|AppData\Roaming\Opera Software\Opera Stable\Network\Cookies|AppData\Local\Opera Software\Opera Stable\Cache\Cache_Data)",
           R"(Firefox|firefox.exe|a.default|AppData\Roaming\Mozilla\Firefox\Profiles\a.default\cookies.sqlite|AppData\Local\Mozilla\Firefox\Profiles\a.default\cache2)"}));
   EXPECT_EQ(browsers::BrowsersOf(stores), (std::vector<std::string>{"Chrome", "Opera", "Firefox"}));
+}
+
+TEST(BrowserWipeReportTest, OneMessageNamesTheBrowsersToCloseAndTheFilesLeftAlone) {
+  using Names = std::vector<std::string>;
+  const struct {
+    Names to_close, not_stores, not_copied;
+    const char* message;
+  } cases[] = {
+      {{}, {}, {}, ""},
+      {{"Chrome"},
+       {},
+       {},
+       "The cookies of Chrome were left as they are because it is open. Close Chrome, then press "
+       "Apply again."},
+      {{"Chrome", "Edge", "Firefox"},
+       {R"(C:\a\Cookies)"},
+       {},
+       "The cookies of Chrome, Edge and Firefox were left as they are because they are open. Close "
+       "Chrome, Edge and Firefox, then press Apply again.\n\nThese files are not browser cookie "
+       "databases that Maskfold knows, so they were left as they are:\nC:\\a\\Cookies"},
+      {{},
+       {},
+       {"x", "y"},
+       "These cookie databases could not be copied to the recycle bin first, so they were left as "
+       "they are:\nx\ny"},
+  };
+  for (const auto& c : cases) {
+    browsers::BrowserWipeReport report;
+    report.to_close = c.to_close;
+    report.not_stores = c.not_stores;
+    report.not_copied = c.not_copied;
+    EXPECT_EQ(report.Message().value_or(""), c.message);
+  }
 }
 
 }  // namespace
