@@ -9,11 +9,14 @@
 
 namespace platform::fileop {
 
-inline constexpr unsigned kCopy = 2;              // FO_COPY
-inline constexpr unsigned kDelete = 3;            // FO_DELETE
-inline constexpr unsigned kAllowUndo = 0x40;      // FOF_ALLOWUNDO: to the recycle bin
-inline constexpr unsigned kFilesOnly = 0x80;      // FOF_FILESONLY: wildcards match files only
-inline constexpr unsigned kNoRecursion = 0x1000;  // FOF_NORECURSION: never into subfolders
+inline constexpr unsigned kCopy = 2;               // FO_COPY
+inline constexpr unsigned kDelete = 3;             // FO_DELETE
+inline constexpr unsigned kSilent = 0x4;           // FOF_SILENT: no progress dialog
+inline constexpr unsigned kNoConfirmation = 0x10;  // FOF_NOCONFIRMATION
+inline constexpr unsigned kNoErrorUi = 0x400;      // FOF_NOERRORUI
+inline constexpr unsigned kAllowUndo = 0x40;       // FOF_ALLOWUNDO: to the recycle bin
+inline constexpr unsigned kFilesOnly = 0x80;       // FOF_FILESONLY: wildcards match files only
+inline constexpr unsigned kNoRecursion = 0x1000;   // FOF_NORECURSION: never into subfolders
 
 struct Record {
   std::uintptr_t owner = 0;  // window of the dialogs; 0 for none

@@ -52,6 +52,30 @@ std::optional<std::string> SystemCodePageToUtf8(std::string_view text);
 enum class Hidden { kLeftOut, kIncluded };
 std::vector<std::string> ListFiles(const std::string& pattern, Hidden hidden = Hidden::kLeftOut);
 
+// What a folder holds, files and folders alike ("." and ".." left out),
+// with their attributes, in the file system's order; empty when the folder
+// is missing. A link or junction is listed as itself, never followed.
+struct Entry {
+  std::string name;
+  std::uint32_t attributes = 0;
+};
+std::vector<Entry> ListEntries(const std::string& folder);
+
+// Removes an empty folder, or a link or junction itself (never its target).
+bool RemoveFolder(const std::string& path);
+
+// The user's folder for temporary files, without a trailing separator.
+std::string TempFolder();
+
+// The shell's folders of this user (SHGetFolderPathA, never the
+// environment): the roaming and the local application data. Empty when the
+// shell does not know it.
+enum class UserFolder { kRoamingAppData, kLocalAppData };
+std::string UserFolderPath(UserFolder folder);
+
+// A path in this process's code page, as UTF-8 (the form SQLite opens).
+std::string PathAsUtf8(const std::string& path);
+
 // Copies one file, replacing a target of the same name.
 bool CopyOneFile(const std::string& source, const std::string& target);
 // Deletes one file.

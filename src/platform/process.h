@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform::process {
 
@@ -16,6 +17,16 @@ bool Launch(const std::string& target, const std::string& arguments);
 // processes reusing one id do not share); nothing when it is not running.
 std::uint32_t CurrentProcessId();
 std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id);
+
+// The executable names of the processes running now ("chrome.exe"), as
+// the system lists them; empty when it cannot tell.
+std::vector<std::string> RunningProgramNames();
+
+// The local date and time now.
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+};
+LocalTime LocalTimeNow();
 
 // Ends the process at once with the given exit code.
 [[noreturn]] void EndProcess(unsigned code);

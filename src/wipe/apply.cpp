@@ -1,8 +1,14 @@
 #include "wipe/apply.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
+#include <vector>
 
+#include "browsers/browser_wipe.h"
+#include "browsers/protected_sites.h"
+#include "browsers/stores.h"
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/fileop.h"
@@ -33,62 +39,117 @@ bool Switched(MainWindowState& window, const proxyswitch::Outcome& switched) {
   return true;
 }
 
+// Tells the window of the entries deleted, counted on from `before`, now
+// and then.
+std::function<void(std::size_t)> ProgressTeller(MainWindowState& window, tasks::Runner& steps,
+                                                std::size_t before) {
+  return [&window, &steps, before,
+          told_ms = std::optional<std::uint64_t>()](std::size_t deleted) mutable {
+    const std::uint64_t now = platform::ui::Milliseconds();
+    if (told_ms && now - *told_ms < kProgressEveryMs) return;
+    told_ms = now;
+    steps.Post([&window, count = before + deleted] { window.WipeProgress(count); });
+  };
+}
+
+// The browsers' own stores, last: the protected sites are read from the jar
+// only now, after the restore.
+void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps, const std::string& folder,
+                       std::size_t purged) {
+  struct Outcome {
+    browsers::BrowserWipeReport report;
+    bool sites_read = true;
+  };
+  const auto outcome = std::make_shared<Outcome>();
+  steps.Run(
+      [&window, &steps, folder, purged, outcome] {
+        std::vector<std::string> sites;
+        try {
+          sites = browsers::AllProtectedSites(folder);
+        } catch (const std::runtime_error&) {
+          // Unread is not "nothing protected": the user's sites would go.
+          outcome->sites_read = false;
+          return;
+        }
+        outcome->report = browsers::WipeBrowsers(browsers::FindStores(browsers::ShellUserFolders()),
+                                                 browsers::ProtectedSites(sites),
+                                                 ProgressTeller(window, steps, purged));
+      },
+      [&window, folder, outcome] {
+        if (!outcome->sites_read)
+          window.Tell(
+              {"The browsers' cookies were left alone: the list of the sites you "
+               "protected, in the folder \"" +
+                   cookies::JarFolder(folder) + "\", could not be read.",
+               kInformation});
+        else if (const auto message = outcome->report.Message())
+          window.Tell({*message, kInformation});
+        window.ApplyEnded();
+      });
+}
+
 // The results of the shell's operations are not looked at: a delete that
 // was declined or failed still lets the restore run, and Apply then ends.
 void RunFileOperation(const platform::fileop::Record& record) {
   [[maybe_unused]] const int result = platform::fileop::Run(record);
 }
 
-void Restore(MainWindowState& window, tasks::Runner& steps) {
+void Restore(MainWindowState& window, tasks::Runner& steps, std::size_t purged) {
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(window.CookiesFolder());
   if (!checked) return window.ApplyEnded();
   // A jar that leads elsewhere holds files that were never protected here.
   if (cookies::JarIsLink(checked.folder)) {
     window.Tell({"Your protected cookies were not copied back: the protected folder \"" +
-                     cookies::JarFolder(checked.folder) + "\" is a link to another place.",
+                     cookies::JarFolder(checked.folder) +
+                     "\" is a link to another place. The browsers' cookies were left alone too: "
+                     "the sites you protected are kept in that folder.",
                  kInformation});
     return window.ApplyEnded();
   }
   const auto record = CookieRestoreRecord(checked.folder);
-  if (!record) return window.ApplyEnded();
-  steps.Run([record = *record] { RunFileOperation(record); }, [&window] { window.ApplyEnded(); });
+  if (!record) return WipeBrowserStores(window, steps, checked.folder, purged);
+  steps.Run([record = *record] { RunFileOperation(record); },
+            [&window, &steps, folder = checked.folder, purged] {
+              WipeBrowserStores(window, steps, folder, purged);
+            });
 }
 
-void DeleteCookies(MainWindowState& window, tasks::Runner& steps) {
+void DeleteCookies(MainWindowState& window, tasks::Runner& steps, std::size_t purged) {
   // Never a pattern outside a real cookies folder: "Not Found\*.txt",
   // "\*.txt" or "C:\.\*.txt" would reach files that are not cookies.
   const std::string folder = window.CookiesFolder();
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(folder);
   if (!checked) {
     window.Tell({"Your cookies were left alone: the cookies folder \"" + folder + "\" " +
-                     *checked.problem + ", so no cookie was deleted or restored.",
+                     *checked.problem +
+                     ", so no cookie was deleted or restored, the browsers' cookies included: the "
+                     "sites you protected are kept in that folder.",
                  kInformation});
     return window.ApplyEnded();
   }
   const auto record = CookieDeleteRecord(checked.folder);
-  if (!record) return Restore(window, steps);
+  if (!record) return Restore(window, steps, purged);
   steps.Run([record = *record] { RunFileOperation(record); },
-            [&window, &steps] { Restore(window, steps); });
+            [&window, &steps, purged] { Restore(window, steps, purged); });
 }
 
 void Purge(MainWindowState& window, tasks::Runner& steps) {
   const auto report = std::make_shared<PurgeReport>();
+  const auto purged = std::make_shared<std::size_t>(0);
   steps.Run(
-      [&window, &steps, report] {
+      [&window, &steps, report, purged] {
         registry::DeleteRegKey(settings::kTypedUrls.root, settings::kTypedUrls.subkey);
-        std::optional<std::uint64_t> told_ms;
+        auto tell = ProgressTeller(window, steps, 0);
         *report = PurgeUrlCache([&](std::size_t deleted) {
-          const std::uint64_t now = platform::ui::Milliseconds();
-          if (told_ms && now - *told_ms < kProgressEveryMs) return;
-          told_ms = now;
-          steps.Post([&window, deleted] { window.WipeProgress(deleted); });
+          *purged = deleted;
+          tell(deleted);
         });
       },
-      [&window, &steps, report] {
+      [&window, &steps, report, purged] {
         for (const PurgeNote& note : report->notes)
           window.Tell({note.Message(), platform::ui::kStylePlain});
         if (report->outcome == PurgeOutcome::kStop) return window.ApplyEnded();
-        DeleteCookies(window, steps);
+        DeleteCookies(window, steps, *purged);
       });
 }
 

@@ -210,6 +210,31 @@ std::vector<std::string> ListFiles(const std::string& pattern, Hidden) {
   return names;
 }
 
+// Folders and files are the attribute map's keys.
+std::vector<Entry> ListEntries(const std::string& folder) {
+  std::vector<Entry> entries;
+  const std::string prefix = folder + "\\";
+  for (const auto& [path, attributes] : system_state.attributes)
+    if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+        path.find('\\', prefix.size()) == std::string::npos)
+      entries.push_back({path.substr(prefix.size()), attributes});
+  return entries;
+}
+
+bool RemoveFolder(const std::string& path) {
+  system_state.calls.push_back("RemoveFolder(" + path + ")");
+  return system_state.attributes.erase(path) != 0;
+}
+
+std::string TempFolder() { return R"(C:\Temp)"; }
+
+std::string UserFolderPath(UserFolder folder) {
+  return folder == UserFolder::kRoamingAppData ? system_state.roaming_app_data
+                                               : system_state.local_app_data;
+}
+
+std::string PathAsUtf8(const std::string& path) { return path; }
+
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   if (system_state.unwritable.count(path)) return false;
   system_state.files[path] = bytes;
@@ -223,6 +248,10 @@ bool Launch(const std::string& target, const std::string& arguments) {
   fake::system_state.launches.push_back(target + "|" + arguments);
   return fake::system_state.launch_works;
 }
+
+std::vector<std::string> RunningProgramNames() { return fake::system_state.running_programs; }
+
+LocalTime LocalTimeNow() { return {2026, 12, 7, 14, 3}; }
 
 void EndProcess(unsigned code) {
   fake::system_state.calls.push_back("EndProcess(" + std::to_string(code) + ")");

@@ -66,6 +66,9 @@ struct FakeSystem {
   // Running processes: id -> start time; and this process's id.
   std::map<std::uint32_t, std::uint64_t> processes{{42, 4200}};
   std::uint32_t process_id = 42;
+  std::vector<std::string> running_programs;  // executable names
+  std::string roaming_app_data = R"(C:\Users\user\AppData\Roaming)";
+  std::string local_app_data = R"(C:\Users\user\AppData\Local)";
   static FakeSystem& Get();
   static void Reset();
 };

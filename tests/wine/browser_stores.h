@@ -25,6 +25,9 @@ std::string MakeChromiumStore(const std::string& user_data, const std::string& p
 // with a cookies.sqlite holding the cookies; returns the database's path.
 std::string MakeFirefoxStore(const std::string& profile, const std::vector<Cookie>& cookies);
 
+// Any SQLite database, made with the statements; returns its path.
+std::string MakeDatabase(const std::string& path, const char* sql);
+
 // The hosts of a store's cookies, sorted; and its integrity check's answer
 // ("ok").
 std::vector<std::string> StoreHosts(const std::string& database);

@@ -6,7 +6,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include <shlobj.h>
+
 #include "platform/win32/handles.h"
+#include "platform/win32/shell_calls.h"
 
 namespace platform::files {
 
@@ -128,6 +131,52 @@ std::vector<std::string> ListFiles(const std::string& pattern, Hidden hidden) {
     if (!(found.dwFileAttributes & left_out)) names.emplace_back(found.cFileName);
   } while (::FindNextFileA(search.Get(), &found));
   return names;
+}
+
+std::vector<Entry> ListEntries(const std::string& folder) {
+  std::vector<Entry> entries;
+  WIN32_FIND_DATAA found{};
+  const win32::UniqueFind search(
+      win32::FoundOrNull(::FindFirstFileA((folder + "\\*").c_str(), &found)));
+  if (!search) return entries;
+  do {
+    const std::string_view name = found.cFileName;
+    if (name != "." && name != "..") entries.push_back({found.cFileName, found.dwFileAttributes});
+  } while (::FindNextFileA(search.Get(), &found));
+  return entries;
+}
+
+bool RemoveFolder(const std::string& path) { return ::RemoveDirectoryA(path.c_str()); }
+
+std::string TempFolder() {
+  char path[MAX_PATH + 1];
+  const DWORD length = ::GetTempPathA(sizeof path, path);
+  if (length == 0 || length > MAX_PATH) return {};
+  std::string folder(path, length);
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
+std::string UserFolderPath(UserFolder folder) {
+  char path[MAX_PATH];
+  const int which = folder == UserFolder::kRoamingAppData ? CSIDL_APPDATA : CSIDL_LOCAL_APPDATA;
+  if (win32::Shell().SHGetFolderPathA(nullptr, which, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+    return {};
+  return path;
+}
+
+std::string PathAsUtf8(const std::string& path) {
+  if (path.empty() || ::GetACP() == CP_UTF8) return path;
+  const int size = static_cast<int>(path.size());
+  const int wide_length = ::MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, path.data(), size, wide.data(), wide_length);
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, utf8.data(), length, nullptr,
+                        nullptr);
+  return utf8;
 }
 
 bool CopyOneFile(const std::string& source, const std::string& target) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include "platform/win32/handles.h"
 #include "platform/win32/shell_calls.h"
 
@@ -25,6 +27,25 @@ std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id) {
   FILETIME created{}, exited{}, kernel{}, user{};
   if (!::GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return std::nullopt;
   return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+
+std::vector<std::string> RunningProgramNames() {
+  std::vector<std::string> names;
+  const HANDLE opened = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (opened == INVALID_HANDLE_VALUE) return names;
+  const win32::UniqueHandle snapshot(opened);
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot.Get(), &entry); more;
+       more = ::Process32Next(snapshot.Get(), &entry))
+    names.emplace_back(entry.szExeFile);
+  return names;
+}
+
+LocalTime LocalTimeNow() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
 }
 
 void EndProcess(unsigned code) { ::ExitProcess(code); }

@@ -10,6 +10,7 @@ const ShellCalls& Shell() {
     ShellCalls found{};
     MASKFOLD_REQUIRE(library, found, SHFileOperationA);
     MASKFOLD_REQUIRE(library, found, ShellExecuteA);
+    MASKFOLD_REQUIRE(library, found, SHGetFolderPathA);
     return found;
   }();
   return calls;

@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 namespace platform::win32 {
 
 struct ShellCalls {
   decltype(::SHFileOperationA)* SHFileOperationA;
   decltype(::ShellExecuteA)* ShellExecuteA;
+  decltype(::SHGetFolderPathA)* SHGetFolderPathA;
 };
 
 // Every call above, resolved once; throws when one is missing.

@@ -1,0 +1,171 @@
+#include "browsers/browser_wipe.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "browsers/cookie_database.h"
+#include "common/text.h"
+#include "cookies/folder_guard.h"
+#include "platform/fileop.h"
+#include "platform/files.h"
+#include "platform/process.h"
+
+namespace browsers {
+namespace {
+
+namespace files = platform::files;
+
+void AddOnce(std::vector<std::string>& list, const std::string& item) {
+  if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
+}
+
+// "Chrome", "Chrome and Edge", "Chrome, Edge and Firefox".
+std::string Listed(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  return text;
+}
+
+std::string Lines(const std::vector<std::string>& paths) {
+  std::string text;
+  for (const auto& path : paths) text += "\n" + path;
+  return text;
+}
+
+bool IsRunning(const std::vector<std::string>& running, const std::string& executable) {
+  return std::any_of(running.begin(), running.end(),
+                     [&](const std::string& name) { return text::EqualsNoCase(name, executable); });
+}
+
+// The database's files copied under their recycle-bin names into a folder
+// of their own, then sent to the recycle bin without a question.
+bool CopyToRecycleBin(const Store& store, std::size_t number) {
+  const std::string folder = files::TempFolder() + "\\Maskfold copy " +
+                             std::to_string(platform::process::CurrentProcessId()) + "-" +
+                             std::to_string(number);
+  if (!files::MakeDirectory(folder)) return false;
+  const auto now = platform::process::LocalTimeNow();
+  const std::string name = CopyName(store, now.year, now.month, now.day, now.hour, now.minute);
+  platform::fileop::Record record;
+  record.function = platform::fileop::kDelete;
+  record.flags = platform::fileop::kAllowUndo | platform::fileop::kNoConfirmation |
+                 platform::fileop::kSilent | platform::fileop::kNoErrorUi |
+                 platform::fileop::kFilesOnly | platform::fileop::kNoRecursion;
+  bool copied = true;
+  for (const char* suffix : {"", "-wal", "-journal"}) {
+    const std::string source = store.database + suffix;
+    if (*suffix && !files::Exists(source)) continue;
+    const std::string copy = folder + "\\" + name + suffix;
+    copied = copied && files::CopyOneFile(source, copy);
+    if (files::Exists(copy)) record.from.push_back(copy);
+  }
+  bool binned = false;
+  if (copied) binned = platform::fileop::Run(record) == 0;
+  // Whatever is left here was not taken by the recycle bin.
+  for (const auto& copy : record.from)
+    if (files::Exists(copy)) {
+      binned = false;
+      files::DeleteOneFile(copy);
+    }
+  files::RemoveFolder(folder);
+  return copied && binned;
+}
+
+std::size_t DeleteInside(const std::string& folder, std::size_t& total,
+                         const WipeProgress& progress) {
+  std::size_t deleted = 0;
+  for (const auto& entry : files::ListEntries(folder)) {
+    if (entry.attributes & files::kAttributeReparsePoint) continue;
+    const std::string path = folder + "\\" + entry.name;
+    if (entry.attributes & files::kAttributeDirectory) {
+      deleted += DeleteInside(path, total, progress);
+      files::RemoveFolder(path);  // fails, and stays, when a link was kept inside
+      continue;
+    }
+    if (entry.attributes & 0x1)  // read-only
+      files::SetAttributes(path, files::kAttributeNormal);
+    if (files::DeleteOneFile(path)) {
+      ++deleted;
+      if (progress) progress(++total);
+    }
+  }
+  return deleted;
+}
+
+}  // namespace
+
+std::string CopyName(const Store& store, int year, int month, int day, int hour, int minute) {
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d.%02d", year, month, day, hour, minute);
+  return "Cookies of " + store.browser + ", " + store.profile + ", before Maskfold " + stamp +
+         ".sqlite";
+}
+
+std::size_t EmptyCacheFolder(const std::string& folder, const WipeProgress& progress) {
+  const cookies::FolderCheck checked = cookies::CheckCookiesFolder(folder);
+  if (!checked) return 0;
+  std::size_t total = 0;
+  return DeleteInside(checked.folder, total, progress);
+}
+
+BrowserWipeReport WipeBrowsers(const std::vector<Store>& stores, const ProtectedSites& kept,
+                               const WipeProgress& progress) {
+  BrowserWipeReport report;
+  const std::vector<std::string> running = platform::process::RunningProgramNames();
+  for (std::size_t number = 0; number < stores.size(); ++number) {
+    const Store& store = stores[number];
+    if (IsRunning(running, store.executable)) {
+      AddOnce(report.to_close, store.browser);
+      continue;
+    }
+    const WipeOutcome wiped =
+        WipeStore(store, kept, [&] { return CopyToRecycleBin(store, number); });
+    switch (wiped.state) {
+      case StoreState::kBusy:
+        AddOnce(report.to_close, store.browser);
+        continue;
+      case StoreState::kNotAStore:
+        report.not_stores.push_back(store.database);
+        continue;
+      case StoreState::kNotCopied:
+        report.not_copied.push_back(store.database);
+        continue;
+      case StoreState::kDone:
+        break;
+    }
+    report.cookies_deleted += wiped.deleted;
+    if (progress) progress(report.cookies_deleted + report.cache_files_deleted);
+    for (const auto& cache : store.caches) {
+      const std::size_t before = report.cookies_deleted + report.cache_files_deleted;
+      report.cache_files_deleted += EmptyCacheFolder(cache, [&](std::size_t in_folder) {
+        if (progress) progress(before + in_folder);
+      });
+    }
+  }
+  return report;
+}
+
+std::optional<std::string> BrowserWipeReport::Message() const {
+  std::vector<std::string> parts;
+  if (!to_close.empty())
+    parts.push_back("The cookies of " + Listed(to_close) + " were left as they are because " +
+                    (to_close.size() == 1 ? "it is" : "they are") + " open. Close " +
+                    Listed(to_close) + ", then press Apply again.");
+  if (!not_stores.empty())
+    parts.push_back(
+        "These files are not browser cookie databases that Maskfold knows, so they were left as "
+        "they are:" +
+        Lines(not_stores));
+  if (!not_copied.empty())
+    parts.push_back(
+        "These cookie databases could not be copied to the recycle bin first, so they were left "
+        "as they are:" +
+        Lines(not_copied));
+  if (parts.empty()) return std::nullopt;
+  std::string text = parts.front();
+  for (std::size_t i = 1; i < parts.size(); ++i) text += "\n\n" + parts[i];
+  return text;
+}
+
+}  // namespace browsers

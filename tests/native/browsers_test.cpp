@@ -1,0 +1,112 @@
+// Which cookie hosts a protected site keeps, and where the browsers' stores
+// are found.
+#include <gtest/gtest.h>
+
+#include "browsers/sites.h"
+#include "browsers/stores.h"
+#include "fake_platform.h"
+#include "platform/files.h"
+
+namespace {
+using fake::FakeSystem;
+
+TEST(HostMatchTest, AProtectedSiteKeepsItselfAndItsSubdomainsOnly) {
+  const browsers::ProtectedSites kept({"example.com", ".Shop.Example.org", "xn--bcher-kva.de"});
+  const struct {
+    const char* host;
+    bool kept;
+  } cases[] = {
+      {"example.com", true},
+      {".example.com", true},
+      {"www.example.com", true},
+      {"a.b.example.com", true},
+      {"EXAMPLE.COM", true},
+      {"badexample.com", false},
+      {"example.com.evil.net", false},
+      {"com", false},
+      {"example.org", false},  // the parent of a protected site is not kept
+      {"shop.example.org", true},
+      {".cart.shop.example.org", true},
+      {"xn--bcher-kva.de", true},
+      {"www.xn--bcher-kva.de", true},
+      {"bcher-kva.de", false},
+      {"", false},
+      {".", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(kept.Keeps(c.host), c.kept) << c.host;
+  EXPECT_FALSE(browsers::ProtectedSites({}).Keeps("example.com"));
+  EXPECT_FALSE(browsers::ProtectedSites({"", "  "}).Keeps(""));
+}
+
+TEST(FirefoxProfilesTest, ReadsTheProfileSectionsOnly) {
+  constexpr char kHome[] = R"(C:\Users\u\AppData\Roaming\Mozilla\Firefox)";
+  const struct {
+    const char* ini;
+    std::vector<std::string> folders;
+  } cases[] = {
+      {"\xEF\xBB\xBF[Install308046B0AF4A39CB]\r\nDefault=Profiles/x.default\r\n\r\n"
+       "[Profile1]\r\nName=work\r\nIsRelative=0\r\nPath=D:\\Fox\\work\r\n\r\n"
+       "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n"
+       "[General]\r\nStartWithLastProfile=1\r\nPath=elsewhere\r\n",
+       {R"(D:\Fox\work)", std::string(kHome) + R"(\Profiles\x.default)"}},
+      {"[Profile0]\nPath=Profiles/y\n[Profile1]\nPath=Profiles/y/\n",  // once, no IsRelative
+       {std::string(kHome) + R"(\Profiles\y)"}},
+      {"[Profile0]\nIsRelative=1\nPath=../../../../Windows\n", {}},  // not out of its folder
+      {"[Profile0]\nIsRelative=0\nPath=Profiles/z\n", {}},           // absolute, but it is not
+      {"[Profile0]\nName=no path\n", {}},
+      {"", {}},
+      {"\x00\xFF garbage = [ ]\n[Profile", {}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(browsers::FirefoxProfileFolders(c.ini, kHome), c.folders) << c.ini;
+}
+
+TEST(FindStoresTest, FindsEachProfileWithACookiesDatabaseAndItsCaches) {
+  FakeSystem::Reset();
+  auto& system = FakeSystem::Get();
+  const std::string local = system.local_app_data, roaming = system.roaming_app_data;
+  const auto folder = [&](const std::string& path) {
+    system.attributes[path] = platform::files::kAttributeDirectory;
+  };
+  const auto file = [&](const std::string& path) {
+    system.attributes[path] = platform::files::kAttributeNormal;
+  };
+  const std::string chrome = local + R"(\Google\Chrome\User Data)";
+  for (const char* path :
+       {"", "\\Default", "\\Default\\Network", "\\Default\\Cache", "\\Default\\Cache\\Cache_Data",
+        "\\Default\\GPUCache", "\\Profile 1", "\\Crashpad", "\\Linked"})
+    folder(chrome + path);
+  system.attributes[chrome + "\\Linked"] |= platform::files::kAttributeReparsePoint;
+  file(chrome + R"(\Default\Network\Cookies)");
+  file(chrome + R"(\Profile 1\Cookies)");
+  file(chrome + R"(\Linked\Cookies)");
+  const std::string opera = R"(\Opera Software\Opera Stable)";
+  folder(roaming + opera);
+  file(roaming + opera + R"(\Network\Cookies)");
+  folder(local + opera);
+  folder(local + opera + R"(\Cache)");
+  folder(local + opera + R"(\Cache\Cache_Data)");
+  const std::string fox = roaming + R"(\Mozilla\Firefox)";
+  system.files[fox + R"(\profiles.ini)"] = "[Profile0]\nPath=Profiles/a.default\n";
+  file(fox + R"(\Profiles\a.default\cookies.sqlite)");
+  folder(local + R"(\Mozilla\Firefox\Profiles\a.default\cache2)");
+
+  const auto stores = browsers::FindStores(browsers::ShellUserFolders());
+  std::vector<std::string> found;
+  for (const auto& store : stores) {
+    std::string line = store.browser + "|" + store.executable + "|" + store.profile + "|" +
+                       store.database.substr(store.database.find("AppData"));
+    for (const auto& cache : store.caches) line += "|" + cache.substr(cache.find("AppData"));
+    found.push_back(line);
+  }
+  EXPECT_EQ(
+      found,
+      (std::vector<std::string>{
+          R"(Chrome|chrome.exe|Default|AppData\Local\Google\Chrome\User Data\Default\Network\Cookies|AppData\Local\Google\Chrome\User Data\Default\Cache\Cache_Data|AppData\Local\Google\Chrome\User Data\Default\GPUCache)",
+          R"(Chrome|chrome.exe|Profile 1|AppData\Local\Google\Chrome\User Data\Profile 1\Cookies)",
+          R"(Opera|opera.exe|Opera Stable|AppData\Roaming\Opera Software\Opera Stable\Network\Cookies|AppData\Local\Opera Software\Opera Stable\Cache\Cache_Data)",
+          R"(Firefox|firefox.exe|a.default|AppData\Roaming\Mozilla\Firefox\Profiles\a.default\cookies.sqlite|AppData\Local\Mozilla\Firefox\Profiles\a.default\cache2)"}));
+  EXPECT_EQ(browsers::BrowsersOf(stores), (std::vector<std::string>{"Chrome", "Opera", "Firefox"}));
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+// Apply on today's browsers' own stores: real SQLite databases in each
+// browser's schema at its real place in the prefix, the sites the user
+// protected kept, a copy of each changed store in the recycle bin, caches
+// emptied, and an open browser never written under.
+#include <windows.h>
+
+#include <winioctl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "browser_stores.h"
+#include "common/identifiers.h"
+#include "driver.h"
+
+namespace {
+
+using driver::Cookie;
+
+std::vector<Cookie> Hosts(std::initializer_list<const char*> hosts) {
+  std::vector<Cookie> cookies;
+  for (const char* host : hosts) cookies.push_back({host});
+  return cookies;
+}
+
+// A running process under a browser's program name, ended with the test.
+class OpenBrowser {
+ public:
+  explicit OpenBrowser(const std::string& executable) {
+    const std::string folder = R"(C:\Browser)";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string path = folder + "\\" + executable;
+    ::CopyFileA((driver::BuildFolder() + R"(\idle_program.exe)").c_str(), path.c_str(), FALSE);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string command = "\"" + path + "\"";
+    ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                     nullptr, &startup, &info_);
+  }
+  ~OpenBrowser() {
+    ::TerminateProcess(info_.hProcess, 0);
+    ::WaitForSingleObject(info_.hProcess, 5000);
+    ::CloseHandle(info_.hProcess);
+    ::CloseHandle(info_.hThread);
+  }
+  bool Running() const { return info_.hProcess != nullptr; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// A junction (a mount point reparse point) at `link` leading to `target`.
+bool MakeJunction(const std::string& link, const std::string& target) {
+  if (!::CreateDirectoryA(link.c_str(), nullptr)) return false;
+  const HANDLE folder =
+      ::CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  std::wstring substitute = L"\\??\\";
+  for (char c : target) substitute += static_cast<wchar_t>(c);
+  const auto bytes = static_cast<WORD>(substitute.size() * sizeof(wchar_t));
+  std::vector<char> buffer(8 + 8 + bytes + 2 * sizeof(wchar_t), 0);
+  auto* words = reinterpret_cast<WORD*>(buffer.data());
+  *reinterpret_cast<DWORD*>(buffer.data()) = IO_REPARSE_TAG_MOUNT_POINT;
+  words[2] = static_cast<WORD>(buffer.size() - 8);        // data length
+  words[4] = 0;                                           // substitute name offset
+  words[5] = bytes;                                       // and length
+  words[6] = static_cast<WORD>(bytes + sizeof(wchar_t));  // print name offset, empty
+  words[7] = 0;
+  std::memcpy(buffer.data() + 16, substitute.data(), bytes);
+  DWORD returned = 0;
+  const bool made =
+      ::DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                        static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+  ::CloseHandle(folder);
+  return made && (::GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+void FillCache(const std::string& cache) {
+  ::CreateDirectoryA(cache.c_str(), nullptr);
+  ::CreateDirectoryA((cache + "\\index-dir").c_str(), nullptr);
+  driver::WriteFileBytes(cache + "\\data_0", "cached");
+  driver::WriteFileBytes(cache + "\\index-dir\\the-real-index", "index");
+}
+
+class BrowserWipeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string cookies = driver::UseCookiesFolder();
+    jar_ = cookies + "\\" + std::string(ids::kJarFolder);
+    // Protected: one site through the list, one through a legacy jar cookie.
+    driver::WriteFileBytes(jar_ + "\\Protected sites.lst", "example.com\r\n");
+    driver::WriteFileBytes(jar_ + "\\user@shop.example.org[1].txt",
+                           "id\nkept\nshop.example.org/\n1024\n0\n0\n0\n0\n*\n");
+    chrome_ = driver::LocalAppData() + R"(\Google\Chrome\User Data)";
+    edge_ = driver::LocalAppData() + R"(\Microsoft\Edge\User Data)";
+    stores_ = {
+        {"chrome default",
+         driver::MakeChromiumStore(chrome_, "Default",
+                                   Hosts({"example.com", ".example.com", "www.example.com",
+                                          "badexample.com", ".tracker.net", "shop.example.org"})),
+         {".example.com", "example.com", "shop.example.org", "www.example.com"}},
+        {"chrome profile 1",
+         driver::MakeChromiumStore(chrome_, "Profile 1",
+                                   Hosts({".ads.example.net", ".cart.shop.example.org"})),
+         {".cart.shop.example.org"}},
+        {"firefox",
+         driver::MakeFirefoxStore("x.default-release",
+                                  Hosts({".example.com", "example.org", ".EXAMPLE.COM"})),
+         {".EXAMPLE.COM", ".example.com"}},
+    };
+    FillCache(chrome_ + R"(\Default\GPUCache)");
+    ::CreateDirectoryA((chrome_ + R"(\Default\Cache)").c_str(), nullptr);
+    FillCache(chrome_ + R"(\Default\Cache\Cache_Data)");
+    firefox_cache_ = driver::LocalAppData() + R"(\Mozilla\Firefox\Profiles\x.default-release)";
+    ::CreateDirectoryA((driver::LocalAppData() + R"(\Mozilla)").c_str(), nullptr);
+    for (const char* part : {R"(\Mozilla\Firefox)", R"(\Mozilla\Firefox\Profiles)",
+                             R"(\Mozilla\Firefox\Profiles\x.default-release)"})
+      ::CreateDirectoryA((driver::LocalAppData() + part).c_str(), nullptr);
+    firefox_cache_ += "\\cache2";
+    FillCache(firefox_cache_);
+    // Not cookie stores: a corrupt file, and a database of another shape.
+    corrupt_ = driver::MakeChromiumStore(edge_, "Default", {});
+    driver::WriteFileBytes(corrupt_, std::string(4096, '\x5A'));
+    foreign_ =
+        driver::MakeDatabase(driver::LocalAppData() + R"(\Vivaldi\User Data\Default\Cookies)",
+                             "CREATE TABLE visits(url TEXT); INSERT INTO visits VALUES('x')");
+  }
+
+  struct Store {
+    const char* name;
+    std::string database;
+    std::vector<std::string> kept;
+  };
+  std::vector<Store> stores_;
+  std::string jar_, chrome_, edge_, firefox_cache_, corrupt_, foreign_;
+};
+
+TEST_F(BrowserWipeTest, ApplyKeepsTheProtectedSitesAndLeavesAnOpenBrowserAlone) {
+  const std::string corrupt_bytes = driver::ReadFileBytes(corrupt_);
+  const std::string foreign_bytes = driver::ReadFileBytes(foreign_);
+  // Outside every cache: a junction to it from a cache is never followed.
+  const std::string outside = R"(C:\Outside)";
+  FillCache(outside);
+  const bool junction = MakeJunction(chrome_ + R"(\Default\Code Cache)", outside);
+
+  std::map<std::string, std::string> before;
+  for (const auto& store : stores_) before[store.name] = driver::ReadFileBytes(store.database);
+  {
+    OpenBrowser chrome("chrome.exe");
+    ASSERT_TRUE(chrome.Running());
+    driver::Program program(driver::InstallProgram("Maskfold Browsers"));
+    ASSERT_TRUE(program.WaitForMainWindow());
+    program.ApplyAndWait();
+    const auto dialogs = program.Dialogs();
+    ASSERT_FALSE(dialogs.empty());
+    const std::string& told = dialogs.back();
+    EXPECT_NE(told.find("The cookies of Chrome were left as they are because it is open. Close "
+                        "Chrome, then press Apply again."),
+              std::string::npos)
+        << told;
+    EXPECT_NE(told.find(corrupt_), std::string::npos) << told;
+    EXPECT_NE(told.find(foreign_), std::string::npos) << told;
+    for (const char* browser : {"Firefox", "Edge", "Vivaldi"})
+      EXPECT_EQ(told.find(browser), std::string::npos) << told;
+    for (int i = 0; i < 2; ++i)
+      EXPECT_EQ(driver::ReadFileBytes(stores_[i].database), before[stores_[i].name])
+          << stores_[i].name << " untouched while Chrome is open";
+    EXPECT_TRUE(driver::PathExists(chrome_ + R"(\Default\GPUCache\data_0)"));
+  }
+  EXPECT_EQ(driver::StoreHosts(stores_[2].database), stores_[2].kept);
+  EXPECT_TRUE(driver::FolderEntries(firefox_cache_).empty());
+
+  // Chrome closed: Apply again wipes its stores too.
+  driver::Program program(driver::InstallProgram("Maskfold Browsers Again"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  program.ApplyAndWait();
+  for (const auto& store : stores_) {
+    EXPECT_EQ(driver::StoreHosts(store.database), store.kept) << store.name;
+    EXPECT_EQ(driver::IntegrityCheck(store.database), "ok") << store.name;
+  }
+  EXPECT_EQ(driver::ReadFileBytes(corrupt_), corrupt_bytes);
+  EXPECT_EQ(driver::ReadFileBytes(foreign_), foreign_bytes);
+  for (const char* cache : {R"(\Default\GPUCache)", R"(\Default\Cache\Cache_Data)"})
+    EXPECT_TRUE(driver::FolderEntries(chrome_ + cache).empty()) << cache;
+  if (junction)
+    EXPECT_EQ(driver::FolderEntries(outside), (std::vector<std::string>{"data_0", "index-dir"}));
+  else
+    ADD_FAILURE() << "no junction could be made here";
+
+  // Each changed store went to the recycle bin first, named for what it is.
+  std::vector<std::string> trash;
+  for (const auto& name : driver::FolderEntries(driver::TrashFolder()))
+    if (name.rfind("Cookies of ", 0) == 0)
+      trash.push_back(name.substr(0, name.find(" before Maskfold")) +
+                      name.substr(name.find(".sqlite")));
+  EXPECT_EQ(trash, (std::vector<std::string>{"Cookies of Chrome, Default,.sqlite",
+                                             "Cookies of Chrome, Profile 1,.sqlite",
+                                             "Cookies of Firefox, x.default-release,.sqlite",
+                                             "Cookies of Firefox, x.default-release,.sqlite-wal"}));
+}
+
+}  // namespace
