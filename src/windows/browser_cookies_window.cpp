@@ -13,6 +13,7 @@
 #include "cookies/folder_guard.h"
 #include "placement/centering.h"
 #include "platform/ui.h"
+#include "ui/messages.h"
 #include "ui/resource.h"
 #include "ui/sorted_list.h"
 
@@ -149,6 +150,8 @@ void BrowserCookiesWindow::Load() {
   Repaint();
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(stated_folder_);
   cookies_folder_ = checked.folder;
+  // The stores are read either way; a refused folder leaves ReadAll nothing
+  // to tell, so this is the one message.
   ReadAll();
   if (!checked)
     platform::ui::ShowMessage("The cookies folder \"" + stated_folder_ + "\" " + *checked.problem +
@@ -159,9 +162,10 @@ void BrowserCookiesWindow::Load() {
 void BrowserCookiesWindow::ReadAll() {
   survey_.reset();
   ShowHint();
-  ReadProtectedSites();
+  const auto unread = ReadProtectedSites();
   ShowLists();
   ReadStores();
+  ui::ShowIfAny(unread);  // last: the window may be gone once the box is
 }
 
 void BrowserCookiesWindow::ReadStores() {
@@ -187,14 +191,12 @@ void BrowserCookiesWindow::ShowHint() {
   ::SetWindowTextA(Control(kStatusLabel), StatusText(survey_).c_str());
 }
 
-void BrowserCookiesWindow::ReadProtectedSites() {
-  if (cookies_folder_.empty()) return;
+std::optional<std::string> BrowserCookiesWindow::ReadProtectedSites() {
+  if (cookies_folder_.empty()) return std::nullopt;
   browsers::ProtectedRead read = browsers::ReadAllProtectedSites(cookies_folder_);
   // When the file cannot be read the sites shown stay; a move reads it again.
-  if (read.problem)
-    platform::ui::ShowMessage(*read.problem, platform::ui::kStyleInformation);
-  else
-    protected_ = std::move(read.sites);
+  if (!read.problem) protected_ = std::move(read.sites);
+  return read.problem;
 }
 
 void BrowserCookiesWindow::ShowLists() {
@@ -243,12 +245,13 @@ void BrowserCookiesWindow::MoveSelected(int list) {
     platform::ui::ShowMessage(*problem, platform::ui::kStyleInformation);
     if (alive.expired() || !Handle()) return;
   }
-  ReadProtectedSites();
+  const auto unread = ReadProtectedSites();
   ShowLists();
   // The entry that took the moved one's place is selected: Enter moves the
   // next one.
   const auto count = ::SendMessageA(box, LB_GETCOUNT, 0, 0);
   if (count > 0) ::SendMessageA(box, LB_SETCURSEL, std::min(selected, count - 1), 0);
+  ui::ShowIfAny(unread);
 }
 
 LRESULT BrowserCookiesWindow::OnCommand(WPARAM wparam) {

@@ -33,7 +33,8 @@ class BrowserCookiesWindow final : public ui::Window {
   void ReadAll();
   void ReadStores();
   void TakeSurvey(browsers::Survey survey);
-  void ReadProtectedSites();
+  // The message for the user when the jar's file cannot be read.
+  std::optional<std::string> ReadProtectedSites();
   // Brings both lists to the survey and the protected sites.
   void ShowLists();
   void ShowHint();
