@@ -7,6 +7,9 @@
 #
 # MASKFOLD_WINE_TEMPLATE  initialised prefix to copy (made here on first use)
 # MASKFOLD_UNPACK=ZIP|FOLDER unpacks ZIP into C:\FOLDER of the prefix first.
+# MASKFOLD_LINK=PATH makes PATH (below the user's profile folder, with forward
+# slashes) a link to the folder C:\Outside: Wine makes no junction itself,
+# but shows a Unix symbolic link to a folder as one.
 # A loopback web server and proxy (tests/tools/loopback_server.py) runs beside
 # the program; its port is passed on as MASKFOLD_SERVER_PORT. So do loopback
 # proxies of every kind (tests/tools/probe_proxies.py): MASKFOLD_PROBE_PROXIES
@@ -44,6 +47,12 @@ export WINEPREFIX=$work/prefix
 # SHFileOperation's recycle bin is the XDG trash: keep it inside the run.
 export XDG_DATA_HOME=$work/xdg
 mkdir -p "$XDG_DATA_HOME"
+
+if [ -n "${MASKFOLD_LINK:-}" ]; then
+  link="$WINEPREFIX/drive_c/users/$(id -un)/$MASKFOLD_LINK"
+  mkdir -p "$(dirname "$link")" "$WINEPREFIX/drive_c/Outside"
+  ln -s "$WINEPREFIX/drive_c/Outside" "$link"
+fi
 
 if [ -n "${MASKFOLD_UNPACK:-}" ]; then
   python3 -m zipfile -e "${MASKFOLD_UNPACK%%|*}" "$WINEPREFIX/drive_c/${MASKFOLD_UNPACK#*|}"

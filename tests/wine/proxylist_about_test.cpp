@@ -51,7 +51,7 @@ void WaitForCapture(HWND window, bool held) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
   const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
-  for (int i = 0; i < 40; ++i) {
+  for (int i = 0; i < 200; ++i) {  // a loaded machine takes its time
     const bool holds = ::GetGUIThreadInfo(thread, &info) && info.hwndCapture == window &&
                        ::GetForegroundWindow() == window;
     if (holds == held) return;
