@@ -5,7 +5,8 @@
 #
 #   scripts/demo.sh                  run it on $DISPLAY (Xvfb and a screenshot without one)
 #   scripts/demo.sh --screenshot F   run it under Xvfb, save the main window's screenshot to F
-#   scripts/demo.sh --screenshots D  under Xvfb: main window, Cookie Manager, About and Proxy Test in D
+#   scripts/demo.sh --screenshots D  under Xvfb: main window, Cookie Manager, About, Proxy Test and
+#                                    Browser Cookies in D
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
@@ -80,6 +81,12 @@ REG
   touch "$WINEPREFIX/.maskfold-demo"
 fi
 
+# Cookie stores of Chrome and Firefox for Tools > Browser Cookies, and one
+# protected site besides the jar's cookie.
+python3 tests/tools/seed_browser_stores.py "$WINEPREFIX/drive_c/users/$user/AppData"
+[ -f "$cookies_unix/Jar/Protected sites.lst" ] ||
+  printf 'example.com\r\n' >"$cookies_unix/Jar/Protected sites.lst"
+
 mkdir -p "$app_unix"
 cp build/win32/maskfold.exe build/win32/hand.cur "$app_unix/"
 
@@ -130,4 +137,6 @@ import -window root -crop 640x480+0+0 +repage "$shots/about.png"
 command test-proxies               # Tools > Test Proxies
 sleep 9                            # past the time-out of the proxy that never answers
 import -window root -crop 640x480+0+0 +repage "$shots/proxy-test.png"
-echo "Screenshots of the Cookie Manager, the About window and the Proxy Test: $shots"
+command browser-cookies            # Tools > Browser Cookies
+import -window root -crop 640x480+0+0 +repage "$shots/browser-cookies.png"
+echo "Screenshots of the Cookie Manager, the About window, the Proxy Test and Browser Cookies: $shots"

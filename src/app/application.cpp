@@ -90,10 +90,23 @@ void Application::OpenProxyTest() {
   ::SetForegroundWindow(proxy_test_->Handle());
 }
 
+void Application::OpenBrowserCookies() {
+  if (!browser_cookies_ || !browser_cookies_->Handle()) {
+    browser_cookies_.reset();
+    browser_cookies_ =
+        std::make_unique<windows::BrowserCookiesWindow>(main_->CookiesFolder(), main_->Handle());
+    browser_cookies_->Load();
+    browser_cookies_->AllowChanges(!cookies_changing_);
+  }
+  browser_cookies_->Show();
+  ::SetForegroundWindow(browser_cookies_->Handle());
+}
+
 void Application::CookiesChanging(bool changing) {
   cookies_changing_ = changing;
   if (cookie_manager_ && cookie_manager_->Handle()) cookie_manager_->AllowChanges(!changing);
   if (proxy_test_ && proxy_test_->Handle()) proxy_test_->AllowUse(!changing);
+  if (browser_cookies_ && browser_cookies_->Handle()) browser_cookies_->AllowChanges(!changing);
 }
 
 void Application::ShowAbout() {

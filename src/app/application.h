@@ -11,6 +11,7 @@
 #include "platform/transfer.h"
 #include "startup/startup_order.h"
 #include "windows/about_window.h"
+#include "windows/browser_cookies_window.h"
 #include "windows/cookie_manager_window.h"
 #include "windows/main_window.h"
 #include "windows/proxy_test_window.h"
@@ -34,6 +35,7 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
   // What the main window's menus open.
   void OpenCookieManager() override;
   void OpenProxyTest() override;
+  void OpenBrowserCookies() override;
   void ShowAbout() override;
   void CookiesChanging(bool changing) override;
 
@@ -50,10 +52,11 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
   std::unique_ptr<windows::SplashWindow> splash_;
   bool splash_closed_ = false;
   std::unique_ptr<windows::MainWindow> main_;
-  std::unique_ptr<windows::AboutWindow> about_;                   // made on its first showing
-  std::unique_ptr<windows::CookieManagerWindow> cookie_manager_;  // made anew after each Done
-  std::unique_ptr<windows::ProxyTestWindow> proxy_test_;          // made anew after each close
-  bool cookies_changing_ = false;                                 // Apply is under way
+  std::unique_ptr<windows::AboutWindow> about_;                     // made on its first showing
+  std::unique_ptr<windows::CookieManagerWindow> cookie_manager_;    // made anew after each Done
+  std::unique_ptr<windows::ProxyTestWindow> proxy_test_;            // made anew after each close
+  std::unique_ptr<windows::BrowserCookiesWindow> browser_cookies_;  // made anew after each Done
+  bool cookies_changing_ = false;                                   // Apply is under way
 };
 
 }  // namespace app

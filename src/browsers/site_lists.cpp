@@ -41,6 +41,14 @@ std::vector<Listed> UnprotectedSites(const std::vector<Site>& found,
   return listed;
 }
 
+ProtectedRead ReadAllProtectedSites(const std::string& cookies_folder) {
+  try {
+    return {AllProtectedSites(cookies_folder), std::nullopt};
+  } catch (const std::runtime_error&) {
+    return {{}, UnreadableFile(cookies_folder)};
+  }
+}
+
 std::optional<std::string> ProtectSite(const std::string& cookies_folder, const std::string& site) {
   std::vector<std::string> sites;
   try {

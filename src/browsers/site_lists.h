@@ -20,6 +20,14 @@ struct Listed {
 std::vector<Listed> UnprotectedSites(const std::vector<Site>& found,
                                      const std::vector<std::string>& protected_sites);
 
+// Every protected site (AllProtectedSites), or the message for the user when
+// the jar's file cannot be read.
+struct ProtectedRead {
+  std::vector<std::string> sites;
+  std::optional<std::string> problem;
+};
+ProtectedRead ReadAllProtectedSites(const std::string& cookies_folder);
+
 // Adds the site to the jar's file, or takes it out, writing the file whole.
 // A site that a legacy cookie in the jar protects stays protected. Nothing
 // when it went as asked, otherwise the message for the user.

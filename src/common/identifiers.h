@@ -21,6 +21,7 @@ inline constexpr char kGifView[] = "MaskfoldGif";
 inline constexpr char kPictureView[] = "MaskfoldPicture";
 inline constexpr char kButtonStrip[] = "MaskfoldStrip";
 inline constexpr char kProxyTest[] = "MaskfoldProxyTest";
+inline constexpr char kBrowserCookies[] = "MaskfoldBrowserCookies";
 }  // namespace window_class
 
 // Commands of the main window's menus.
@@ -32,6 +33,7 @@ enum Item : int {
   kEditProxyList = 201,  // Tools
   kCookieManager,
   kTestProxies,
+  kBrowserCookies,
   kHelpContents = 301,  // Help
   kAbout,
 };
@@ -81,6 +83,20 @@ enum Control : int {
   kCloseButton
 };
 }  // namespace proxy_test
+
+namespace browser_cookies {
+enum Control : int {
+  kSiteList = 1501,
+  kHintLabel,
+  kProtectedList,
+  kProtectedLabel,
+  kSiteLabel,
+  kStatusLabel,
+  kButtonStrip,
+  kReadAgainButton,
+  kDoneButton,
+};
+}  // namespace browser_cookies
 
 // Files in the program's folder, and the jar inside the cookies folder.
 inline constexpr std::string_view kProxyListFile = "proxy.dat";

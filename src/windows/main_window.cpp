@@ -81,7 +81,8 @@ const std::vector<ui::MenuSpec> kMenus{
     {"&Tools",
      {{menu::kEditProxyList, "Edit Proxy List"},
       {menu::kCookieManager, "Cookie Manager"},
-      {menu::kTestProxies, "Test Proxies"}}},
+      {menu::kTestProxies, "Test Proxies"},
+      {menu::kBrowserCookies, "Browser Cookies"}}},
     {"&Help", {{menu::kHelpContents, "Contents"}, {menu::kAbout, "About"}}},
 };
 
@@ -366,6 +367,9 @@ void MainWindow::OnCommand(int id) {
       break;
     case menu::kTestProxies:
       other_windows_.OpenProxyTest();
+      break;
+    case menu::kBrowserCookies:
+      other_windows_.OpenBrowserCookies();
       break;
     case menu::kEditProxyList:
       if (!proxylist::EditProxyList())

@@ -28,9 +28,10 @@ class MainWindow final : public ui::Window,
     virtual ~OtherWindows() = default;
     virtual void OpenCookieManager() = 0;
     virtual void OpenProxyTest() = 0;
+    virtual void OpenBrowserCookies() = 0;
     virtual void ShowAbout() = 0;
-    // Apply is deleting and restoring cookies: nothing else may change them
-    // meanwhile.
+    // Apply is deleting and restoring cookies, and deleting the browsers':
+    // nothing else may change them, or the protected sites, meanwhile.
     virtual void CookiesChanging(bool changing) = 0;
   };
 

@@ -1,5 +1,6 @@
 // Chooses a command in a running program's window, as a click would:
-//   post_command.exe cookie-manager | cookie-manager-done | about | test-proxies
+//   post_command.exe cookie-manager | cookie-manager-done | about | test-proxies |
+//                    browser-cookies
 // Used by the screenshot script to open the program's other windows.
 #include <windows.h>
 
@@ -18,6 +19,7 @@ constexpr Command kCommands[] = {
     {"cookie-manager-done", ids::window_class::kCookieManager, ids::cookie_manager::kDoneButton},
     {"about", ids::window_class::kMain, ids::menu::kAbout},
     {"test-proxies", ids::window_class::kMain, ids::menu::kTestProxies},
+    {"browser-cookies", ids::window_class::kMain, ids::menu::kBrowserCookies},
 };
 }  // namespace
 

@@ -15,8 +15,10 @@ namespace {
 using driver::Program;
 
 // The controls written in bold; every other one is in the regular face.
-const std::set<int> kBold = {ids::cookie_manager::kHintLabel, ids::cookie_manager::kJarLabel,
-                             ids::cookie_manager::kCookieLabel};
+const std::set<int> kBold = {
+    ids::cookie_manager::kHintLabel,   ids::cookie_manager::kJarLabel,
+    ids::cookie_manager::kCookieLabel, ids::browser_cookies::kHintLabel,
+    ids::browser_cookies::kSiteLabel,  ids::browser_cookies::kProtectedLabel};
 // A push button draws its text inside its border and focus frame.
 constexpr int kButtonMarginX = 4, kButtonMarginY = 3;
 
@@ -101,8 +103,9 @@ TEST(TextFitTest, EveryTextFitsItsControlAtThreeResolutions) {
     ExpectTextFits(main, dpi);
     program.ChooseMenuItem(ids::menu::kCookieManager);
     program.ChooseMenuItem(ids::menu::kAbout);
-    for (const char* window_class :
-         {ids::window_class::kCookieManager, ids::window_class::kAbout}) {
+    program.ChooseMenuItem(ids::menu::kBrowserCookies);
+    for (const char* window_class : {ids::window_class::kCookieManager, ids::window_class::kAbout,
+                                     ids::window_class::kBrowserCookies}) {
       const HWND window = ::FindWindowA(window_class, nullptr);
       ASSERT_TRUE(window) << window_class << " at " << dpi;
       ExpectTextFits(window, dpi);
