@@ -1,4 +1,4 @@
-// The program: owns its four windows, runs start-up in its order and hands
+// The program: owns its windows, runs start-up in its order and hands
 // each window what it needs.
 #pragma once
 
