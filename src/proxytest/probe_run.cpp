@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <limits>
 #include <system_error>
 #include <thread>
@@ -48,9 +49,29 @@ struct Prober::Lookups {
   std::size_t threads = 0;
 };
 
+namespace {
+std::atomic<bool> program_prober_made{false};
+}  // namespace
+
 const std::shared_ptr<Prober>& Prober::Program() {
-  static const std::shared_ptr<Prober> prober = Create(platform::sockets::System());
+  static const std::shared_ptr<Prober> prober = [] {
+    auto made = Create(platform::sockets::System());
+    program_prober_made = true;
+    return made;
+  }();
   return prober;
+}
+
+void CloseEveryProbe() {
+  if (program_prober_made) Prober::Program()->CloseAll(1000);
+}
+
+void Prober::CloseAll(unsigned most_ms) {
+  std::unique_lock lock(mutex_);
+  if (!running_) return;
+  close_all_ = true;
+  network_.Wake();
+  stopped_.wait_for(lock, std::chrono::milliseconds(most_ms), [&] { return !running_; });
 }
 
 std::shared_ptr<Prober> Prober::Create(platform::sockets::Network& network, ProberLimits limits,
@@ -115,6 +136,8 @@ void Prober::Loop() {
     std::lock_guard lock(mutex_);
     if (incoming_.empty()) {
       running_ = false;
+      close_all_ = false;
+      stopped_.notify_all();
       return;
     }
   }
@@ -147,6 +170,8 @@ void Prober::TakeNewRuns() {
   std::lock_guard lock(mutex_);
   for (auto& run : incoming_) runs_.push_back(std::move(run));
   incoming_.clear();
+  if (close_all_)
+    for (const auto& run : runs_) run->cancelled_ = true;
 }
 
 void Prober::DropCancelledRuns() {

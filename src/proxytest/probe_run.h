@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -56,6 +57,10 @@ class Prober : public std::enable_shared_from_this<Prober> {
   // left.
   bool Step();
 
+  // Cancels every run and returns once the prober's thread has closed their
+  // connections, or after `most_ms` should it not come to it.
+  void CloseAll(unsigned most_ms);
+
  private:
   friend class ProbeRun;
   struct Attempt;
@@ -83,9 +88,11 @@ class Prober : public std::enable_shared_from_this<Prober> {
   const ProberLimits limits_;
   const bool threads_;
 
-  std::mutex mutex_;  // over the two below
+  std::mutex mutex_;  // over the four below
+  std::condition_variable stopped_;
   std::vector<std::shared_ptr<ProbeRun>> incoming_;
   bool running_ = false;
+  bool close_all_ = false;
 
   // The prober's own, touched by its thread only.
   std::deque<std::shared_ptr<ProbeRun>> runs_;  // oldest first
@@ -96,6 +103,12 @@ class Prober : public std::enable_shared_from_this<Prober> {
   std::size_t lookups_under_way_ = 0;
   std::uint64_t last_lookup_ = 0;
 };
+
+// Closes the connections of every test under way before the program ends,
+// so that no proxy is left holding one (the process's end may leave that to
+// the system, which under Wine does not always close them). Nothing to do
+// when no test was ever started.
+void CloseEveryProbe();
 
 class ProbeRun {
  public:

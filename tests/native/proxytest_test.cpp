@@ -189,6 +189,8 @@ TEST(ProxyTest, EachKindOfProxyGetsItsVerdictInItsTime) {
   const auto of = fake::FakeProxy::Of;
   const auto answers = fake::FakeProxy::Answering;
   const std::string works = "HTTP/1.1 200 OK\r\nContent-Length: 22\r\n\r\nMicrosoft Connect Test";
+  auto endless = answers(50, "HTTP/1.1 200 OK\r\n\r\nMicrosoft Connect Test, and on", 0, 0);
+  endless.closes = false;
   const struct {
     const char* what;
     const char* proxy;
@@ -197,6 +199,7 @@ TEST(ProxyTest, EachKindOfProxyGetsItsVerdictInItsTime) {
     std::int64_t milliseconds;
   } cases[] = {
       {"answers", "10.0.0.1:80", answers(40, works, 0, 0), "works", 40},
+      {"answers and never ends", "10.0.0.16:80", endless, "works", 50},
       {"slow but in time", "10.0.0.2:80", answers(7900, works, 0, 0), "works", 7900},
       {"too slow", "10.0.0.3:80", answers(8100, works, 0, 0), "timed out", 8000},
       {"trickles", "10.0.0.4:80", answers(0, works, 1, 200), "timed out", 8000},
@@ -226,7 +229,7 @@ TEST(ProxyTest, EachKindOfProxyGetsItsVerdictInItsTime) {
     if (target && target->host != "proxy.example")
       network.proxies[target->host + ":" + std::to_string(target->port)] = c.behaviour;
   }
-  network.proxies["10.0.0.14:8080"] = cases[13].behaviour;
+  network.proxies["10.0.0.14:8080"] = cases[14].behaviour;
 
   const auto results = RunToTheEnd(network, {candidates});
   ASSERT_EQ(results.size(), std::size(cases));
@@ -304,8 +307,9 @@ struct Reports {
 };
 
 TEST(ProxyTest, TheProberThreadTakesRunsAsTheyComeAndLooksNamesUpBesideIt) {
-  // Outlives the test: the prober's and the lookups' threads end on their own.
-  static fake::FakeNetwork network;
+  // Never destroyed: the prober's and the lookups' threads end on their own,
+  // maybe after the test has.
+  static fake::FakeNetwork& network = *new fake::FakeNetwork;
   network.lookup_threads = true;
   network.names["proxy.example"] = "10.4.0.1";
   network.proxies["10.4.0.1:80"] =
