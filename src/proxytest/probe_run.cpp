@@ -70,6 +70,7 @@ void Prober::CloseAll(unsigned most_ms) {
   std::unique_lock lock(mutex_);
   if (!running_) return;
   close_all_ = true;
+  added_.notify_all();
   network_.Wake();
   stopped_.wait_for(lock, std::chrono::milliseconds(most_ms), [&] { return !running_; });
 }
@@ -108,6 +109,7 @@ void ProbeRun::Cancel() {
 void Prober::Add(const std::shared_ptr<ProbeRun>& run) {
   std::lock_guard lock(mutex_);
   incoming_.push_back(run);
+  added_.notify_all();
   if (threads_ && !running_) {
     try {
       // Detached: closing the window or ending the program never waits for
@@ -133,7 +135,11 @@ void Prober::Loop() {
                                       return false;
                                     });
     if (busy) continue;
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    // "Test Again" cancels a run and starts the next at once: the thread
+    // waits a little for it rather than end and make way for another.
+    added_.wait_for(lock, std::chrono::seconds(2),
+                    [&] { return !incoming_.empty() || close_all_; });
     if (incoming_.empty()) {
       running_ = false;
       close_all_ = false;

@@ -30,10 +30,11 @@ namespace proxytest {
 inline constexpr unsigned kConnectTimeoutMs = 3000;
 
 struct ProberLimits {
-  // Connections in flight at once in the whole program: enough for a list
-  // of thousands of mostly dead proxies to take seconds, few enough for the
-  // memory to stay small.
-  std::size_t most_in_flight = 512;
+  // Connections in flight at once in the whole program. A run lasts about
+  // as long as it takes the last candidate to start, plus its time-out:
+  // with this many, 2,000 proxies that never answer start in two waves,
+  // and the memory stays small (no buffer is kept for a silent proxy).
+  std::size_t most_in_flight = 1024;
   std::size_t lookup_threads = 2;
   unsigned connect_ms = kConnectTimeoutMs;
   unsigned answer_ms = kTimeoutMs;
@@ -89,6 +90,7 @@ class Prober : public std::enable_shared_from_this<Prober> {
   const bool threads_;
 
   std::mutex mutex_;  // over the four below
+  std::condition_variable added_;
   std::condition_variable stopped_;
   std::vector<std::shared_ptr<ProbeRun>> incoming_;
   bool running_ = false;

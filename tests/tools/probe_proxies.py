@@ -22,7 +22,7 @@ answers one "kind port" line for each, every one on a port of its own:
   silent     accepts, reads the request and never answers
   blackhole  never accepts: its queue is full, so the system drops the
              connection request and the caller waits
-  refused    a port nothing listens on
+  refused    a port nothing listens on (held, so that it stays so)
   fast       answers the connectivity probe at once
   slow       answers it after slow_ms milliseconds (1500 unless told)
 Each connection a crowd's proxy accepts is logged to CONNECTIONS_LOG as
@@ -104,9 +104,12 @@ class Crowd:
 
     async def _one(self, kind, slow_ms):
         if kind == 'refused':
-            with socket.socket() as unused:
-                unused.bind(('127.0.0.1', 0))
-                return unused.getsockname()[1]
+            # Bound and kept, never listening: the system refuses every
+            # connection, and no other proxy of the crowd gets the port.
+            unused = socket.socket()
+            unused.bind(('127.0.0.1', 0))
+            self.kept.append(unused)
+            return unused.getsockname()[1]
         if kind == 'blackhole':
             listener = socket.socket()
             listener.bind(('127.0.0.1', 0))
