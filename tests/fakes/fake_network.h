@@ -1,13 +1,12 @@
 // An in-memory network with a clock of its own, for the proxy test: proxies
 // at numeric addresses that refuse, never accept, accept and stay silent,
 // or answer, each at its time. A wait moves the clock on to the next thing
-// that happens, so a run of eight-second time-outs takes no time.
+// that happens, so a run of eight-second time-outs takes no time. For the
+// prober turned by the test's own thread: nothing here is locked.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,63 +23,38 @@ struct FakeProxy {
     kSilent,  // accepts, reads the request, never answers
     kAnswers,
   };
-  Kind kind = Kind::kSilent;
-  std::int64_t after_ms = 0;  // from the connection: when it refuses or starts answering
-  std::string answer;
-  std::size_t piece = 0;  // bytes sent at a time, one piece each every_ms; 0: all at once
-  std::int64_t every_ms = 0;
-  bool closes = true;  // after the answer
-
-  static FakeProxy Of(Kind kind, std::int64_t after_ms = 0) {
-    FakeProxy proxy;
-    proxy.kind = kind;
-    proxy.after_ms = after_ms;
-    return proxy;
-  }
-  static FakeProxy Answering(std::int64_t after_ms, std::string answer, std::size_t piece = 0,
-                             std::int64_t every_ms = 0) {
-    FakeProxy proxy = Of(Kind::kAnswers, after_ms);
-    proxy.answer = std::move(answer);
-    proxy.piece = piece;
-    proxy.every_ms = every_ms;
-    return proxy;
-  }
+  FakeProxy(Kind kind = Kind::kRefuses, std::int64_t after_ms = 0, std::string answer = {})
+      : kind(kind), after_ms(after_ms), answer(std::move(answer)) {}
+  Kind kind;
+  std::int64_t after_ms;  // from the connection: when it refuses or answers
+  std::string answer;     // sent at once, then the connection is closed...
+  bool closes = true;     // ...unless not
 };
 
 class FakeNetwork final : public platform::sockets::Network {
  public:
-  // By "host:port" (numeric hosts); anything else refuses at once.
+  // By "host:port" (numeric hosts); any other refuses at once.
   std::map<std::string, FakeProxy> proxies;
   std::map<std::string, std::string> names;  // host name -> numeric host
-  // Set where lookups run on threads of their own: before time passes, a
-  // wait gives them a moment of real time to finish, as they would long
-  // before a time-out.
-  bool lookup_threads = false;
 
-  // What the proxies saw.
-  std::size_t Open() const;
-  std::size_t MostOpen() const;
-  std::vector<std::string> Connections() const;  // "host:port" of each, in order
-  std::string Received(const std::string& proxy) const;
+  // What the proxies saw: each connection's "host:port", in order; those
+  // open now and at most; the bytes each was sent.
+  std::vector<std::string> connections;
+  std::size_t open = 0, most_open = 0;
+  std::map<std::string, std::string> received;
+  std::int64_t now = 0;
 
-  std::int64_t Now() override;
+  std::int64_t Now() override { return now; }
   std::optional<platform::sockets::Address> Numeric(const std::string& host,
                                                     std::uint16_t port) override;
   platform::sockets::Lookup Resolve(const std::string& host, std::uint16_t port) override;
   std::unique_ptr<platform::sockets::Stream> Connect(const platform::sockets::Address& address,
                                                      std::uint32_t& error) override;
   void Wait(std::span<platform::sockets::Watch> watches, int timeout_ms) override;
-  void Wake() override;
+  void Wake() override { woken_ = true; }
 
  private:
-  friend class FakeStream;
-  mutable std::mutex mutex_;
-  std::condition_variable woken_up_;
-  std::int64_t now_ = 0;
   bool woken_ = false;
-  std::size_t open_ = 0, most_open_ = 0;
-  std::vector<std::string> connections_;
-  std::map<std::string, std::string> received_;
 };
 
 }  // namespace fake
