@@ -89,7 +89,7 @@ class Prober : public std::enable_shared_from_this<Prober> {
   const ProberLimits limits_;
   const bool threads_;
 
-  std::mutex mutex_;  // over the four below
+  std::mutex mutex_;  // over the five below
   std::condition_variable added_;
   std::condition_variable stopped_;
   std::vector<std::shared_ptr<ProbeRun>> incoming_;
