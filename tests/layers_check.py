@@ -23,7 +23,7 @@ LAYERS = [
 ]
 WINDOWS_LAYERS = {"platform/win32", "ui", "windows", "app"}
 SYSTEM_HEADERS = {"windows.h", "commctrl.h", "shellapi.h", "shlobj.h", "shlwapi.h", "wininet.h",
-                  "objidl.h", "gdiplus.h"}
+                  "objidl.h", "gdiplus.h", "winsock2.h", "ws2tcpip.h"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
 
 

@@ -13,7 +13,9 @@
 # A loopback web server and proxy (tests/tools/loopback_server.py) runs beside
 # the program; its port is passed on as MASKFOLD_SERVER_PORT. So do loopback
 # proxies of every kind (tests/tools/probe_proxies.py): MASKFOLD_PROBE_PROXIES
-# names their ports, MASKFOLD_PROBE_LOG (a Windows path) the requests they saw.
+# names their ports, MASKFOLD_PROBE_LOG (a Windows path) the requests they saw;
+# MASKFOLD_PROBE_CROWD_PORT is the port that hands out crowds of them, and
+# MASKFOLD_PROBE_CONNECTIONS (a Windows path) the log of the crowds' connections.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -66,11 +68,14 @@ for _ in $(seq 100); do [ -s "$work/server.port" ] && break; sleep 0.05; done
 export MASKFOLD_SERVER_PORT=$(cat "$work/server.port")
 
 # Loopback proxies of every kind, for the proxy test's tests.
-python3 "$here/tools/probe_proxies.py" "$work/probe.ports" "$work/probe.log" >"$work/probe.out" 2>&1 &
+python3 "$here/tools/probe_proxies.py" "$work/probe.ports" "$work/probe.log" \
+  "$work/probe.connections" >"$work/probe.out" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/probe.ports" ] && break; sleep 0.05; done
 export MASKFOLD_PROBE_PROXIES=$(cat "$work/probe.ports")
 export MASKFOLD_PROBE_LOG="Z:${work//\//\\}\\probe.log"
+export MASKFOLD_PROBE_CROWD_PORT=$(cat "$work/probe.ports.control")
+export MASKFOLD_PROBE_CONNECTIONS="Z:${work//\//\\}\\probe.connections"
 
 wine_server_start
 set +e

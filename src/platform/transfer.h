@@ -59,16 +59,6 @@ class Control {
   std::shared_ptr<Request> request_;
 };
 
-// One GET of the URL through the given proxy (WinINet's proxy string:
-// "host:port" or "http=host:port;https=..."), neither read from nor written
-// to the cache, no cookie sent or stored, no redirect followed, with the
-// time-out on connect, send and receive set on the request. The time-out is
-// also the whole GET's: no read of the body starts after it (the transfer
-// then fails as timed out), and reading stops once most_bytes of the body
-// are in. Safe to call from any thread.
-Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms,
-                           std::size_t most_bytes);
-
 // Tells WinINet that the proxy settings in the registry changed, so that a
 // browser that stays open takes them up at once.
 void NotifySettingsChanged();

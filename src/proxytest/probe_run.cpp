@@ -1,6 +1,9 @@
 #include "proxytest/probe_run.h"
 
 #include <algorithm>
+#include <array>
+#include <chrono>
+#include <limits>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -9,149 +12,372 @@
 
 namespace proxytest {
 
-using Clock = std::chrono::steady_clock;
+using platform::sockets::Address;
+using platform::transfer::Response;
 
-struct ProbeWorkers::Underway {
+struct Prober::Attempt {
+  enum class Phase { kLookup, kConnect, kSend, kRead };
+
+  Attempt(std::shared_ptr<ProbeRun> run, std::size_t position, std::int64_t start)
+      : run(std::move(run)), position(position), start(start) {}
+
   std::shared_ptr<ProbeRun> run;
-  std::size_t position = 0;
-  Clock::time_point start;
-  bool reported = false;  // by its worker or, at the deadline, by the watch
+  std::size_t position;
+  std::int64_t start;
+  Phase phase = Phase::kLookup;
+  std::uint64_t lookup = 0;  // its number while the name is looked up
+  std::unique_ptr<platform::sockets::Stream> stream;
+  std::size_t sent = 0;
+  AnswerReader reader;
 };
 
-const std::shared_ptr<ProbeWorkers>& ProbeWorkers::Program() {
-  static const std::shared_ptr<ProbeWorkers> workers = Create(kMostAtOnce);
-  return workers;
+// Names handed to the lookup threads, and what they found. Shared with the
+// threads, which may outlive a run or the prober's thread.
+struct Prober::Lookups {
+  struct Job {
+    std::uint64_t id;
+    std::string host;
+    std::uint16_t port;
+  };
+  struct Found {
+    std::uint64_t id;
+    platform::sockets::Lookup lookup;
+  };
+  std::mutex mutex;
+  std::deque<Job> jobs;
+  std::vector<Found> found;
+  std::size_t threads = 0;
+};
+
+namespace {
+std::atomic<bool> program_prober_made{false};
+}  // namespace
+
+const std::shared_ptr<Prober>& Prober::Program() {
+  static const std::shared_ptr<Prober> prober = [] {
+    auto made = Create(platform::sockets::System());
+    program_prober_made = true;
+    return made;
+  }();
+  return prober;
 }
 
-std::shared_ptr<ProbeWorkers> ProbeWorkers::Create(std::size_t most_at_once) {
-  return std::shared_ptr<ProbeWorkers>(new ProbeWorkers(std::max<std::size_t>(most_at_once, 1)));
+void CloseEveryProbe() {
+  if (program_prober_made) Prober::Program()->CloseAll(1000);
 }
 
-ProbeRun::ProbeRun(std::vector<std::string> candidates, Probe probe, Report report,
-                   std::chrono::milliseconds deadline)
-    : candidates_(std::move(candidates)),
-      probe_(std::move(probe)),
-      report_(std::move(report)),
-      deadline_(deadline) {}
+void Prober::CloseAll(unsigned most_ms) {
+  std::unique_lock lock(mutex_);
+  if (!running_) return;
+  close_all_ = true;
+  added_.notify_all();
+  network_.Wake();
+  stopped_.wait_for(lock, std::chrono::milliseconds(most_ms), [&] { return !running_; });
+}
 
-std::shared_ptr<ProbeRun> ProbeRun::Start(std::vector<std::string> candidates, Probe probe,
-                                          Report report,
-                                          const std::shared_ptr<ProbeWorkers>& workers,
-                                          std::chrono::milliseconds deadline) {
-  std::shared_ptr<ProbeRun> run(
-      new ProbeRun(std::move(candidates), std::move(probe), std::move(report), deadline));
-  if (run->Size() > 0) workers->Add(run);
+std::shared_ptr<Prober> Prober::Create(platform::sockets::Network& network, ProberLimits limits,
+                                       bool threads) {
+  limits.most_in_flight = std::max<std::size_t>(limits.most_in_flight, 1);
+  limits.lookup_threads = std::max<std::size_t>(limits.lookup_threads, 1);
+  return std::shared_ptr<Prober>(new Prober(network, limits, threads));
+}
+
+Prober::Prober(platform::sockets::Network& network, ProberLimits limits, bool threads)
+    : network_(network),
+      limits_(limits),
+      threads_(threads),
+      lookups_(std::make_shared<Lookups>()) {}
+
+Prober::~Prober() = default;
+
+ProbeRun::ProbeRun(std::vector<std::string> candidates, Report report,
+                   const std::shared_ptr<Prober>& prober)
+    : candidates_(std::move(candidates)), report_(std::move(report)), prober_(prober) {}
+
+std::shared_ptr<ProbeRun> ProbeRun::Start(std::vector<std::string> candidates, Report report,
+                                          const std::shared_ptr<Prober>& prober) {
+  std::shared_ptr<ProbeRun> run(new ProbeRun(std::move(candidates), std::move(report), prober));
+  if (run->Size() > 0) prober->Add(run);
   return run;
 }
 
-void ProbeWorkers::Add(const std::shared_ptr<ProbeRun>& run) {
+void ProbeRun::Cancel() {
+  cancelled_ = true;
+  if (const auto prober = prober_.lock()) prober->network_.Wake();
+}
+
+void Prober::Add(const std::shared_ptr<ProbeRun>& run) {
   std::lock_guard lock(mutex_);
-  waiting_.push_back(run);
-  // Workers busy with an earlier run take this one's candidates as they come
-  // free; new ones are started only up to the limit.
-  const std::size_t wanted = std::min(most_ - workers_, run->Size());
-  for (std::size_t i = 0; i < wanted; ++i) {
+  incoming_.push_back(run);
+  added_.notify_all();
+  if (threads_ && !running_) {
     try {
-      // Detached: closing the window must not wait for a proxy that never
-      // answers; each worker keeps the workers alive until it ends.
-      std::thread([self = shared_from_this()] { self->Work(); }).detach();
+      // Detached: closing the window or ending the program never waits for
+      // it; it keeps the prober alive until it has no run left.
+      std::thread([self = shared_from_this()] { self->Loop(); }).detach();
     } catch (const std::system_error&) {
-      if (workers_ > 0) break;  // those there are take the candidates in turn
-      waiting_.pop_back();
+      incoming_.pop_back();
       throw;
     }
-    ++workers_;
+    running_ = true;
   }
+  network_.Wake();
 }
 
-// Under the lock: the next candidate of the oldest run that has one left.
-std::shared_ptr<ProbeWorkers::Underway> ProbeWorkers::TakeNext() {
-  while (!waiting_.empty()) {
-    ProbeRun& run = *waiting_.front();
-    if (run.cancelled_ || run.next_ >= run.Size()) {
-      waiting_.pop_front();
-      continue;
+void Prober::Loop() {
+  for (;;) {
+    const bool busy = failure::Trap([&] { return Step(); },
+                                    [&] {
+                                      // Nothing to report to: the runs under
+                                      // way end here, their connections closed.
+                                      runs_.clear();
+                                      attempts_.clear();
+                                      return false;
+                                    });
+    if (busy) continue;
+    std::unique_lock lock(mutex_);
+    // "Test Again" cancels a run and starts the next at once: the thread
+    // waits a little for it rather than end and make way for another.
+    added_.wait_for(lock, std::chrono::seconds(2),
+                    [&] { return !incoming_.empty() || close_all_; });
+    if (incoming_.empty()) {
+      running_ = false;
+      close_all_ = false;
+      stopped_.notify_all();
+      return;
     }
-    auto probe = std::make_shared<Underway>();
-    probe->run = waiting_.front();
-    probe->position = run.next_++;
-    probe->start = Clock::now();
-    return probe;
   }
-  return nullptr;
 }
 
-void ProbeWorkers::Work() {
-  std::unique_lock lock(mutex_);
-  while (const std::shared_ptr<Underway> probe = TakeNext()) {
-    underway_.push_back(probe);
-    if (!watching_) {
-      try {
-        std::thread([self = shared_from_this()] { self->Watch(); }).detach();
-        watching_ = true;
-      } catch (const std::system_error&) {
-        // Without a watch every probe is reported when it comes back.
+bool Prober::Step() {
+  TakeNewRuns();
+  DropCancelledRuns();
+  TakeLookups();
+  StartAttempts();
+  Expire(network_.Now());
+  if (runs_.empty()) return false;
+
+  watches_.clear();
+  watched_.clear();
+  for (auto attempt = attempts_.begin(); attempt != attempts_.end(); ++attempt) {
+    if (!attempt->stream) continue;
+    const bool read = attempt->phase == Attempt::Phase::kRead;
+    watches_.push_back({attempt->stream.get(), !read, read, false});
+    watched_.push_back(attempt);
+  }
+  network_.Wait(watches_, UntilFirstDeadline(network_.Now()));
+  for (std::size_t i = 0; i < watches_.size(); ++i)
+    if (watches_[i].ready) Advance(watched_[i]);
+  Expire(network_.Now());
+  return true;
+}
+
+void Prober::TakeNewRuns() {
+  std::lock_guard lock(mutex_);
+  for (auto& run : incoming_) runs_.push_back(std::move(run));
+  incoming_.clear();
+  if (close_all_)
+    for (const auto& run : runs_) run->cancelled_ = true;
+}
+
+void Prober::DropCancelledRuns() {
+  std::erase_if(attempts_, [](const Attempt& attempt) { return attempt.run->cancelled_.load(); });
+  std::erase_if(runs_, [](const auto& run) { return run->cancelled_.load(); });
+}
+
+void Prober::TakeLookups() {
+  std::vector<Lookups::Found> found;
+  {
+    std::lock_guard lock(lookups_->mutex);
+    found.swap(lookups_->found);
+  }
+  for (auto& done : found) {
+    --lookups_under_way_;
+    // Gone when its run was cancelled or its time ran out meanwhile.
+    const auto attempt = std::find_if(attempts_.begin(), attempts_.end(), [&](const Attempt& a) {
+      return a.phase == Attempt::Phase::kLookup && a.lookup == done.id;
+    });
+    if (attempt == attempts_.end()) continue;
+    if (done.lookup.address)
+      Connect(attempt, *done.lookup.address);
+    else
+      Finish(attempt, {true, 0, {}, done.lookup.error}, network_.Now() - attempt->start);
+  }
+}
+
+void Prober::StartAttempts() {
+  for (const auto& run : runs_) {
+    while (attempts_.size() < limits_.most_in_flight) {
+      if (!run->waiting_names_.empty() && lookups_under_way_ < limits_.lookup_threads) {
+        const std::size_t position = run->waiting_names_.front();
+        run->waiting_names_.pop_front();
+        LookUp(run, position, *HttpTarget(run->candidates_[position]));
+      } else if (run->next_ < run->Size()) {
+        Begin(run, run->next_++);
+      } else {
+        break;
       }
     }
-    changed_.notify_all();
-    lock.unlock();
-
-    const ProbeRun& run = *probe->run;
-    const std::string& proxy = run.candidates_[probe->position];
-    // A probe that cannot be made at all is a proxy that cannot be reached.
-    const platform::transfer::Response answer =
-        !WorthAProbe(proxy) ? platform::transfer::Response{true, 0, {}}
-                            : failure::Trap([&] { return run.probe_(proxy); },
-                                            [] {
-                                              return platform::transfer::Response{true, 0, {}};
-                                            });
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - probe->start);
-
-    lock.lock();
-    underway_.remove(probe);
-    const bool late = std::exchange(probe->reported, true);
-    changed_.notify_all();
-    lock.unlock();
-    // A failure on a worker thread has no window to report it: it is passed
-    // over, as the step of one proxy.
-    if (!late)
-      failure::PassOver(
-          [&] { run.report_(Judge(proxy, probe->position, answer, elapsed.count())); });
-    lock.lock();
   }
-  --workers_;
+  // A run is over once every candidate has been reported.
+  std::erase_if(runs_, [](const auto& run) {
+    return run->next_ >= run->Size() && run->waiting_names_.empty() && run->under_way_ == 0;
+  });
 }
 
-// Reports each probe still under way at its deadline as timed out, for as
-// long as there are probes under way.
-void ProbeWorkers::Watch() {
-  std::unique_lock lock(mutex_);
-  while (!underway_.empty()) {
-    std::shared_ptr<Underway> first;
-    for (const auto& probe : underway_)
-      if (!probe->reported &&
-          (!first || probe->start + probe->run->deadline_ < first->start + first->run->deadline_))
-        first = probe;
-    if (!first) {
-      changed_.wait(lock);
-      continue;
-    }
-    const Clock::time_point due = first->start + first->run->deadline_;
-    if (Clock::now() < due) {
-      changed_.wait_until(lock, due);
-      continue;
-    }
-    first->reported = true;
-    lock.unlock();
-    const ProbeRun& run = *first->run;
-    failure::PassOver([&] {
-      run.report_(Judge(run.candidates_[first->position], first->position,
-                        {true, 0, {}, platform::transfer::kTimedOut}, run.deadline_.count()));
-    });
-    lock.lock();
+void Prober::Begin(const std::shared_ptr<ProbeRun>& run, std::size_t position) {
+  const std::string& proxy = run->candidates_[position];
+  const auto target = HttpTarget(proxy);
+  // Judged without a probe: an entry that names no http proxy, or whose
+  // proxy cannot be reached at all.
+  if (!WorthAProbe(proxy) || !target) {
+    Report(*run, position, {true, 0, {}, platform::sockets::kNoSuchHost}, 0);
+    return;
   }
-  watching_ = false;
+  if (const auto address = network_.Numeric(target->host, target->port)) {
+    ++run->under_way_;
+    const std::int64_t now = network_.Now();
+    Connect(attempts_.emplace(attempts_.end(), run, position, now), *address);
+  } else if (lookups_under_way_ < limits_.lookup_threads) {
+    LookUp(run, position, *target);
+  } else {
+    run->waiting_names_.push_back(position);
+  }
+}
+
+// The attempt's time starts with its lookup: a name that takes long to find
+// is a proxy that takes long to reach.
+void Prober::LookUp(const std::shared_ptr<ProbeRun>& run, std::size_t position,
+                    const Target& target) {
+  ++run->under_way_;
+  ++lookups_under_way_;
+  const std::uint64_t id = ++last_lookup_;
+  attempts_.emplace_back(run, position, network_.Now()).lookup = id;
+
+  auto look_up = [&network = network_, lookups = lookups_] {
+    for (;;) {
+      std::unique_lock lock(lookups->mutex);
+      if (lookups->jobs.empty()) {
+        --lookups->threads;
+        return;
+      }
+      Lookups::Job job = std::move(lookups->jobs.front());
+      lookups->jobs.pop_front();
+      lock.unlock();
+      platform::sockets::Lookup found = failure::Trap(
+          [&] { return network.Resolve(job.host, job.port); },
+          [] {
+            return platform::sockets::Lookup{std::nullopt, platform::sockets::kNoSuchHost};
+          });
+      lock.lock();
+      lookups->found.push_back({job.id, std::move(found)});
+      lock.unlock();
+      network.Wake();
+    }
+  };
+  std::unique_lock lock(lookups_->mutex);
+  lookups_->jobs.push_back({id, target.host, target.port});
+  if (threads_ && lookups_->threads < limits_.lookup_threads) {
+    try {
+      std::thread(look_up).detach();
+      ++lookups_->threads;
+      return;
+    } catch (const std::system_error&) {
+      if (lookups_->threads > 0) return;  // those there are take it in turn
+    }
+  }
+  if (lookups_->threads > 0) return;
+  // No thread of its own: looked up here, the others waiting meanwhile.
+  ++lookups_->threads;
+  lock.unlock();
+  look_up();
+  TakeLookups();
+}
+
+void Prober::Connect(std::list<Attempt>::iterator attempt, const Address& address) {
+  std::uint32_t error = 0;
+  attempt->stream = network_.Connect(address, error);
+  attempt->phase = Attempt::Phase::kConnect;
+  if (!attempt->stream) Finish(attempt, {true, 0, {}, error}, network_.Now() - attempt->start);
+}
+
+// The attempt's stream is ready: the next step of its exchange.
+void Prober::Advance(std::list<Attempt>::iterator attempt) {
+  auto failed = [&](std::uint32_t error) {
+    Finish(attempt, {true, 0, {}, error}, network_.Now() - attempt->start);
+  };
+  if (attempt->phase == Attempt::Phase::kConnect) {
+    if (const std::uint32_t error = attempt->stream->ConnectError()) return failed(error);
+    attempt->phase = Attempt::Phase::kSend;
+  }
+  if (attempt->phase == Attempt::Phase::kSend) {
+    const std::string& request = ProbeRequest();
+    const auto moved = attempt->stream->Send(std::string_view(request).substr(attempt->sent));
+    if (moved.error) return failed(moved.error);
+    attempt->sent += moved.bytes;
+    if (attempt->sent == request.size()) attempt->phase = Attempt::Phase::kRead;
+    return;
+  }
+  // A proxy that pours out more than the verdict needs is read a few
+  // buffers at a time, so the others are not kept waiting.
+  std::array<char, 4096> buffer;
+  for (int turn = 0; turn < 4; ++turn) {
+    const auto moved = attempt->stream->Receive(buffer);
+    if (moved.later) return;
+    if (moved.error) return failed(moved.error);
+    if (moved.bytes == 0)
+      attempt->reader.End();
+    else
+      attempt->reader.Take(std::string_view(buffer.data(), moved.bytes));
+    if (attempt->reader.Done() || moved.bytes == 0)
+      return Finish(attempt, attempt->reader.Answer(), network_.Now() - attempt->start);
+  }
+}
+
+void Prober::Expire(std::int64_t now) {
+  for (auto attempt = attempts_.begin(); attempt != attempts_.end();) {
+    const auto current = attempt++;
+    const bool connecting =
+        current->phase == Attempt::Phase::kLookup || current->phase == Attempt::Phase::kConnect;
+    const unsigned limit = connecting ? limits_.connect_ms : limits_.answer_ms;
+    if (now - current->start < limit) continue;
+    // Some systems' WSAPoll never reports a refused connection: asked at
+    // the deadline, it is told apart from one that never answered.
+    const std::uint32_t error = current->stream && current->phase == Attempt::Phase::kConnect
+                                    ? current->stream->ConnectError()
+                                    : 0;
+    Finish(current, {true, 0, {}, error ? error : platform::transfer::kTimedOut}, limit);
+  }
+}
+
+int Prober::UntilFirstDeadline(std::int64_t now) const {
+  std::int64_t first = std::numeric_limits<std::int64_t>::max();
+  for (const Attempt& attempt : attempts_) {
+    const bool connecting =
+        attempt.phase == Attempt::Phase::kLookup || attempt.phase == Attempt::Phase::kConnect;
+    first = std::min<std::int64_t>(
+        first, attempt.start + (connecting ? limits_.connect_ms : limits_.answer_ms));
+  }
+  if (first == std::numeric_limits<std::int64_t>::max()) return -1;  // until woken
+  return static_cast<int>(std::clamp<std::int64_t>(first - now, 0, limits_.answer_ms));
+}
+
+void Prober::Finish(std::list<Attempt>::iterator attempt, const Response& answer,
+                    std::int64_t milliseconds) {
+  const std::shared_ptr<ProbeRun> run = std::move(attempt->run);
+  const std::size_t position = attempt->position;
+  attempts_.erase(attempt);  // closed before the result is told
+  --run->under_way_;
+  Report(*run, position, answer, milliseconds);
+}
+
+void Prober::Report(ProbeRun& run, std::size_t position, const Response& answer,
+                    std::int64_t milliseconds) {
+  if (run.cancelled_) return;
+  // A failure here has no window to report it: it is passed over, as the
+  // step of one proxy.
+  failure::PassOver(
+      [&] { run.report_(Judge(run.candidates_[position], position, answer, milliseconds)); });
 }
 
 }  // namespace proxytest

@@ -10,7 +10,6 @@
 #include "common/identifiers.h"
 #include "common/twips.h"
 #include "placement/centering.h"
-#include "platform/transfer.h"
 #include "ui/resource.h"
 
 namespace windows {
@@ -18,12 +17,16 @@ namespace {
 using namespace ids::proxy_test;
 
 constexpr UINT kResultsArrived = WM_APP + 1;
-constexpr DWORD kListStyle =
-    WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
+// The rows are drawn from the results as they are shown, never copied into
+// the list: thousands of them are ranked anew as each batch arrives.
+constexpr DWORD kListStyle = WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL |
+                             LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_OWNERDATA;
 
 constexpr DWORD kPushButton = WS_TABSTOP | BS_PUSHBUTTON;
 constexpr unsigned kStretch = ui::kStretchWidth | ui::kStretchHeight;
 constexpr unsigned kBottomRight = ui::kFollowRight | ui::kFollowBottom;
+// Room beside a cell's text, as a list view leaves it (12 pixels at 96 dpi).
+constexpr int kCellMarginTwips = 180;
 
 // In tab order; the list grows with the window, the rest keeps to its bottom.
 constexpr std::array<ui::ControlSpec, 5> kLayout{{
@@ -63,6 +66,44 @@ struct Column {
 };
 constexpr std::array<Column, 3> kColumns{{{"Proxy", 2700}, {"Result", 1800}, {"Time (ms)", 1000}}};
 
+// Widths of text in a control's font, on one device context for many.
+class TextWidths {
+ public:
+  explicit TextWidths(HWND control) : control_(control), dc_(::GetDC(control)) {
+    if (dc_)
+      font_ =
+          ::SelectObject(dc_, reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+  }
+  ~TextWidths() {
+    if (!dc_) return;
+    ::SelectObject(dc_, font_);
+    ::ReleaseDC(control_, dc_);
+  }
+  TextWidths(const TextWidths&) = delete;
+  TextWidths& operator=(const TextWidths&) = delete;
+  int Of(const std::string& text) const {
+    SIZE size{};
+    if (dc_) ::GetTextExtentPoint32A(dc_, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+  }
+
+ private:
+  HWND control_;
+  HDC dc_;
+  HGDIOBJ font_ = nullptr;
+};
+
+std::string Cell(const proxytest::ProbeResult& result, int column) {
+  switch (column) {
+    case 0:
+      return result.proxy;
+    case 1:
+      return proxytest::Reason(result);
+    default:
+      return std::to_string(result.milliseconds);
+  }
+}
+
 }  // namespace
 
 // Shared by the window and its workers. Once the window is gone the target
@@ -98,6 +139,13 @@ ProxyTestWindow::ProxyTestWindow(std::vector<std::string> proxy_list, HWND owner
     column.iSubItem = static_cast<int>(i);
     ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
+  // Columns as wide as their titles to begin with; each grows to its widest
+  // cell as results come.
+  {
+    const TextWidths widths(list);
+    for (std::size_t i = 0; i < kColumns.size(); ++i) widest_[i] = widths.Of(kColumns[i].title);
+  }
+  FitColumns();
   std::lock_guard lock(mailbox_->mutex);
   mailbox_->target = Handle();
 }
@@ -127,16 +175,12 @@ void ProxyTestWindow::StartTest() {
   }
   ShowResults();
   run_ = proxytest::ProbeRun::Start(
-      candidates_,
-      [](const std::string& proxy) {
-        return platform::transfer::FetchThroughProxy(
-            proxy, proxytest::kProbeUrl, proxytest::kTimeoutMs, proxytest::kAnswerBytes);
-      },
-      [mailbox = mailbox_, run](const proxytest::ProbeResult& result) {
+      candidates_, [mailbox = mailbox_, run](const proxytest::ProbeResult& result) {
         std::lock_guard lock(mailbox->mutex);
         if (!mailbox->target || mailbox->run != run) return;
         mailbox->arrived.push_back(result);
-        ::PostMessageA(mailbox->target, kResultsArrived, 0, 0);
+        // One message for all that arrive before the window takes them.
+        if (mailbox->arrived.size() == 1) ::PostMessageA(mailbox->target, kResultsArrived, 0, 0);
       });
 }
 
@@ -147,46 +191,66 @@ void ProxyTestWindow::TakeResults() {
     arrived.swap(mailbox_->arrived);
   }
   if (arrived.empty()) return;
+  {
+    const TextWidths widths(Control(kResultList));
+    for (const auto& result : arrived)
+      for (std::size_t column = 0; column < kColumns.size(); ++column)
+        widest_[column] =
+            std::max(widest_[column], widths.Of(Cell(result, static_cast<int>(column))));
+  }
+  FitColumns();
+  // The row chosen stays chosen as the rows move.
+  const int row = ListView_GetNextItem(Control(kResultList), -1, LVNI_SELECTED);
+  const bool keep = row >= 0 && static_cast<std::size_t>(row) < results_.size();
+  const std::size_t chosen = keep ? results_[static_cast<std::size_t>(row)].position : 0;
   results_.insert(results_.end(), arrived.begin(), arrived.end());
   proxytest::Rank(results_);
   ShowResults();
+  if (!keep || results_.size() == candidates_.size()) return;
+  for (std::size_t i = 0; i < results_.size(); ++i)
+    if (results_[i].position == chosen) Select(static_cast<int>(i));
+}
+
+void ProxyTestWindow::Select(int row) {
+  const HWND list = Control(kResultList);
+  ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(list, row, FALSE);
+}
+
+// Each column as wide as the widest of its cells and its title, so that no
+// reason is cut.
+void ProxyTestWindow::FitColumns() {
+  const HWND list = Control(kResultList);
+  for (std::size_t column = 0; column < kColumns.size(); ++column) {
+    const int width = widest_[column] + twips::ToPixels(kCellMarginTwips, Dpi());
+    if (width > ListView_GetColumnWidth(list, static_cast<int>(column)))
+      ListView_SetColumnWidth(list, static_cast<int>(column), width);
+  }
 }
 
 void ProxyTestWindow::ShowResults() {
   const HWND list = Control(kResultList);
-  ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-  ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-  for (std::size_t row = 0; row < results_.size(); ++row) {
-    const proxytest::ProbeResult& result = results_[row];
-    const std::array<std::string, 3> cells = {result.proxy, proxytest::Reason(result),
-                                              std::to_string(result.milliseconds)};
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(row);
-    item.pszText = const_cast<char*>(cells[0].c_str());
-    ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    for (int column = 1; column < 3; ++column) {
-      item.iSubItem = column;
-      item.pszText = const_cast<char*>(cells[column].c_str());
-      ::SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    }
-  }
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ::SendMessageA(list, LVM_SETITEMCOUNT, results_.size(), LVSICF_NOSCROLL);
+  ::InvalidateRect(list, nullptr, TRUE);
   // When every proxy is done, the fastest working one is taken.
   const bool done = results_.size() == candidates_.size();
   if (done && !results_.empty() && results_.front().verdict == proxytest::Verdict::kWorks)
-    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  // Each column as wide as the widest of its cells and its title, so that no
-  // reason is cut.
-  for (int column = 0; column < static_cast<int>(kColumns.size()); ++column) {
-    ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE);
-    const int cells = ListView_GetColumnWidth(list, column);
-    ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE_USEHEADER);
-    const int title = ListView_GetColumnWidth(list, column);
-    ListView_SetColumnWidth(list, column, std::max(cells, title));
-  }
-  ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-  ::InvalidateRect(list, nullptr, TRUE);
+    Select(0);
   ShowProgress();
+}
+
+// The list asks for a cell's text as it draws it.
+void ProxyTestWindow::GiveCell(LVITEMA& item) const {
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= results_.size()) {
+    item.pszText[0] = '\0';
+    return;
+  }
+  const std::string text = Cell(results_[static_cast<std::size_t>(item.iItem)], item.iSubItem);
+  const std::size_t size = std::min<std::size_t>(text.size(), item.cchTextMax - 1);
+  text.copy(item.pszText, size);
+  item.pszText[size] = '\0';
 }
 
 void ProxyTestWindow::ShowProgress() {
@@ -232,8 +296,10 @@ LRESULT ProxyTestWindow::OnCommand(WPARAM wparam) {
   return 0;
 }
 
-LRESULT ProxyTestWindow::OnNotify(const NMHDR& header) {
-  if (header.idFrom == kResultList && header.code == NM_DBLCLK) UseSelected();
+LRESULT ProxyTestWindow::OnNotify(NMHDR& header) {
+  if (header.idFrom != kResultList) return 0;
+  if (header.code == NM_DBLCLK) UseSelected();
+  if (header.code == LVN_GETDISPINFOA) GiveCell(reinterpret_cast<NMLVDISPINFOA&>(header).item);
   return 0;
 }
 
@@ -245,7 +311,7 @@ LRESULT ProxyTestWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND:
       return OnCommand(wparam);
     case WM_NOTIFY:
-      return OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
+      return OnNotify(*reinterpret_cast<NMHDR*>(lparam));
     case WM_CLOSE:
       Close();
       return 0;

@@ -3,6 +3,11 @@
 // picks into the main window's proxy box.
 #pragma once
 
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,19 +39,23 @@ class ProxyTestWindow final : public ui::Window {
   void TakeResults();
   void ShowResults();
   void ShowProgress();
+  void Select(int row);
+  void FitColumns();
+  void GiveCell(LVITEMA& item) const;
   void UseSelected();
   bool use_allowed_ = true;
   void Close();
   void Detach();
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   LRESULT OnCommand(WPARAM wparam);
-  LRESULT OnNotify(const NMHDR& header);
+  LRESULT OnNotify(NMHDR& header);
 
   const std::vector<std::string> candidates_;
   const Use use_;
   std::shared_ptr<Mailbox> mailbox_;
   std::shared_ptr<proxytest::ProbeRun> run_;
   std::vector<proxytest::ProbeResult> results_;
+  std::array<int, 3> widest_{};  // pixels, by column
 };
 
 }  // namespace windows

@@ -14,6 +14,7 @@
 #include "platform/fileop.h"
 #include "platform/process.h"
 #include "platform/ui.h"
+#include "proxytest/probe_run.h"
 #include "registry/settings.h"
 #include "wipe/cookie_stages.h"
 #include "wipe/url_cache_purge.h"
@@ -170,6 +171,7 @@ void Apply(MainWindowState& window, tasks::Runner& steps) {
 }
 
 void Exit(MainWindowState& window) {
+  proxytest::CloseEveryProbe();
   const proxyswitch::Outcome off = proxyswitch::SwitchOff();
   if (!off) window.Tell({*off.problem, kInformation});
   platform::process::EndProcess(0);

@@ -39,8 +39,9 @@ class MainWindowState {
 // at once; the window is told when Apply has ended.
 void Apply(MainWindowState& window, tasks::Runner& steps);
 
-// Turns the proxy off (ProxyEnable 0, ProxyServer "Not Set", every
-// connection back to the user's own settings) and ends the process; a proxy
+// Closes the proxy test's connections, turns the proxy off (ProxyEnable 0,
+// ProxyServer "Not Set", every connection back to the user's own settings)
+// and ends the process; a proxy
 // that could not be turned off is told to the window first, with how to do
 // it by hand.
 [[noreturn]] void Exit(MainWindowState& window);

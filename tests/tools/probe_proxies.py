@@ -2,7 +2,7 @@
 """Loopback HTTP proxies for the tests of the proxy test: each answers every
 request the same way, as a proxy on the internet might.
 
-    probe_proxies.py PORTS_FILE LOG_FILE
+    probe_proxies.py PORTS_FILE LOG_FILE CONNECTIONS_LOG
 
 Once all listen, writes "name=port" entries, comma-separated, to PORTS_FILE:
   fast      answers the connectivity probe at once
@@ -14,13 +14,29 @@ Once all listen, writes "name=port" entries, comma-separated, to PORTS_FILE:
   endless   answers the probe after half a second, then never ends the body
   closed    a port nothing listens on
 Appends "name request-line" to LOG_FILE for every request, as it comes in.
+
+A crowd of proxies, as many as a test asks for, comes from the control
+server whose port is written to PORTS_FILE.control (before PORTS_FILE):
+    GET /crowd?silent=300&blackhole=10&refused=40&fast=1&slow=1&slow_ms=2000
+answers one "kind port" line for each, every one on a port of its own:
+  silent     accepts, reads the request and never answers
+  blackhole  never accepts: its queue is full, so the system drops the
+             connection request and the caller waits
+  refused    a port nothing listens on (held, so that it stays so)
+  fast       answers the connectivity probe at once
+  slow       answers it after slow_ms milliseconds (1500 unless told)
+Each connection a crowd's proxy accepts is logged to CONNECTIONS_LOG as
+"open ID KIND PORT" and, once the caller closes it, "close ID KIND PORT".
 """
+import asyncio
 import http.server
+import resource
 import socket
 import socketserver
 import sys
 import threading
 import time
+from urllib.parse import parse_qs, urlsplit
 
 PROBE_ANSWER = b'Microsoft Connect Test'
 LOGIN_PAGE = b'<html><body>Please log in to use this hotspot.</body></html>'
@@ -65,8 +81,97 @@ def handler(name, log_file, lock):
     return Handler
 
 
+class Crowd:
+    """The crowd's proxies, on one event loop: thousands of ports and
+    connections cost no thread each."""
+
+    def __init__(self, connections_log):
+        self.log = open(connections_log, 'w', buffering=1)
+        self.loop = asyncio.new_event_loop()
+        self.kept = []  # listeners and the black holes' queue fillers
+        self.last_id = 0
+        threading.Thread(target=self.loop.run_forever, daemon=True).start()
+
+    def make(self, counts, slow_ms):
+        return asyncio.run_coroutine_threadsafe(self._make(counts, slow_ms), self.loop).result()
+
+    async def _make(self, counts, slow_ms):
+        lines = []
+        for kind, count in counts:
+            for _ in range(count):
+                lines.append(f'{kind} {await self._one(kind, slow_ms)}')
+        return ''.join(line + '\n' for line in lines)
+
+    async def _one(self, kind, slow_ms):
+        if kind == 'refused':
+            # Bound and kept, never listening: the system refuses every
+            # connection, and no other proxy of the crowd gets the port.
+            unused = socket.socket()
+            unused.bind(('127.0.0.1', 0))
+            self.kept.append(unused)
+            return unused.getsockname()[1]
+        if kind == 'blackhole':
+            listener = socket.socket()
+            listener.bind(('127.0.0.1', 0))
+            listener.listen(0)
+            port = listener.getsockname()[1]
+            # The one connection a queue of none still takes: later ones wait.
+            filler = socket.create_connection(('127.0.0.1', port))
+            self.kept += [listener, filler]
+            return port
+        delay = {'silent': None, 'fast': 0, 'slow': slow_ms / 1000}[kind]
+        server = await asyncio.start_server(
+            lambda reader, writer: self._serve(kind, delay, reader, writer), '127.0.0.1', 0,
+            backlog=1024)
+        self.kept.append(server)
+        return server.sockets[0].getsockname()[1]
+
+    async def _serve(self, kind, delay, reader, writer):
+        self.last_id += 1
+        name = f'{self.last_id} {kind} {writer.get_extra_info("sockname")[1]}'
+        self.log.write(f'open {name}\n')
+        try:
+            await reader.readuntil(b'\r\n\r\n')
+            if delay is not None:
+                await asyncio.sleep(delay)
+                writer.write(b'HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n'
+                             b'Content-Length: %d\r\n\r\n%s' % (len(PROBE_ANSWER), PROBE_ANSWER))
+                await writer.drain()
+            while await reader.read(4096):
+                pass
+        except (OSError, asyncio.IncompleteReadError):
+            pass
+        self.log.write(f'close {name}\n')
+        writer.close()
+
+
+def control_handler(crowd):
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_GET(self):
+            url = urlsplit(self.path)
+            query = {key: int(values[0]) for key, values in parse_qs(url.query).items()}
+            kinds = ('silent', 'blackhole', 'refused', 'fast', 'slow')
+            if url.path != '/crowd' or not set(query) <= set(kinds) | {'slow_ms'}:
+                self.send_error(404)
+                return
+            body = crowd.make([(kind, query.get(kind, 0)) for kind in kinds],
+                              query.get('slow_ms', 1500)).encode()
+            self.send_response(200)
+            self.send_header('Content-Type', 'text/plain')
+            self.send_header('Content-Length', str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+        def log_message(self, fmt, *args):
+            pass
+    return Handler
+
+
 def main():
-    ports_file, log_file = sys.argv[1], sys.argv[2]
+    ports_file, log_file, connections_log = sys.argv[1], sys.argv[2], sys.argv[3]
+    # A crowd of thousands holds a descriptor or two for each of its proxies.
+    _, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+    resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
     open(log_file, 'w').close()
     lock = threading.Lock()
     ports = []
@@ -77,6 +182,10 @@ def main():
     with socket.socket() as unused:
         unused.bind(('127.0.0.1', 0))
         ports.append(f'closed={unused.getsockname()[1]}')
+    control = Server(('127.0.0.1', 0), control_handler(Crowd(connections_log)))
+    threading.Thread(target=control.serve_forever, daemon=True).start()
+    with open(ports_file + '.control', 'w') as out:
+        out.write(str(control.server_address[1]))
     with open(ports_file + '.tmp', 'w') as out:
         out.write(','.join(ports))
     import os

@@ -1,19 +1,26 @@
 // The Proxy Test window against loopback proxies of every kind
 // (tests/tools/probe_proxies.py): the ranking, "Use", the time-out, the
-// requests each proxy saw, closing the window mid-test, and the workers kept
-// within their limit however often the test is started again.
+// requests each proxy saw, closing the window mid-test, the threads kept
+// within their limit however often the test is started again, and a crowd
+// of hundreds of silent proxies: all reported, on a few threads, in little
+// memory, their connections closed at once by "Test Again", the window's
+// close and Exit.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "common/identifiers.h"
 #include "driver.h"
+#include "probe_crowd.h"
 
 namespace {
 using driver::Program;
@@ -55,6 +62,35 @@ int ThreadCount(DWORD process) {
     if (entry.th32OwnerProcessID == process) ++count;
   ::CloseHandle(snapshot);
   return count;
+}
+
+// The private memory of a process now. Wine leaves PrivateUsage at 0; its
+// page-file usage is the same figure.
+SIZE_T PrivateBytes(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof memory;
+  if (!::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                              sizeof memory))
+    return 0;
+  return std::max(memory.PrivateUsage, memory.PagefileUsage);
+}
+
+// The crowd's connections that are open now.
+std::set<int> OpenConnections() {
+  std::set<int> open;
+  for (const auto& [id, connection] : crowd::Connections())
+    if (!connection.closed) open.insert(id);
+  return open;
+}
+
+// True once `done` holds, false after the time-out.
+template <class Done>
+bool WaitUntil(Done done, DWORD timeout_ms) {
+  for (const DWORD start = ::GetTickCount(); !done();) {
+    if (::GetTickCount() - start >= timeout_ms) return false;
+    ::Sleep(50);
+  }
+  return true;
 }
 
 class ProxyTestWindowTest : public ::testing::Test {
@@ -178,8 +214,8 @@ TEST_F(ProxyTestWindowTest, TestAgainPressedManyTimesKeepsTheWorkersWithinTheLim
     ::SendMessageTimeoutA(again, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &result);
     most = std::max(most, ThreadCount(process));
   }
-  // Sixteen workers, the watch on their deadlines and a few of WinINet's own.
-  EXPECT_LE(most, before + 16 + 4) << "threads before the test: " << before;
+  // The prober; no lookup thread, as every proxy is an address.
+  EXPECT_LE(most, before + 1) << "threads before the test: " << before;
 
   // The last run gives the verdicts a single run gives.
   ASSERT_TRUE(WaitUntilTested(window, 5, 60000));
@@ -188,6 +224,108 @@ TEST_F(ProxyTestWindowTest, TestAgainPressedManyTimesKeepsTheWorkersWithinTheLim
       (std::vector<std::string>{proxies_["fast"] + " works", proxies_["endless"] + " works",
                                 proxies_["slow"] + " works", proxies_["trickle"] + " timed out",
                                 proxies_["silent"] + " timed out"}));
+}
+
+TEST_F(ProxyTestWindowTest, HundredsOfSilentProxiesAreAllReportedOnAFewThreadsInLittleMemory) {
+  const auto proxies = crowd::Ask("silent=300&blackhole=20&refused=40&fast=1&slow=1&slow_ms=1500");
+  ASSERT_EQ(proxies.size(), 362u);
+  // The working ones in the forms that need a choice or a lookup: the
+  // http proxy of a per-scheme text, and a host name.
+  std::string list;
+  std::string fast, slow;
+  for (const auto& [kind, proxy] : proxies) {
+    if (kind == "fast")
+      fast = "http=" + proxy + ";https=127.0.0.1:1";
+    else if (kind == "slow")
+      slow = "localhost" + proxy.substr(proxy.find(':'));
+    list += (kind == "fast" ? fast : kind == "slow" ? slow : proxy) + "\r\n";
+  }
+  list += "https=" + proxies.front().proxy + "\r\n";
+  driver::WriteFileBytes(folder_ + "\\proxy.dat", list);
+
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  const DWORD process = ::GetProcessId(program.Process());
+  ::Sleep(500);  // settled
+  const int threads_before = ThreadCount(process);
+  const SIZE_T idle = PrivateBytes(program.Process());
+  const HWND window = Open(program);
+  ASSERT_TRUE(window);
+  int most_threads = 0;
+  SIZE_T most_bytes = 0;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        most_threads = std::max(most_threads, ThreadCount(process));
+        most_bytes = std::max(most_bytes, PrivateBytes(program.Process()));
+        return WaitUntilTested(window, 363, 0);
+      },
+      60000));
+  // The prober and at most two lookup threads.
+  EXPECT_LE(most_threads, threads_before + 3) << "threads before the test: " << threads_before;
+  EXPECT_LE(most_bytes, idle + 4 * 1024 * 1024) << "private bytes when idle: " << idle;
+
+  const auto rows = driver::ListViewRows(::GetDlgItem(window, ids::proxy_test::kResultList), 3);
+  ASSERT_EQ(rows.size(), 363u);
+  EXPECT_EQ(rows[0][0] + " " + rows[0][1], fast + " works");
+  EXPECT_EQ(rows[1][0] + " " + rows[1][1], slow + " works");
+  std::map<std::string, int> reasons;
+  for (const auto& row : rows) ++reasons[row[1]];
+  EXPECT_EQ(
+      reasons,
+      (std::map<std::string, int>{
+          {"works", 2}, {"timed out", 320}, {"refused or unreachable", 40}, {"no http proxy", 1}}));
+  EXPECT_TRUE(OpenConnections().empty()) << "every connection closed";
+}
+
+TEST_F(ProxyTestWindowTest, TestAgainClosingAndExitCloseEveryConnectionAtOnce) {
+  std::string list;
+  for (const auto& silent : crowd::Ask("silent=200")) list += silent.proxy + "\r\n";
+  driver::WriteFileBytes(folder_ + "\\proxy.dat", list);
+  Program program(folder_);
+  ASSERT_TRUE(program.WaitForMainWindow());
+  // Every proxy holds a connection of the run, besides those of earlier runs.
+  auto all_open = [](const std::set<int>& earlier) {
+    return WaitUntil(
+        [&] {
+          std::set<int> open = OpenConnections();
+          std::erase_if(open, [&](int id) { return earlier.contains(id); });
+          return open.size() == 200;
+        },
+        8000);
+  };
+  // Closed long before the 8-second time-out would close them.
+  auto closed_within = [](const std::set<int>& connections, DWORD timeout_ms) {
+    return WaitUntil(
+        [&] {
+          const auto open = OpenConnections();
+          return std::none_of(connections.begin(), connections.end(),
+                              [&](int id) { return open.contains(id); });
+        },
+        timeout_ms);
+  };
+
+  const HWND window = Open(program);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(all_open({}));
+  std::set<int> first = OpenConnections();
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(driver::FindChild(window, "Button", "&Test Again"), BM_CLICK, 0, 0,
+                        SMTO_NORMAL, 10000, &result);
+  EXPECT_TRUE(closed_within(first, 3000)) << "Test Again closes the first run's connections";
+
+  ASSERT_TRUE(all_open(first));
+  std::set<int> second = OpenConnections();
+  ::SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result);
+  EXPECT_TRUE(closed_within(second, 3000)) << "closing the window closes them";
+  EXPECT_FALSE(program.WaitForExit(0));
+
+  first.insert(second.begin(), second.end());
+  ASSERT_TRUE(Open(program));
+  ASSERT_TRUE(all_open(first));
+  const std::set<int> third = OpenConnections();
+  program.Click("E&xit");
+  EXPECT_TRUE(program.WaitForExit(10000));
+  EXPECT_TRUE(closed_within(third, 3000)) << "Exit closes them";
 }
 
 }  // namespace

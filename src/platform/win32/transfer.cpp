@@ -194,16 +194,4 @@ Response Control::OpenUrl(const std::string& url, const Limits& limits) {
   return response;
 }
 
-Response FetchThroughProxy(const std::string& proxy, const std::string& url, unsigned timeout_ms,
-                           std::size_t most_bytes) {
-  RequestHandles handles;
-  const HINTERNET session = handles.Keep(
-      WinInet().InternetOpenA("Maskfold", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0));
-  return Get(handles, session, url,
-             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                 INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT |
-                 INTERNET_FLAG_NO_AUTH,
-             timeout_ms, most_bytes, ::GetTickCount64() + timeout_ms);
-}
-
 }  // namespace platform::transfer

@@ -1,0 +1,60 @@
+// An in-memory network with a clock of its own, for the proxy test: proxies
+// at numeric addresses that refuse, never accept, accept and stay silent,
+// or answer, each at its time. A wait moves the clock on to the next thing
+// that happens, so a run of eight-second time-outs takes no time. For the
+// prober turned by the test's own thread: nothing here is locked.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/sockets.h"
+
+namespace fake {
+
+struct FakeProxy {
+  enum class Kind {
+    kRefuses,        // the refusal shows as the connection failing
+    kRefusesUnseen,  // as some systems' WSAPoll: only asking the socket tells
+    kNeverAccepts,
+    kSilent,  // accepts, reads the request, never answers
+    kAnswers,
+  };
+  FakeProxy(Kind kind = Kind::kRefuses, std::int64_t after_ms = 0, std::string answer = {})
+      : kind(kind), after_ms(after_ms), answer(std::move(answer)) {}
+  Kind kind;
+  std::int64_t after_ms;  // from the connection: when it refuses or answers
+  std::string answer;     // sent at once, then the connection is closed...
+  bool closes = true;     // ...unless not
+};
+
+class FakeNetwork final : public platform::sockets::Network {
+ public:
+  // By "host:port" (numeric hosts); any other refuses at once.
+  std::map<std::string, FakeProxy> proxies;
+  std::map<std::string, std::string> names;  // host name -> numeric host
+
+  // What the proxies saw: each connection's "host:port", in order; those
+  // open now and at most; the bytes each was sent.
+  std::vector<std::string> connections;
+  std::size_t open = 0, most_open = 0;
+  std::map<std::string, std::string> received;
+  std::int64_t now = 0;
+
+  std::int64_t Now() override { return now; }
+  std::optional<platform::sockets::Address> Numeric(const std::string& host,
+                                                    std::uint16_t port) override;
+  platform::sockets::Lookup Resolve(const std::string& host, std::uint16_t port) override;
+  std::unique_ptr<platform::sockets::Stream> Connect(const platform::sockets::Address& address,
+                                                     std::uint32_t& error) override;
+  void Wait(std::span<platform::sockets::Watch> watches, int timeout_ms) override;
+  void Wake() override { woken_ = true; }
+
+ private:
+  bool woken_ = false;
+};
+
+}  // namespace fake
