@@ -322,7 +322,9 @@ TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsPro
     ::Sleep(10);
   }
   EXPECT_TRUE(::IsWindowEnabled(apply)) << "Apply ended";
-  EXPECT_LT(slowest, 100u) << "the longest the window took to answer, in ms";
+  // A window that waited on Apply's work would take seconds; the rest is
+  // what a machine running other tests beside this one may add.
+  EXPECT_LT(slowest, 500u) << "the longest the window took to answer, in ms";
   EXPECT_TRUE(progress_seen);
   EXPECT_FALSE(::IsWindowVisible(bar)) << "shown only while Apply runs";
   EXPECT_TRUE(ContentEntries().empty());
