@@ -9,9 +9,6 @@
 
 #include <windows.h>
 
-#include <psapi.h>
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -29,28 +26,6 @@ namespace {
 constexpr int kRuns = 3;
 constexpr char kCrowd[] = "silent=950&blackhole=950&refused=90&fast=5&slow=5&slow_ms=5000";
 constexpr std::size_t kProxies = 2000;
-
-int ThreadCount(DWORD process) {
-  const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
-    if (entry.th32OwnerProcessID == process) ++count;
-  ::CloseHandle(snapshot);
-  return count;
-}
-
-// Wine leaves PrivateUsage at 0; its page-file usage is the same figure.
-double PrivateMiB(HANDLE process) {
-  PROCESS_MEMORY_COUNTERS_EX memory{};
-  memory.cb = sizeof memory;
-  if (!::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                              sizeof memory))
-    return 0;
-  return std::max(memory.PrivateUsage, memory.PagefileUsage) / 1048576.0;
-}
 
 // The floor: connections to the silent proxies (which accept) opened and
 // closed one after another, as many as the test makes.
@@ -98,8 +73,9 @@ Sample WaitUntilTested(HWND window, HANDLE process, double start) {
     if (text != shown) ++sample.counts_shown;
     shown = text;
     if (text == done) break;
-    sample.most_threads = std::max(sample.most_threads, ThreadCount(::GetProcessId(process)));
-    sample.most_mib = std::max(sample.most_mib, PrivateMiB(process));
+    sample.most_threads =
+        std::max(sample.most_threads, driver::ThreadCount(::GetProcessId(process)));
+    sample.most_mib = std::max(sample.most_mib, driver::PrivateBytes(process) / 1048576.0);
     ::Sleep(20);
   }
   sample.seconds = Seconds() - start;
@@ -135,8 +111,8 @@ int main() {
   if (!program.WaitForMainWindow()) return 1;
   ::Sleep(500);  // settled
   const DWORD process_id = ::GetProcessId(program.Process());
-  const int idle_threads = ThreadCount(process_id);
-  const double idle_mib = PrivateMiB(program.Process());
+  const int idle_threads = driver::ThreadCount(process_id);
+  const double idle_mib = driver::PrivateBytes(program.Process()) / 1048576.0;
 
   std::vector<double> times;
   Sample most;

@@ -52,13 +52,7 @@ void End(PROCESS_INFORMATION& process) {
 // The private memory of a process once it is up, then the process ended.
 SIZE_T PrivateBytesThenEnd(PROCESS_INFORMATION& process) {
   ::Sleep(500);  // settled: banner shown, splash gone
-  PROCESS_MEMORY_COUNTERS_EX memory{};
-  memory.cb = sizeof memory;
-  SIZE_T bytes = 0;
-  if (::GetProcessMemoryInfo(process.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                             sizeof memory))
-    // Wine leaves PrivateUsage at 0; its page-file usage is the same figure.
-    bytes = std::max(memory.PrivateUsage, memory.PagefileUsage);
+  const SIZE_T bytes = driver::PrivateBytes(process.hProcess);
   End(process);
   return bytes;
 }

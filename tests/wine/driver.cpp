@@ -3,7 +3,9 @@
 #include "platform/win32/handles.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -134,6 +136,28 @@ bool KeyExists(HKEY root, const char* key) {
   const bool opened = ::RegOpenKeyExA(root, key, 0, KEY_READ, &handle) == ERROR_SUCCESS;
   const platform::win32::UniqueKey closed(handle);
   return opened;
+}
+
+int ThreadCount(DWORD process) {
+  const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == process) ++count;
+  ::CloseHandle(snapshot);
+  return count;
+}
+
+SIZE_T PrivateBytes(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof memory;
+  if (!::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                              sizeof memory))
+    return 0;
+  // Wine leaves PrivateUsage at 0; its page-file usage is the same figure.
+  return std::max(memory.PrivateUsage, memory.PagefileUsage);
 }
 
 std::string WindowText(HWND window) {

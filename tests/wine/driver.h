@@ -48,6 +48,11 @@ inline constexpr const char* kTypedUrls = R"(Software\Microsoft\Internet Explore
 inline constexpr const char* kCookiesKey =
     R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings\Cache\Special Paths\Cookies)";
 
+// The threads of a process now, as the system's snapshot counts them.
+int ThreadCount(DWORD process);
+// The private memory of a process now, in bytes.
+SIZE_T PrivateBytes(HANDLE process);
+
 // The top-level windows of a process with the given class.
 std::vector<HWND> TopLevelWindows(DWORD process, const char* window_class,
                                   bool visible_only = true);

@@ -9,8 +9,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <psapi.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -49,30 +47,6 @@ std::vector<std::string> ProbeLog() {
   }
   std::sort(seen.begin(), seen.end());
   return seen;
-}
-
-// The threads of a process now.
-int ThreadCount(DWORD process) {
-  const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
-    if (entry.th32OwnerProcessID == process) ++count;
-  ::CloseHandle(snapshot);
-  return count;
-}
-
-// The private memory of a process now. Wine leaves PrivateUsage at 0; its
-// page-file usage is the same figure.
-SIZE_T PrivateBytes(HANDLE process) {
-  PROCESS_MEMORY_COUNTERS_EX memory{};
-  memory.cb = sizeof memory;
-  if (!::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                              sizeof memory))
-    return 0;
-  return std::max(memory.PrivateUsage, memory.PagefileUsage);
 }
 
 // The crowd's connections that are open now.
@@ -204,7 +178,7 @@ TEST_F(ProxyTestWindowTest, TestAgainPressedManyTimesKeepsTheWorkersWithinTheLim
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
   const DWORD process = ::GetProcessId(program.Process());
-  const int before = ThreadCount(process);
+  const int before = driver::ThreadCount(process);
   const HWND window = Open(program);
   ASSERT_TRUE(window);
   const HWND again = driver::FindChild(window, "Button", "&Test Again");
@@ -212,7 +186,7 @@ TEST_F(ProxyTestWindowTest, TestAgainPressedManyTimesKeepsTheWorkersWithinTheLim
   for (int press = 0; press < 40; ++press) {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(again, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &result);
-    most = std::max(most, ThreadCount(process));
+    most = std::max(most, driver::ThreadCount(process));
   }
   // The prober; no lookup thread, as every proxy is an address.
   EXPECT_LE(most, before + 1) << "threads before the test: " << before;
@@ -247,16 +221,16 @@ TEST_F(ProxyTestWindowTest, HundredsOfSilentProxiesAreAllReportedOnAFewThreadsIn
   ASSERT_TRUE(program.WaitForMainWindow());
   const DWORD process = ::GetProcessId(program.Process());
   ::Sleep(500);  // settled
-  const int threads_before = ThreadCount(process);
-  const SIZE_T idle = PrivateBytes(program.Process());
+  const int threads_before = driver::ThreadCount(process);
+  const SIZE_T idle = driver::PrivateBytes(program.Process());
   const HWND window = Open(program);
   ASSERT_TRUE(window);
   int most_threads = 0;
   SIZE_T most_bytes = 0;
   EXPECT_TRUE(WaitUntil(
       [&] {
-        most_threads = std::max(most_threads, ThreadCount(process));
-        most_bytes = std::max(most_bytes, PrivateBytes(program.Process()));
+        most_threads = std::max(most_threads, driver::ThreadCount(process));
+        most_bytes = std::max(most_bytes, driver::PrivateBytes(program.Process()));
         return WaitUntilTested(window, 363, 0);
       },
       60000));
