@@ -19,14 +19,6 @@ void AddOnce(std::vector<std::string>& list, const std::string& item) {
   if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
 }
 
-// "Chrome", "Chrome and Edge", "Chrome, Edge and Firefox".
-std::string Listed(const std::vector<std::string>& names) {
-  std::string text;
-  for (std::size_t i = 0; i < names.size(); ++i)
-    text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
-  return text;
-}
-
 std::string Lines(const std::vector<std::string>& paths) {
   std::string text;
   for (const auto& path : paths) text += "\n" + path;
@@ -149,9 +141,9 @@ BrowserWipeReport WipeBrowsers(const std::vector<Store>& stores, const Protected
 std::optional<std::string> BrowserWipeReport::Message() const {
   std::vector<std::string> parts;
   if (!to_close.empty())
-    parts.push_back("The cookies of " + Listed(to_close) + " were left as they are because " +
+    parts.push_back("The cookies of " + InWords(to_close) + " were left as they are because " +
                     (to_close.size() == 1 ? "it is" : "they are") + " open. Close " +
-                    Listed(to_close) + ", then press Apply again.");
+                    InWords(to_close) + ", then press Apply again.");
   if (!not_stores.empty())
     parts.push_back(
         "These files are not browser cookie databases that Maskfold knows, so they were left as "

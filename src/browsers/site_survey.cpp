@@ -15,7 +15,9 @@ Survey SurveySites(const std::vector<Store>& stores) {
   for (const auto& store : stores) {
     const HostsRead read = ReadHosts(store);
     if (read.state != StoreState::kDone) {
-      survey.unreadable.push_back(store.browser + " (" + store.profile + ")");
+      if (std::find(survey.unreadable.begin(), survey.unreadable.end(), store.browser) ==
+          survey.unreadable.end())
+        survey.unreadable.push_back(store.browser);
       continue;
     }
     for (const auto& host : read.hosts) {

@@ -15,13 +15,14 @@ struct Site {
 };
 
 struct Survey {
-  std::vector<Site> sites;              // sorted by host, each once
-  std::vector<std::string> browsers;    // the browsers whose stores were found
-  std::vector<std::string> unreadable;  // "Chrome (Default)": busy, locked or not a cookies store
+  std::vector<Site> sites;            // sorted by host, each once
+  std::vector<std::string> browsers;  // the browsers whose stores were found
+  std::vector<std::string>
+      unreadable;  // browsers with a store busy, locked or not a cookies store, each once
 };
 
-// Reads each store (read only; a store that cannot be read is named in
-// unreadable and the others still count).
+// Reads each store (read only; the browser of a store that cannot be read
+// is named in unreadable and the others still count).
 Survey SurveySites(const std::vector<Store>& stores);
 
 }  // namespace browsers

@@ -141,6 +141,13 @@ std::vector<std::string> BrowsersOf(const std::vector<Store>& stores) {
   return browsers;
 }
 
+std::string InWords(const std::vector<std::string>& browsers) {
+  std::string text;
+  for (std::size_t i = 0; i < browsers.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == browsers.size() ? " and " : ", ") + browsers[i];
+  return text;
+}
+
 std::vector<std::string> FirefoxProfileFolders(const std::string& ini_text,
                                                const std::string& ini_folder) {
   struct Section {

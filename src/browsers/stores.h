@@ -33,6 +33,9 @@ std::vector<Store> FindStores(const UserFolders& folders);
 
 // The browsers of the stores, each once, in the stores' order.
 std::vector<std::string> BrowsersOf(const std::vector<Store>& stores);
+// Browsers named in a sentence: "Chrome", "Chrome and Edge", "Chrome, Edge
+// and Firefox".
+std::string InWords(const std::vector<std::string>& browsers);
 
 // The profile folders that profiles.ini lists, relative paths taken from the
 // ini's own folder; forward slashes become backslashes. Garbage gives

@@ -48,6 +48,13 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+LRESULT ColouredLabel(WPARAM dc, COLORREF colour) {
+  const auto context = reinterpret_cast<HDC>(dc);
+  ::SetTextColor(context, colour);
+  ::SetBkColor(context, ::GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
 HWND Window::Control(int id) const {
   for (const auto& [known, control] : controls_)
     if (known == id) return control;

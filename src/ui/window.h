@@ -107,6 +107,10 @@ class Window {
 // A window's text (a control's caption or contents).
 std::string WindowText(HWND window);
 
+// The answer to WM_CTLCOLORSTATIC for a label drawn in a colour of its own
+// on the dialog face.
+LRESULT ColouredLabel(WPARAM dc, COLORREF colour);
+
 // The point a mouse message carries, in client coordinates.
 inline POINT MousePoint(LPARAM lparam) {
   return {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};

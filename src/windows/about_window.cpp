@@ -93,12 +93,8 @@ LRESULT AboutWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lparam) == Control(kWebLink)) {
-        const auto dc = reinterpret_cast<HDC>(wparam);
-        ::SetTextColor(dc, kLinkBlue);
-        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
-      }
+      if (reinterpret_cast<HWND>(lparam) == Control(kWebLink))
+        return ui::ColouredLabel(wparam, kLinkBlue);
       break;
   }
   return Window::OnMessage(message, wparam, lparam);

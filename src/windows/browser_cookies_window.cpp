@@ -92,34 +92,17 @@ constexpr std::array<ui::ControlSpec, 9> kLayout{{
 constexpr COLORREF kUnprotectedRed = RGB(192, 0, 0);
 constexpr COLORREF kProtectedGreen = RGB(0, 128, 0);
 
-// "Chrome", "Chrome and Firefox", "Chrome, Edge and Firefox".
-std::string Enumerated(const std::vector<std::string>& names) {
-  std::string text;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
-    text += names[i];
-  }
-  return text;
-}
-
 std::string HintText(const std::optional<browsers::Survey>& survey) {
   if (!survey) return "Reading the browsers' cookies...";
   if (survey->browsers.empty()) return "No browser's cookies were found.";
   return "Double-click on a site to move it across. Cookies found in " +
-         Enumerated(survey->browsers) + ".";
+         browsers::InWords(survey->browsers) + ".";
 }
 
-// The browsers of the stores that could not be read ("Chrome (Default)"),
-// each once: closing the browser is what the user can do about it.
+// Closing the browser is what the user can do about a store it holds.
 std::string StatusText(const std::optional<browsers::Survey>& survey) {
   if (!survey || survey->unreadable.empty()) return "";
-  std::vector<std::string> browsers;
-  for (const std::string& store : survey->unreadable) {
-    std::string browser = store.substr(0, store.find(" ("));
-    if (std::find(browsers.begin(), browsers.end(), browser) == browsers.end())
-      browsers.push_back(std::move(browser));
-  }
-  return "Could not read the cookies of " + Enumerated(browsers) +
+  return "Could not read the cookies of " + browsers::InWords(survey->unreadable) +
          ", so sites may be missing: close the browser and press Read Again.";
 }
 
@@ -295,10 +278,7 @@ LRESULT BrowserCookiesWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lpar
       COLORREF colour = RGB(0, 0, 0);
       if (label == Control(kSiteLabel) || label == Control(kStatusLabel)) colour = kUnprotectedRed;
       if (label == Control(kProtectedLabel)) colour = kProtectedGreen;
-      const auto dc = reinterpret_cast<HDC>(wparam);
-      ::SetTextColor(dc, colour);
-      ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+      return ui::ColouredLabel(wparam, colour);
     }
   }
   return Window::OnMessage(message, wparam, lparam);

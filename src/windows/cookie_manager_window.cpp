@@ -235,10 +235,7 @@ LRESULT CookieManagerWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lpara
       COLORREF colour = RGB(0, 0, 0);
       if (label == Control(kCookieLabel)) colour = kCookieLabelRed;
       if (label == Control(kJarLabel)) colour = kJarLabelGreen;
-      const auto dc = reinterpret_cast<HDC>(wparam);
-      ::SetTextColor(dc, colour);
-      ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+      return ui::ColouredLabel(wparam, colour);
     }
   }
   return Window::OnMessage(message, wparam, lparam);
