@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bare_lists.h"
 #include "browser_stores.h"
 #include "common/identifiers.h"
 #include "driver.h"
@@ -22,32 +23,14 @@ constexpr int kHosts = 20000;
 constexpr int kProtected = 100;
 constexpr int kRuns = 5;
 
-void Fill(HWND box, const std::vector<std::string>& texts) {
-  std::size_t bytes = 0;
-  for (const auto& text : texts) bytes += text.size() + 1;
-  ::SendMessageA(box, LB_INITSTORAGE, texts.size(), static_cast<LPARAM>(bytes));
-  ::SendMessageA(box, WM_SETREDRAW, FALSE, 0);
-  for (const auto& text : texts)
-    ::SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  ::SendMessageA(box, WM_SETREDRAW, TRUE, 0);
-  ::InvalidateRect(box, nullptr, TRUE);
-}
-
 double FloorRun(const std::vector<std::string>& left, const std::vector<std::string>& right) {
-  const HWND bare = ::CreateWindowExA(0, "STATIC", "floor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                      460, 340, nullptr, nullptr, nullptr, nullptr);
-  auto list_box = [&](int left_edge) {
-    return ::CreateWindowExA(0, "LISTBOX", "",
-                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_SORT | LBS_NOINTEGRALHEIGHT,
-                             left_edge, 60, 200, 210, bare, nullptr, nullptr, nullptr);
-  };
-  const HWND left_box = list_box(8), right_box = list_box(224);
+  const BareLists bare = MakeBareLists();
   const double start = Seconds();
-  Fill(left_box, left);
-  Fill(right_box, right);
-  ::UpdateWindow(bare);
+  FillListBox(bare.left, left);
+  FillListBox(bare.right, right);
+  ::UpdateWindow(bare.window);
   const double took = Seconds() - start;
-  ::DestroyWindow(bare);
+  ::DestroyWindow(bare.window);
   return took;
 }
 

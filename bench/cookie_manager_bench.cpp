@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bare_lists.h"
 #include "common/identifiers.h"
 #include "driver.h"
 #include "stopwatch.h"
@@ -26,14 +27,7 @@ int Fill(HWND box, const std::string& pattern) {
     while (::FindNextFileA(search, &found));
     ::FindClose(search);
   }
-  std::size_t bytes = 0;
-  for (const auto& name : names) bytes += name.size() + 1;
-  ::SendMessageA(box, LB_INITSTORAGE, names.size(), static_cast<LPARAM>(bytes));
-  ::SendMessageA(box, WM_SETREDRAW, FALSE, 0);
-  for (const auto& name : names)
-    ::SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-  ::SendMessageA(box, WM_SETREDRAW, TRUE, 0);
-  ::InvalidateRect(box, nullptr, TRUE);
+  FillListBox(box, names);
   return static_cast<int>(names.size());
 }
 
@@ -50,20 +44,13 @@ int main() {
     ::CloseHandle(file);
   }
 
-  const HWND bare = ::CreateWindowExA(0, "STATIC", "floor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                      460, 340, nullptr, nullptr, nullptr, nullptr);
-  auto list_box = [&](int left) {
-    return ::CreateWindowExA(0, "LISTBOX", "",
-                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_SORT | LBS_NOINTEGRALHEIGHT,
-                             left, 60, 200, 210, bare, nullptr, nullptr, nullptr);
-  };
-  const HWND cookie_list = list_box(8), jar_list = list_box(224);
+  const BareLists bare = MakeBareLists();
   const double floor_start = Seconds();
   const int listed =
-      Fill(cookie_list, cookies + R"(\*.txt)") + Fill(jar_list, cookies + R"(\Jar\*.*)");
-  ::UpdateWindow(bare);
+      Fill(bare.left, cookies + R"(\*.txt)") + Fill(bare.right, cookies + R"(\Jar\*.*)");
+  ::UpdateWindow(bare.window);
   const double floor = Seconds() - floor_start;
-  ::DestroyWindow(bare);
+  ::DestroyWindow(bare.window);
 
   driver::Program program(driver::InstallProgram("Maskfold Bench"));
   if (!program.WaitForMainWindow()) return 1;
