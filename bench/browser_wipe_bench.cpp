@@ -60,8 +60,7 @@ int main() {
                         .database = user_data + R"(\Default\Network\Cookies)",
                         .family = browsers::Family::kChromium,
                         .caches = {}};
-  ::CreateDirectoryA((user_data + R"(\Default)").c_str(), nullptr);
-  ::CreateDirectoryA((user_data + R"(\Default\Network)").c_str(), nullptr);
+  driver::MakeFolders(user_data + R"(\Default\Network)");
   std::vector<double> floors, wipes;
   std::size_t deleted = 0;
   for (int run = 0; run < 3; ++run) {

@@ -51,12 +51,6 @@ std::string ShellFolder(int which) {
   return path;
 }
 
-void MakeFolders(const std::string& path) {
-  for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-    ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-  ::CreateDirectoryA(path.c_str(), nullptr);
-}
-
 struct Db {
   explicit Db(const std::string& path) {
     if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) throw std::runtime_error("open " + path);
@@ -100,6 +94,12 @@ std::string MakeStore(const std::string& path, const char* schema, const char* i
 }
 
 }  // namespace
+
+void MakeFolders(const std::string& path) {
+  for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+    ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+  ::CreateDirectoryA(path.c_str(), nullptr);
+}
 
 std::string RoamingAppData() { return ShellFolder(CSIDL_APPDATA); }
 std::string LocalAppData() { return ShellFolder(CSIDL_LOCAL_APPDATA); }

@@ -12,6 +12,9 @@ struct Cookie {
   std::string name = "id";
 };
 
+// Makes a folder and every missing folder above it.
+void MakeFolders(const std::string& path);
+
 // The user's application data folders in the prefix.
 std::string RoamingAppData();
 std::string LocalAppData();

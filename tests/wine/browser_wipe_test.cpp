@@ -55,8 +55,7 @@ bool Emptied(const std::string& folder) {
 }
 
 void FillCache(const std::string& cache) {
-  ::CreateDirectoryA(cache.c_str(), nullptr);
-  ::CreateDirectoryA((cache + "\\index-dir").c_str(), nullptr);
+  driver::MakeFolders(cache + "\\index-dir");
   driver::WriteFileBytes(cache + "\\data_0", "cached");
   driver::WriteFileBytes(cache + "\\index-dir\\the-real-index", "index");
 }
@@ -88,14 +87,9 @@ class BrowserWipeTest : public ::testing::Test {
          {".EXAMPLE.COM", ".example.com"}},
     };
     FillCache(chrome_ + R"(\Default\GPUCache)");
-    ::CreateDirectoryA((chrome_ + R"(\Default\Cache)").c_str(), nullptr);
     FillCache(chrome_ + R"(\Default\Cache\Cache_Data)");
-    firefox_cache_ = driver::LocalAppData() + R"(\Mozilla\Firefox\Profiles\x.default-release)";
-    ::CreateDirectoryA((driver::LocalAppData() + R"(\Mozilla)").c_str(), nullptr);
-    for (const char* part : {R"(\Mozilla\Firefox)", R"(\Mozilla\Firefox\Profiles)",
-                             R"(\Mozilla\Firefox\Profiles\x.default-release)"})
-      ::CreateDirectoryA((driver::LocalAppData() + part).c_str(), nullptr);
-    firefox_cache_ += "\\cache2";
+    firefox_cache_ =
+        driver::LocalAppData() + R"(\Mozilla\Firefox\Profiles\x.default-release\cache2)";
     FillCache(firefox_cache_);
     // Not cookie stores: a corrupt file, and a database of another shape.
     corrupt_ = driver::MakeChromiumStore(edge_, "Default", {});
