@@ -3,7 +3,7 @@
 # tests/wine-run.sh (every Windows test) and scripts/demo.sh. The caller
 # names its own WINEPREFIX; nothing here touches ~/.wine.
 
-export WINEDEBUG=-all
+export WINEDEBUG=${WINEDEBUG:--all}  # quiet unless the caller names channels
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko install prompt
 export WINEARCH=win32
 

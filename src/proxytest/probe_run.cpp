@@ -5,10 +5,10 @@
 #include <chrono>
 #include <limits>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 #include "common/failure.h"
+#include "platform/threads.h"
 
 namespace proxytest {
 
@@ -114,7 +114,7 @@ void Prober::Add(const std::shared_ptr<ProbeRun>& run) {
     try {
       // Detached: closing the window or ending the program never waits for
       // it; it keeps the prober alive until it has no run left.
-      std::thread([self = shared_from_this()] { self->Loop(); }).detach();
+      platform::threads::StartDetached([self = shared_from_this()] { self->Loop(); });
     } catch (const std::system_error&) {
       incoming_.pop_back();
       throw;
@@ -279,7 +279,7 @@ void Prober::LookUp(const std::shared_ptr<ProbeRun>& run, std::size_t position,
   lookups_->jobs.push_back({id, target.host, target.port});
   if (threads_ && lookups_->threads < limits_.lookup_threads) {
     try {
-      std::thread(look_up).detach();
+      platform::threads::StartDetached(look_up);
       ++lookups_->threads;
       return;
     } catch (const std::system_error&) {

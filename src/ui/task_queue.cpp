@@ -2,8 +2,9 @@
 
 #include <atomic>
 #include <exception>
-#include <thread>
 #include <utility>
+
+#include "platform/threads.h"
 
 namespace ui {
 namespace {
@@ -32,16 +33,17 @@ TaskQueue::~TaskQueue() {
 }
 
 void TaskQueue::Run(std::function<void()> work, std::function<void()> then) {
-  std::thread([mailbox = mailbox_, work = std::move(work), then = std::move(then)]() mutable {
-    try {
-      work();
-      mailbox->Put(std::move(then));
-    } catch (...) {
-      // The failure belongs to the window's thread, where the untrapped
-      // failure's report is made.
-      mailbox->Put([failure = std::current_exception()] { std::rethrow_exception(failure); });
-    }
-  }).detach();
+  platform::threads::StartDetached(
+      [mailbox = mailbox_, work = std::move(work), then = std::move(then)]() mutable {
+        try {
+          work();
+          mailbox->Put(std::move(then));
+        } catch (...) {
+          // The failure belongs to the window's thread, where the untrapped
+          // failure's report is made.
+          mailbox->Put([failure = std::current_exception()] { std::rethrow_exception(failure); });
+        }
+      });
 }
 
 void TaskQueue::Post(std::function<void()> report) { mailbox_->Put(std::move(report)); }

@@ -4,10 +4,12 @@
 #include <cctype>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/fileop.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/threads.h"
 #include "platform/transfer.h"
 
 namespace fake {
@@ -324,3 +326,8 @@ std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id) {
   return found->second;
 }
 }  // namespace platform::process
+
+namespace platform::threads {
+// Real threads: the logic's own concurrency is what its tests look at.
+void StartDetached(std::function<void()> work) { std::thread(std::move(work)).detach(); }
+}  // namespace platform::threads
