@@ -18,7 +18,12 @@ bool ClickArea::Clicked(HWND control, UINT message, WPARAM wparam, LPARAM lparam
   const HWND window = ::GetParent(control);
   switch (message) {
     case WM_LBUTTONDOWN:
-      pressed_ = On(control, MousePoint(lparam));
+      // Only the window in front holds the mouse: in one behind, the
+      // release could go to another window unseen, and a later release
+      // here would end a press that is long over. A user's press brings
+      // the window to the front before it arrives.
+      pressed_ = On(control, MousePoint(lparam)) &&
+                 ::GetForegroundWindow() == ::GetAncestor(window, GA_ROOT);
       if (pressed_) ::SetCapture(window);
       return false;
     case WM_LBUTTONUP: {

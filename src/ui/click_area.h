@@ -15,10 +15,11 @@ class ClickArea {
 
   // Takes the window's mouse button, capture and activation messages; true
   // when one ends a click: a press and a release of the left button, both
-  // on the control, in a window that is shown. Between the two the window
-  // holds the mouse, so that it sees the release wherever it happens; a
-  // window that loses the mouse or its activation meanwhile ends the press
-  // without a click, since the release may then go to another window.
+  // on the control, in a window that is shown and in front when pressed.
+  // Between the two the window holds the mouse, so that it sees the release
+  // wherever it happens; a window that loses the mouse or its activation
+  // meanwhile ends the press without a click, since the release may then go
+  // to another window.
   bool Clicked(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
 
  private:

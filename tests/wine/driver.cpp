@@ -245,12 +245,16 @@ std::vector<std::string> ListTexts(HWND control, UINT count_message, UINT text_m
   return entries;
 }
 
-bool WaitUntilGone(HWND window, DWORD timeout_ms) {
-  for (DWORD waited = 0; ::IsWindow(window); waited += 25) {
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
+  for (DWORD waited = 0; !done(); waited += 25) {
     if (waited >= timeout_ms) return false;
     ::Sleep(25);
   }
   return true;
+}
+
+bool WaitUntilGone(HWND window, DWORD timeout_ms) {
+  return WaitUntil([window] { return !::IsWindow(window); }, timeout_ms);
 }
 
 HWND FindChild(HWND parent, const char* window_class, const char* text) {

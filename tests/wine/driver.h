@@ -63,6 +63,10 @@ std::string UseCookiesFolder();
 
 std::string WindowText(HWND window);
 
+// True once `done` holds, false after the time-out: for what the program
+// does after a message posted to it.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms = 10000);
+
 // True once the window is gone (a window that closes from its own button's
 // click goes once the click is handled), false after the time-out.
 bool WaitUntilGone(HWND window, DWORD timeout_ms = 10000);
