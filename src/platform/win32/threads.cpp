@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 namespace platform::threads {
 namespace {
