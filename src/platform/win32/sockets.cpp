@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/system_library.h"
 
 namespace platform::sockets {
@@ -65,25 +66,9 @@ const WinsockCalls& Winsock() {
   return calls;
 }
 
+void CloseSocket(SOCKET socket) { Winsock().closesocket(socket); }
 // A socket, closed with its owner.
-class Socket {
- public:
-  Socket() = default;
-  explicit Socket(SOCKET socket) : socket_(socket) {}
-  Socket(Socket&& other) noexcept : socket_(std::exchange(other.socket_, INVALID_SOCKET)) {}
-  Socket& operator=(Socket&& other) noexcept {
-    std::swap(socket_, other.socket_);
-    return *this;
-  }
-  ~Socket() {
-    if (socket_ != INVALID_SOCKET) Winsock().closesocket(socket_);
-  }
-  SOCKET Get() const { return socket_; }
-  explicit operator bool() const { return socket_ != INVALID_SOCKET; }
-
- private:
-  SOCKET socket_ = INVALID_SOCKET;
-};
+using Socket = win32::Unique<SOCKET, CloseSocket, INVALID_SOCKET>;
 
 // A socket that never blocks and that a program it starts does not inherit.
 Socket NonBlocking(int family, int type, int protocol, std::uint32_t& error) {
