@@ -75,7 +75,7 @@ std::size_t DeleteInside(const std::string& folder, std::size_t& total,
       files::RemoveFolder(path);  // fails, and stays, when a link was kept inside
       continue;
     }
-    if (entry.attributes & 0x1)  // read-only
+    if (entry.attributes & files::kAttributeReadOnly)
       files::SetAttributes(path, files::kAttributeNormal);
     if (files::DeleteOneFile(path)) {
       ++deleted;
@@ -113,18 +113,13 @@ BrowserWipeReport WipeBrowsers(const std::vector<Store>& stores, const Protected
     }
     const WipeOutcome wiped =
         WipeStore(store, kept, [&] { return CopyToRecycleBin(store, number); });
-    switch (wiped.state) {
-      case StoreState::kBusy:
-        AddOnce(report.to_close, store.browser);
-        continue;
-      case StoreState::kNotAStore:
-        report.not_stores.push_back(store.database);
-        continue;
-      case StoreState::kNotCopied:
-        report.not_copied.push_back(store.database);
-        continue;
-      case StoreState::kDone:
-        break;
+    if (wiped.state == StoreState::kBusy) {
+      AddOnce(report.to_close, store.browser);
+      continue;
+    }
+    if (wiped.state != StoreState::kDone) {
+      report.left.push_back({wiped.state, store.database});
+      continue;
     }
     report.cookies_deleted += wiped.deleted;
     if (progress) progress(report.cookies_deleted + report.cache_files_deleted);
@@ -139,21 +134,41 @@ BrowserWipeReport WipeBrowsers(const std::vector<Store>& stores, const Protected
 }
 
 std::optional<std::string> BrowserWipeReport::Message() const {
+  // Each reason once, with its databases, in this order.
+  static constexpr struct {
+    StoreState why;
+    const char* text;
+  } kReasons[] = {
+      {StoreState::kNotAStore,
+       "These files are not browser cookie databases that Maskfold knows, so they were left as "
+       "they are:"},
+      {StoreState::kUnusual,
+       "These cookie databases hold triggers or tables that no browser writes, so they were left "
+       "as they are:"},
+      {StoreState::kDamaged,
+       "These cookie databases are damaged (SQLite's check found errors in them), so they were "
+       "left as they are:"},
+      {StoreState::kReadOnly,
+       "These cookie databases are read-only, so they were left as they are:"},
+      {StoreState::kLink,
+       "These cookie databases are links to files elsewhere, so they were left as they are:"},
+      {StoreState::kTimedOut,
+       "These cookie databases took too long to clean, so they were left as they are:"},
+      {StoreState::kNotCopied,
+       "These cookie databases could not be copied to the recycle bin first (it may be turned off, "
+       "full, or too small for them), so they were left as they are:"},
+  };
   std::vector<std::string> parts;
   if (!to_close.empty())
     parts.push_back("The cookies of " + InWords(to_close) + " were left as they are because " +
                     (to_close.size() == 1 ? "it is" : "they are") + " open. Close " +
                     InWords(to_close) + ", then press Apply again.");
-  if (!not_stores.empty())
-    parts.push_back(
-        "These files are not browser cookie databases that Maskfold knows, so they were left as "
-        "they are:" +
-        Lines(not_stores));
-  if (!not_copied.empty())
-    parts.push_back(
-        "These cookie databases could not be copied to the recycle bin first, so they were left "
-        "as they are:" +
-        Lines(not_copied));
+  for (const auto& reason : kReasons) {
+    std::vector<std::string> databases;
+    for (const Left& store : left)
+      if (store.why == reason.why) databases.push_back(store.database);
+    if (!databases.empty()) parts.push_back(reason.text + Lines(databases));
+  }
   if (parts.empty()) return std::nullopt;
   std::string text = parts.front();
   for (std::size_t i = 1; i < parts.size(); ++i) text += "\n\n" + parts[i];

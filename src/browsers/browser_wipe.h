@@ -10,15 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "browsers/cookie_database.h"
 #include "browsers/sites.h"
 #include "browsers/stores.h"
 
 namespace browsers {
 
 struct BrowserWipeReport {
-  std::vector<std::string> to_close;    // browsers, each once
-  std::vector<std::string> not_stores;  // databases of an unknown shape
-  std::vector<std::string> not_copied;  // databases whose copy failed
+  std::vector<std::string> to_close;  // browsers, each once
+  struct Left {
+    StoreState why;  // never kDone or kBusy
+    std::string database;
+  };
+  std::vector<Left> left;  // databases left as they are, in the stores' order
   std::size_t cookies_deleted = 0;
   std::size_t cache_files_deleted = 0;
   // The one message for the user, when a store was left alone.

@@ -1,12 +1,14 @@
 #include "browsers/protected_sites.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string_view>
 
 #include "browsers/sites.h"
 #include "cookies/cookie_files.h"
 #include "cookies/jar.h"
 #include "platform/files.h"
+#include "proxylist/decoding.h"
 
 namespace browsers {
 namespace {
@@ -25,10 +27,13 @@ void SortUnique(std::vector<std::string>& sites) {
 std::vector<std::string> ReadProtectedSites(const std::string& cookies_folder) {
   const std::string path = FilePath(cookies_folder);
   if (!platform::files::Exists(path)) return {};
-  const std::string bytes = platform::files::ReadWholeFile(path);
-  std::string_view rest(bytes);
-  // Notepad may have saved it with a byte-order mark.
-  if (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);
+  // Notepad may have saved it as "Unicode" (UTF-16 with its mark), as UTF-8
+  // with a mark, or in the system's code page; text that cannot be decoded
+  // is not an empty list.
+  const std::optional<std::string> text = proxylist::DecodeText(
+      platform::files::ReadWholeFile(path), platform::files::SystemCodePageToUtf8);
+  if (!text) throw std::runtime_error("The protected sites file is not text: " + path);
+  std::string_view rest(*text);
   std::vector<std::string> sites;
   while (!rest.empty()) {
     const std::size_t end = std::min(rest.find('\n'), rest.size());

@@ -7,7 +7,10 @@ std::string SiteOf(std::string_view host) {
   const auto first = host.find_first_not_of(kBlanks);
   if (first == std::string_view::npos) return {};
   host = host.substr(first, host.find_last_not_of(kBlanks) - first + 1);
+  // "*.example.com", ".example.com" and "example.com." all mean example.com.
+  if (host.starts_with("*.")) host.remove_prefix(1);
   while (!host.empty() && host.front() == '.') host.remove_prefix(1);
+  while (!host.empty() && host.back() == '.') host.remove_suffix(1);
   std::string site(host);
   for (char& c : site)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

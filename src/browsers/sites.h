@@ -11,7 +11,8 @@
 namespace browsers {
 
 // A host as the lists show and compare it: lower case (ASCII only; IDN
-// hosts are stored in punycode), without leading dots or surrounding blanks.
+// hosts are stored in punycode), without leading or trailing dots, a leading "*." or surrounding
+// blanks.
 std::string SiteOf(std::string_view host);
 
 class ProtectedSites {

@@ -22,6 +22,7 @@ inline constexpr std::uint32_t kAttributeNormal = 0x80;
 // SetFileAttributesA; the result is not reported.
 void SetAttributes(const std::string& path, std::uint32_t attributes);
 
+inline constexpr std::uint32_t kAttributeReadOnly = 0x1;
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 // The attributes of a file or folder, nothing when it does not exist.

@@ -111,34 +111,45 @@ TEST(FindStoresTest, FindsEachProfileWithACookiesDatabaseAndItsCaches) {
 }
 
 TEST(BrowserWipeReportTest, OneMessageNamesTheBrowsersToCloseAndTheFilesLeftAlone) {
-  using Names = std::vector<std::string>;
+  using browsers::StoreState;
+  using Left = std::vector<browsers::BrowserWipeReport::Left>;
   const struct {
-    Names to_close, not_stores, not_copied;
+    std::vector<std::string> to_close;
+    Left left;
     const char* message;
   } cases[] = {
-      {{}, {}, {}, ""},
+      {{}, {}, ""},
       {{"Chrome"},
-       {},
        {},
        "The cookies of Chrome were left as they are because it is open. Close Chrome, then press "
        "Apply again."},
       {{"Chrome", "Edge", "Firefox"},
-       {R"(C:\a\Cookies)"},
-       {},
+       {{StoreState::kNotAStore, R"(C:\a\Cookies)"}},
        "The cookies of Chrome, Edge and Firefox were left as they are because they are open. Close "
        "Chrome, Edge and Firefox, then press Apply again.\n\nThese files are not browser cookie "
        "databases that Maskfold knows, so they were left as they are:\nC:\\a\\Cookies"},
+      // Each reason once, its databases in the stores' order.
       {{},
-       {},
-       {"x", "y"},
-       "These cookie databases could not be copied to the recycle bin first, so they were left as "
-       "they are:\nx\ny"},
+       {{StoreState::kNotCopied, "x"},
+        {StoreState::kReadOnly, "r"},
+        {StoreState::kNotCopied, "y"},
+        {StoreState::kUnusual, "t"},
+        {StoreState::kDamaged, "d"},
+        {StoreState::kLink, "l"},
+        {StoreState::kTimedOut, "s"}},
+       "These cookie databases hold triggers or tables that no browser writes, so they were left "
+       "as "
+       "they are:\nt\n\nThese cookie databases are damaged (SQLite's check found errors in them), "
+       "so they were left as they are:\nd\n\nThese cookie databases are read-only, so they were "
+       "left as they are:\nr\n\nThese cookie databases are links to files elsewhere, so they were "
+       "left as they are:\nl\n\nThese cookie databases took too long to clean, so they were left "
+       "as they are:\ns\n\nThese cookie databases could not be copied to the recycle bin first (it "
+       "may be turned off, full, or too small for them), so they were left as they are:\nx\ny"},
   };
   for (const auto& c : cases) {
     browsers::BrowserWipeReport report;
     report.to_close = c.to_close;
-    report.not_stores = c.not_stores;
-    report.not_copied = c.not_copied;
+    report.left = c.left;
     EXPECT_EQ(report.Message().value_or(""), c.message);
   }
 }

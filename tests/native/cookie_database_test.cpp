@@ -2,17 +2,27 @@
 // is left as it was.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "browsers/cookie_database.h"
+#include "fake_platform.h"
+#include "platform/files.h"
 #include "sqlite3.h"
 
 namespace {
 
 using browsers::StoreState;
 namespace fs = std::filesystem;
+namespace files = platform::files;
+
+std::string Bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
 
 void Exec(sqlite3* db, const char* sql) {
   ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
@@ -21,6 +31,7 @@ void Exec(sqlite3* db, const char* sql) {
 class CookieDatabaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    fake::FakeSystem::Reset();
     folder_ =
         fs::temp_directory_path() /
         ("maskfold-cookies-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
@@ -81,17 +92,39 @@ TEST_F(CookieDatabaseTest, DeletesWhatNoProtectedSiteKeepsAfterTheCopy) {
 }
 
 TEST_F(CookieDatabaseTest, EachStoreThatCannotBeWipedIsLeftAsItWas) {
+  // A page of the meta table, made garbage after the cookies were written.
+  const auto damage_meta = [](sqlite3*& db, const std::string& path) {
+    sqlite3_close(db);
+    db = nullptr;
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(2 * 4096 + 8);
+    file << std::string(64, '\x7F');
+    file.close();
+    sqlite3_open(path.c_str(), &db);
+  };
+  const auto attributes = [](std::uint32_t value) {
+    return [value](sqlite3*&, const std::string& path) {
+      fake::FakeSystem::Get().attributes[path] = value;
+    };
+  };
+  constexpr char kWithMeta[] =
+      "CREATE TABLE cookies(host_key TEXT NOT NULL, name TEXT NOT NULL);"
+      "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);"
+      "INSERT INTO meta VALUES('version','24'),('last_compatible_version','24');"
+      "INSERT INTO cookies VALUES('.example.com','a'),('.tracker.net','d')";
   const struct {
     const char* name;
-    const char* sql;  // the database; empty: a file that is not SQLite
+    std::string sql;  // the database
     browsers::Family family;
-    std::function<void(sqlite3*)> meanwhile;  // another program's doing
+    std::function<void(sqlite3*&, const std::string&)> meanwhile;  // another program's doing
     bool copy_works;
     StoreState state;
   } cases[] = {
       {"locked by its browser", kChromium, browsers::Family::kChromium,
-       [](sqlite3* db) { Exec(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE"); }, true,
-       StoreState::kBusy},
+       [](sqlite3*& db, const std::string&) {
+         Exec(db, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE");
+       },
+       true, StoreState::kBusy},
       {"copy failed", kChromium, browsers::Family::kChromium, nullptr, false,
        StoreState::kNotCopied},
       {"other table", "CREATE TABLE visits(url TEXT)", browsers::Family::kChromium, nullptr, true,
@@ -100,20 +133,71 @@ TEST_F(CookieDatabaseTest, EachStoreThatCannotBeWipedIsLeftAsItWas) {
        true, StoreState::kNotAStore},
       {"Chromium's table in Firefox's place", kChromium, browsers::Family::kFirefox, nullptr, true,
        StoreState::kNotAStore},
+      // A delete here would report success and keep every cookie.
+      {"a trigger putting the rows back",
+       std::string(kChromium) + ";CREATE TRIGGER back AFTER DELETE ON cookies BEGIN "
+                                "INSERT INTO cookies VALUES(old.host_key, old.name); END",
+       browsers::Family::kChromium, nullptr, true, StoreState::kUnusual},
+      // A delete here would never end.
+      {"a trigger that never ends",
+       std::string(kChromium) +
+           ";CREATE TRIGGER forever BEFORE DELETE ON cookies BEGIN "
+           "SELECT count(*) FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+           "SELECT i FROM n); END",
+       browsers::Family::kChromium, nullptr, true, StoreState::kUnusual},
+      {"a trigger on another table",
+       std::string(kChromium) +
+           ";CREATE TABLE other(x);CREATE TRIGGER t AFTER INSERT ON other BEGIN SELECT 1; END",
+       browsers::Family::kChromium, nullptr, true, StoreState::kUnusual},
+      {"a view in the table's place",
+       "CREATE TABLE real_cookies(host TEXT);INSERT INTO real_cookies VALUES('.tracker.net');"
+       "CREATE VIEW moz_cookies AS SELECT host FROM real_cookies",
+       browsers::Family::kFirefox, nullptr, true, StoreState::kNotAStore},
+      {"a damaged page", kWithMeta, browsers::Family::kChromium, damage_meta, true,
+       StoreState::kDamaged},
+      {"read-only", kChromium, browsers::Family::kChromium, attributes(files::kAttributeReadOnly),
+       true, StoreState::kReadOnly},
+      {"a link", kChromium, browsers::Family::kChromium, attributes(files::kAttributeReparsePoint),
+       true, StoreState::kLink},
   };
   for (const auto& c : cases) {
     SetUp();
-    const auto store = Make(c.sql, c.family);
-    if (c.meanwhile) c.meanwhile(db_);
-    const auto before = Hosts("SELECT * FROM cookies ORDER BY 1");
-    const auto wiped = browsers::WipeStore(store, kept_, [&] { return c.copy_works; });
+    const auto store = Make(c.sql.c_str(), c.family);
+    if (c.meanwhile) c.meanwhile(db_, store.database);
+    const std::string before = Bytes(store.database);
+    bool copied = false;
+    const auto wiped = browsers::WipeStore(store, kept_, [&] {
+      copied = true;
+      return c.copy_works;
+    });
     EXPECT_EQ(wiped.state, c.state) << c.name;
-    if (c.meanwhile) Exec(db_, "COMMIT");
-    EXPECT_EQ(Hosts("SELECT * FROM cookies ORDER BY 1"), before) << c.name;
+    EXPECT_EQ(copied, c.state == StoreState::kNotCopied) << c.name;
+    if (c.state == StoreState::kBusy) Exec(db_, "COMMIT");
+    EXPECT_EQ(Bytes(store.database), before) << c.name;
+    EXPECT_FALSE(fs::exists(store.database + "-journal")) << c.name;
     sqlite3_close(db_);
     db_ = nullptr;
     TearDown();
   }
+}
+
+TEST_F(CookieDatabaseTest, AStoreWhoseWorkOutlastsTheDeadlineIsRolledBack) {
+  const auto store = Make(
+      "CREATE TABLE cookies(host_key TEXT NOT NULL, name TEXT NOT NULL);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
+      "INSERT INTO cookies SELECT 'tracker' || i || '.net', 'c' FROM n");
+  sqlite3_close(db_);
+  db_ = nullptr;
+  const std::string before = Bytes(store.database);
+  const auto started = std::chrono::steady_clock::now();
+  const auto wiped = browsers::WipeStore(
+      store, kept_, [] { return true; }, std::chrono::milliseconds(1));
+  EXPECT_EQ(wiped.state, StoreState::kTimedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+  EXPECT_EQ(Bytes(store.database), before);
+  EXPECT_EQ(browsers::ReadHosts(store, std::chrono::milliseconds(1)).state, StoreState::kTimedOut);
+  // Given the time, the same store is wiped.
+  EXPECT_EQ(browsers::WipeStore(store, kept_, [] { return true; }).deleted, 200000u);
 }
 
 TEST_F(CookieDatabaseTest, AFileThatIsNotSqliteIsNeitherReadNorChangedNorMade) {

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "browsers/site_lists.h"
 #include "fake_platform.h"
 
 namespace {
+using namespace std::string_literals;
 using fake::FakeSystem;
 using Sites = std::vector<std::string>;
 constexpr const char* kFolder = R"(C:\Cookies)";
@@ -29,17 +32,25 @@ class ProtectedSitesTest : public ::testing::Test {
 
 TEST_F(ProtectedSitesTest, TheFileAndTheJarCookiesGiveTheSites) {
   struct Case {
-    const char* file;  // nullptr: no file
+    std::optional<std::string> file;  // none: no file
     Sites jar_files;
     Sites from_file, from_jar, all;
   };
   const Case cases[] = {
-      {nullptr, {}, {}, {}, {}},
+      {std::nullopt, {}, {}, {}, {}},
       {"\xEF\xBB\xBFwww.Example.com\r\n\r\n  .example.org \nexample.org\nb.example",
        {},
        {"b.example", "example.org", "www.example.com"},
        {},
        {"b.example", "example.org", "www.example.com"}},
+      // Notepad's "Unicode": UTF-16 with its mark; a trailing dot or a
+      // wildcard still name the site.
+      {"\xFF\xFEk\0e\0e\0p\0.\0e\0x\0a\0m\0p\0l\0e\0.\0\r\0\n\0*\0.\0w\0.\0t\0e\0s\0t\0"s,
+       {},
+       {"keep.example", "w.test"},
+       {},
+       {"keep.example", "w.test"}},
+      {"\xFE\xFF\0a\0.\0t\0e\0s\0t"s, {}, {"a.test"}, {}, {"a.test"}},
       {"zeta.example",
        {"user@Alpha.Example[1].txt", "user@alpha.example[2].TXT", "x@zeta.example[1].txt",
         "nosite[1].txt", "user@[1].txt", "user@nobracket.txt", "user@dat.example[1].dat",
@@ -50,14 +61,21 @@ TEST_F(ProtectedSitesTest, TheFileAndTheJarCookiesGiveTheSites) {
   };
   for (const Case& c : cases) {
     FakeSystem::Reset();
-    if (c.file) Files()[kFile] = c.file;
+    if (c.file) Files()[kFile] = *c.file;
     PutJarFiles(c.jar_files);
-    const std::string where = c.file ? c.file : "<no file>";
+    const std::string where = c.file.value_or("<no file>");
     EXPECT_EQ(browsers::ReadProtectedSites(kFolder), c.from_file) << where;
     EXPECT_EQ(browsers::JarCookieSites(kFolder), c.from_jar) << where;
     EXPECT_EQ(browsers::AllProtectedSites(kFolder), c.all) << where;
   }
-  // A file that is there but cannot be read is not an empty one.
+  // A file that is there but cannot be read, or read as text, is not an
+  // empty one: UTF-16 without its mark, or with half a character.
+  for (const std::string& bytes : {"k\0e\0e\0p\0"s, "\xFF\xFEk\0e"s}) {
+    FakeSystem::Reset();
+    Files()[kFile] = bytes;
+    EXPECT_THROW(browsers::ReadProtectedSites(kFolder), std::runtime_error);
+  }
+  Files()[kFile] = "example.com";
   FakeSystem::Get().unreadable.insert(kFile);
   EXPECT_THROW(browsers::ReadProtectedSites(kFolder), std::runtime_error);
 }

@@ -3867,7 +3867,7 @@ SQLITE_API void sqlite3_progress_handler(sqlite3*, int, int(*)(void*), void*);
 ** with a '/' (meaning that the authority section is omitted from the URI)
 ** then the path is interpreted as a relative path.
 ** ^(On windows, the first component of an absolute path
-** is a drive letter with its colon (e.g. "C:").)^
+** is a drive specification (e.g. "C:").)^
 **
 ** [[core URI query parameters]]
 ** The query component of a URI may contain parameters that are interpreted
@@ -13890,7 +13890,7 @@ struct Fts5PhraseIter {
 **   matching document token, and (*pnToken) to the size of that buffer in
 **   bytes.
 **
-**   The output text is not a copy of the input text that was tokenized.
+**   The output text is not a copy of the document text that was tokenized.
 **   It is the output of the tokenizer module. For tokendata=1 tables, this
 **   includes any embedded 0x00 and trailing data.
 **
@@ -13899,7 +13899,7 @@ struct Fts5PhraseIter {
 **   first call to this API for each prefix token in the query is forced
 **   to scan the portion of the full-text index that matches the prefix
 **   token to collect the extra data required by this API. If the prefix
-**   token matches a large number of token instances in the indexed text,
+**   token matches a large number of token instances in the document set,
 **   this may be a performance problem.
 **
 **   If the user knows in advance that a query may use this API for a
@@ -14116,7 +14116,7 @@ struct Fts5ExtensionApi {
 **   Custom tokenizers may also support synonyms. Consider a case in which a
 **   user wishes to query for a phrase such as "first place". Using the
 **   built-in tokenizers, the FTS5 query 'first + place' will match instances
-**   of "first place" within the indexed text, but not alternative forms
+**   of "first place" within the document set, but not alternative forms
 **   such as "1st place". In some applications, it would be better to match
 **   all instances of "first place" or "1st place" regardless of which form
 **   the user specified in the MATCH query text.
@@ -14126,7 +14126,7 @@ struct Fts5ExtensionApi {
 **   <ol><li> By mapping all synonyms to a single token. In this case, using
 **            the above example, this means that the tokenizer returns the
 **            same token for inputs "first" and "1st". Say that token is in
-**            fact "first", so that when the user inserts the text "I won
+**            fact "first", so that when the user inserts the document "I won
 **            1st place" entries are added to the index for tokens "i", "won",
 **            "first" and "place". If the user then queries for '1st + place',
 **            the tokenizer substitutes "first" for "1st" and the query works
@@ -14135,7 +14135,7 @@ struct Fts5ExtensionApi {
 **       <li> By querying the index for all synonyms of each query term
 **            separately. In this case, when tokenizing query text, the
 **            tokenizer may provide multiple synonyms for a single term
-**            within the text. FTS5 then queries the index for each
+**            within the document. FTS5 then queries the index for each
 **            synonym individually. For example, faced with the query:
 **
 **   <codeblock>
@@ -14169,7 +14169,7 @@ struct Fts5ExtensionApi {
 **   Whether it is parsing document or query text, any call to xToken that
 **   specifies a <i>tflags</i> argument with the FTS5_TOKEN_COLOCATED bit
 **   is considered to supply a synonym for the previous token. For example,
-**   when parsing the text "I won first place", a tokenizer that supports
+**   when parsing the document "I won first place", a tokenizer that supports
 **   synonyms would call xToken() 5 times, as follows:
 **
 **   <codeblock>
