@@ -93,6 +93,7 @@ cp build/win32/maskfold.exe build/win32/hand.cur "$app_unix/"
 # Loopback proxies of every kind, for Tools > Test Proxies: the demo's
 # proxy.dat lists them anew at each run (their ports change).
 python3 tests/tools/probe_proxies.py "$root/demo/probe.ports" "$root/demo/probe.log" \
+  "$root/demo/probe.connections" \
   >"$root/demo/probe.out" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$root/demo/probe.ports" ] && break; sleep 0.05; done

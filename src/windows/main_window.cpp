@@ -14,6 +14,7 @@
 #include "placement/always_on_top.h"
 #include "placement/centering.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/ui.h"
 #include "registry/settings.h"
 #include "ui/gif_view.h"
@@ -155,9 +156,11 @@ class TopmostSuspended {
   std::vector<HWND> windows_;
 };
 
+}  // namespace
+
 // While it lives, a log-off or shut-down is asked to wait, with the reason
 // shown to the user.
-class ShutdownBlocked {
+class MainWindow::ShutdownBlocked {
  public:
   explicit ShutdownBlocked(HWND window) : window_(window) {
     ::ShutdownBlockReasonCreate(window_, L"Maskfold is restoring your protected cookies");
@@ -170,6 +173,8 @@ class ShutdownBlocked {
   HWND window_;
 };
 
+namespace {
+
 std::string InApplicationFolder(std::string_view name) {
   return platform::files::ApplicationFolder() + "\\" + std::string(name);
 }
@@ -180,10 +185,8 @@ std::string InApplicationFolder(std::string_view name) {
 struct MainWindow::ApplyUnderway {
   ApplyUnderway(MainWindow& window)
       : commands(window.Control(kApplyButton), window.Control(kExitButton), window.applying_),
-        session_waits(window.Handle()),
         dialogs_visible(window.Handle()) {}
   CommandsDisabled commands;
-  ShutdownBlocked session_waits;
   TopmostSuspended dialogs_visible;
 };
 
@@ -321,23 +324,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnCloseRequested();
       return 0;
     case WM_QUERYENDSESSION:
-      // Ending between the cookie delete and the restore would leave the
-      // protected cookies out of the cookies folder: the session waits.
-      return applying_ ? FALSE : TRUE;
+      // Ending while the protected cookies are out of the cookies folder, or
+      // inside a store's transaction, would lose cookies: the session waits
+      // then, and only then.
+      return cookies_at_risk_ ? FALSE : TRUE;
     case WM_ENDSESSION:
-      // Log off, restart or shut down: the session ends whatever runs, so
-      // the proxy goes off, as Exit turns it off; during Apply, once the
-      // restore is done, never between the delete and the restore. Returning
-      // would let the session end the process: Apply's steps go on reporting
-      // here meanwhile (a run cut short all the same is put right at the
-      // next start).
-      if (!wparam) return 0;
-      close_requested_ = true;
-      for (MSG pending; applying_ && ::GetMessageA(&pending, nullptr, 0, 0) > 0;) {
-        ::TranslateMessage(&pending);
-        ::DispatchMessageA(&pending);
-      }
-      wipe::Exit(*this);
+      if (wparam) OnSessionEnding();
+      return 0;
     case kStepsReported:
       steps_->RunArrived();
       return 0;
@@ -396,11 +389,37 @@ void MainWindow::OnApplyClicked() {
   wipe::Apply(*this, *steps_);
 }
 
-void MainWindow::ApplyEnded() {
+void MainWindow::CookiesAtRisk(bool at_risk) {
+  if (!at_risk)
+    cookies_at_risk_.reset();
+  else if (!cookies_at_risk_)
+    cookies_at_risk_ = std::make_unique<ShutdownBlocked>(Handle());
+}
+
+void MainWindow::ApplyEnded(const std::optional<wipe::Message>& last) {
   ShowWipeProgress(false);  // before the buttons come back
   underway_.reset();
   other_windows_.CookiesChanging(false);
+  // Nobody is left to read it when the session ends.
+  if (last && !session_ending_) Tell(*last);
   if (close_requested_) wipe::Exit(*this);
+}
+
+// Log off, restart or shut down: the session ends whatever runs, and may end
+// the process as soon as this returns. The proxy goes off first, as Exit
+// turns it off (a message box now would hold the session: nothing is told).
+// Only while cookies are at risk do Apply's steps go on reporting here, until
+// the restore or the store is done; a run cut short all the same is put right
+// at the next start.
+void MainWindow::OnSessionEnding() {
+  session_ending_ = true;
+  close_requested_ = false;
+  [[maybe_unused]] const auto problem = wipe::TurnProxyOff();
+  for (MSG pending; cookies_at_risk_ && ::GetMessageA(&pending, nullptr, 0, 0) > 0;) {
+    ::TranslateMessage(&pending);
+    ::DispatchMessageA(&pending);
+  }
+  platform::process::EndProcess(0);
 }
 
 void MainWindow::Tell(const wipe::Message& message) {

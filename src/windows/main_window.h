@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,8 @@ class MainWindow final : public ui::Window,
   void Append(const std::string& entry) override;
   void WipeProgress(std::size_t cache_entries_deleted) override;
   void Tell(const wipe::Message& message) override;
-  void ApplyEnded() override;
+  void CookiesAtRisk(bool at_risk) override;
+  void ApplyEnded(const std::optional<wipe::Message>& last) override;
 
  private:
   void CreateTooltips();
@@ -93,6 +95,12 @@ class MainWindow final : public ui::Window,
   // close waits for Apply's end.
   bool applying_ = false;
   bool close_requested_ = false;
+  // The session is ending: the proxy is off already, and the process ends
+  // as soon as no cookie is at risk.
+  bool session_ending_ = false;
+  class ShutdownBlocked;
+  std::unique_ptr<ShutdownBlocked> cookies_at_risk_;
+  void OnSessionEnding();
   struct ApplyUnderway;
   std::unique_ptr<ApplyUnderway> underway_;
   std::unique_ptr<ui::TaskQueue> steps_;

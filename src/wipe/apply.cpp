@@ -33,11 +33,14 @@ bool Switched(MainWindowState& window, const proxyswitch::Outcome& switched) {
   const std::string proxy_now = settings::Read(settings::kInternetSettings, settings::kProxyServer);
   window.SetProxyTooltip(proxy_now);
   window.SetProxyText(proxy_now);
-  if (!switched) {
-    window.Tell({*switched.problem, kInformation});
-    return false;
-  }
-  return true;
+  return static_cast<bool>(switched);
+}
+
+// Every way Apply ends: nothing is at risk any more, and the window records
+// the end before it shows the last message.
+void End(MainWindowState& window, std::optional<Message> last = std::nullopt) {
+  window.CookiesAtRisk(false);
+  window.ApplyEnded(last);
 }
 
 // Tells the window of the entries deleted, counted on from `before`, now
@@ -62,6 +65,7 @@ void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps, const std:
     bool sites_read = true;
   };
   const auto outcome = std::make_shared<Outcome>();
+  window.CookiesAtRisk(true);  // inside the stores' transactions
   steps.Run(
       [&window, &steps, folder, purged, outcome] {
         std::vector<std::string> sites;
@@ -78,14 +82,13 @@ void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps, const std:
       },
       [&window, folder, outcome] {
         if (!outcome->sites_read)
-          window.Tell(
-              {"The browsers' cookies were left alone: the list of the sites you "
-               "protected, in the folder \"" +
-                   cookies::JarFolder(folder) + "\", could not be read.",
-               kInformation});
-        else if (const auto message = outcome->report.Message())
-          window.Tell({*message, kInformation});
-        window.ApplyEnded();
+          return End(window, Message{"The browsers' cookies were left alone: the list of the sites "
+                                     "you protected, in the folder \"" +
+                                         cookies::JarFolder(folder) + "\", could not be read.",
+                                     kInformation});
+        if (const auto message = outcome->report.Message())
+          return End(window, Message{*message, kInformation});
+        End(window);
       });
 }
 
@@ -97,20 +100,23 @@ void RunFileOperation(const platform::fileop::Record& record) {
 
 void Restore(MainWindowState& window, tasks::Runner& steps, std::size_t purged) {
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(window.CookiesFolder());
-  if (!checked) return window.ApplyEnded();
+  if (!checked) return End(window);
   // A jar that leads elsewhere holds files that were never protected here.
-  if (cookies::JarIsLink(checked.folder)) {
-    window.Tell({"Your protected cookies were not copied back: the protected folder \"" +
-                     cookies::JarFolder(checked.folder) +
-                     "\" is a link to another place. The browsers' cookies were left alone too: "
-                     "the sites you protected are kept in that folder.",
-                 kInformation});
-    return window.ApplyEnded();
-  }
+  if (cookies::JarIsLink(checked.folder))
+    return End(window,
+               Message{"Your protected cookies were not copied back: the protected folder \"" +
+                           cookies::JarFolder(checked.folder) +
+                           "\" is a link to another place. The browsers' cookies were left alone "
+                           "too: the sites you protected are kept in that folder.",
+                       kInformation});
   const auto record = CookieRestoreRecord(checked.folder);
-  if (!record) return WipeBrowserStores(window, steps, checked.folder, purged);
+  if (!record) {
+    window.CookiesAtRisk(false);
+    return WipeBrowserStores(window, steps, checked.folder, purged);
+  }
   steps.Run([record = *record] { RunFileOperation(record); },
             [&window, &steps, folder = checked.folder, purged] {
+              window.CookiesAtRisk(false);  // restored
               WipeBrowserStores(window, steps, folder, purged);
             });
 }
@@ -120,16 +126,17 @@ void DeleteCookies(MainWindowState& window, tasks::Runner& steps, std::size_t pu
   // "\*.txt" or "C:\.\*.txt" would reach files that are not cookies.
   const std::string folder = window.CookiesFolder();
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(folder);
-  if (!checked) {
-    window.Tell({"Your cookies were left alone: the cookies folder \"" + folder + "\" " +
-                     *checked.problem +
-                     ", so no cookie was deleted or restored, the browsers' cookies included: the "
-                     "sites you protected are kept in that folder.",
-                 kInformation});
-    return window.ApplyEnded();
-  }
+  if (!checked)
+    return End(window, Message{"Your cookies were left alone: the cookies folder \"" + folder +
+                                   "\" " + *checked.problem +
+                                   ", so no cookie was deleted or restored, the browsers' cookies "
+                                   "included: the sites you protected are kept in that folder.",
+                               kInformation});
   const auto record = CookieDeleteRecord(checked.folder);
   if (!record) return Restore(window, steps, purged);
+  // From the delete until the restore is done, the protected cookies are
+  // out of the cookies folder.
+  window.CookiesAtRisk(true);
   steps.Run([record = *record] { RunFileOperation(record); },
             [&window, &steps, purged] { Restore(window, steps, purged); });
 }
@@ -149,7 +156,7 @@ void Purge(MainWindowState& window, tasks::Runner& steps) {
       [&window, &steps, report, purged] {
         for (const PurgeNote& note : report->notes)
           window.Tell({note.Message(), platform::ui::kStylePlain});
-        if (report->outcome == PurgeOutcome::kStop) return window.ApplyEnded();
+        if (report->outcome == PurgeOutcome::kStop) return End(window);
         DeleteCookies(window, steps, *purged);
       });
 }
@@ -158,22 +165,24 @@ void Purge(MainWindowState& window, tasks::Runner& steps) {
 
 void Apply(MainWindowState& window, tasks::Runner& steps) {
   const proxyswitch::CheckedProxy checked = proxyswitch::CheckProxyText(window.ProxyText());
-  if (checked.problem) {
-    window.Tell({*checked.problem, kInformation});
-    return window.ApplyEnded();
-  }
+  if (checked.problem) return End(window, Message{*checked.problem, kInformation});
   const auto switched = std::make_shared<proxyswitch::Outcome>();
   steps.Run([proxy = checked.proxy, switched] { *switched = proxyswitch::SwitchOn(proxy); },
             [&window, &steps, switched] {
-              if (!Switched(window, *switched)) return window.ApplyEnded();
+              if (!Switched(window, *switched))
+                return End(window, Message{*switched->problem, kInformation});
               Purge(window, steps);
             });
 }
 
-void Exit(MainWindowState& window) {
+std::optional<std::string> TurnProxyOff() {
   proxytest::CloseEveryProbe();
   const proxyswitch::Outcome off = proxyswitch::SwitchOff();
-  if (!off) window.Tell({*off.problem, kInformation});
+  return off ? std::nullopt : off.problem;
+}
+
+void Exit(MainWindowState& window) {
+  if (const auto problem = TurnProxyOff()) window.Tell({*problem, kInformation});
   platform::process::EndProcess(0);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "common/tasks.h"
@@ -27,8 +28,13 @@ class MainWindowState {
   // The number of cache entries deleted so far, now and then.
   virtual void WipeProgress(std::size_t cache_entries_deleted) = 0;
   virtual void Tell(const Message& message) = 0;
-  // Apply is over, however it ended.
-  virtual void ApplyEnded() = 0;
+  // True from the cookie delete until the restore is done, and while the
+  // browsers' stores are changed: a session that ended then would lose
+  // cookies, so it is asked to wait. False at every other time.
+  virtual void CookiesAtRisk(bool at_risk) = 0;
+  // Apply is over, however it ended: the window records it first, then shows
+  // the last message, if any, so that nothing waits on the box.
+  virtual void ApplyEnded(const std::optional<Message>& last) = 0;
 };
 
 // Apply in its order: the proxy text checked and switched (a text that would
@@ -39,11 +45,14 @@ class MainWindowState {
 // at once; the window is told when Apply has ended.
 void Apply(MainWindowState& window, tasks::Runner& steps);
 
-// Closes the proxy test's connections, turns the proxy off (ProxyEnable 0,
-// ProxyServer "Not Set", every connection back to the user's own settings)
-// and ends the process; a proxy
-// that could not be turned off is told to the window first, with how to do
-// it by hand.
+// Closes the proxy test's connections and turns the proxy off (ProxyEnable
+// 0, ProxyServer "Not Set", every connection back to the user's own
+// settings). The problem when it could not be turned off, with how to do it
+// by hand.
+std::optional<std::string> TurnProxyOff();
+
+// TurnProxyOff, then ends the process; a proxy that could not be turned off
+// is told to the window first.
 [[noreturn]] void Exit(MainWindowState& window);
 
 }  // namespace wipe

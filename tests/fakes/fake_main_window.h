@@ -2,6 +2,7 @@
 // step at once: Apply runs to its end inside the call.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct FakeMainWindow : wipe::MainWindowState {
   std::string folder = R"(C:\Cookies)";
   std::vector<std::size_t> progress;
   int ended = 0;
+  bool at_risk = false;
   std::string ProxyText() const override { return proxy; }
   void SetProxyText(const std::string& text) override { proxy = text; }
   void SetProxyTooltip(const std::string& text) override { tooltip = text; }
@@ -33,9 +35,21 @@ struct FakeMainWindow : wipe::MainWindowState {
   void WipeProgress(std::size_t deleted) override { progress.push_back(deleted); }
   // Recorded as the window shows it.
   void Tell(const wipe::Message& message) override {
+    events.push_back("Tell");
     platform::ui::ShowMessage(message.text, message.style);
   }
-  void ApplyEnded() override { ++ended; }
+  // What was at risk when each message showed and Apply ended, in order:
+  // "AtRisk", "Safe", "Tell", "Ended".
+  std::vector<std::string> events;
+  void CookiesAtRisk(bool now) override {
+    if (now != at_risk) events.push_back(now ? "AtRisk" : "Safe");
+    at_risk = now;
+  }
+  void ApplyEnded(const std::optional<wipe::Message>& last) override {
+    events.push_back("Ended");
+    ++ended;
+    if (last) Tell(*last);
+  }
   // Apply, run to its end.
   void Apply() {
     RunAtOnce steps;

@@ -32,6 +32,7 @@ class ApplyWipeTest : public ::testing::Test {
     fake::FakeUrlCache::Reset();
     FakeSystem::Reset();
     FakeSystem::Get().attributes[R"(C:\Cookies)"] = kFolder;
+    window = Window{};
     window.folder = R"(C:\Cookies)";
   }
   Window window;
@@ -39,13 +40,16 @@ class ApplyWipeTest : public ::testing::Test {
 
 // Each cookie file by name, in this folder only: on Windows a "*.txt"
 // wildcard also goes into every subfolder (the jar) and takes "notes.txtold"
-// by its short name.
+// by its short name. The cookies are at risk from the delete to the restore
+// and in the browsers' stores, never while a message shows, and Apply's end
+// is recorded before its last message.
 TEST_F(ApplyWipeTest, DeletesEachCookieFileByNameThenCopiesTheJarBack) {
   struct Case {
     std::vector<std::string> files;  // under C:\Cookies
     std::uint32_t jar = kFolder;
     std::vector<std::string> operations;
     std::string message;
+    std::vector<std::string> events;
   };
   const Case cases[] = {
       {{"a.txt", "B.TXT", "notes.txtold", "keep.me", R"(Jar\a.txt)", R"(Jar\p.txt)",
@@ -53,12 +57,15 @@ TEST_F(ApplyWipeTest, DeletesEachCookieFileByNameThenCopiesTheJarBack) {
        kFolder,
        {R"(Delete(C:\Cookies\B.TXT;C:\Cookies\a.txt|4288|0))",  // recycle bin, files, no recursion
         R"(Copy(C:\Cookies\Jar\a.txt;C:\Cookies\Jar\p.txt|C:\Cookies|4224|0))"},
-       ""},
-      {{"keep.me", "notes.txtold"}, kFolder, {}, ""},  // nothing to delete or copy: no dialog
+       "",
+       {"AtRisk", "Safe", "AtRisk", "Safe", "Ended"}},
+      // Nothing to delete or copy: no dialog.
+      {{"keep.me", "notes.txtold"}, kFolder, {}, "", {"AtRisk", "Safe", "Ended"}},
       {{"a.txt", R"(Jar\p.txt)"},
        0x410,  // a jar that links elsewhere
        {R"(Delete(C:\Cookies\a.txt|4288|0))"},
-       "protected folder \"C:\\Cookies\\Jar\" is a link"},
+       "protected folder \"C:\\Cookies\\Jar\" is a link",
+       {"AtRisk", "Safe", "Ended", "Tell"}},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -66,6 +73,7 @@ TEST_F(ApplyWipeTest, DeletesEachCookieFileByNameThenCopiesTheJarBack) {
     for (const auto& name : c.files) FakeSystem::Get().files[R"(C:\Cookies\)" + name] = "x";
     window.Apply();
     EXPECT_EQ(FakeSystem::Get().file_operations, c.operations) << c.files[0];
+    EXPECT_EQ(window.events, c.events) << c.files[0];
     const auto& shown = fake::FakeUi::Get().calls;
     if (c.message.empty()) {
       EXPECT_TRUE(shown.empty()) << "a completed Apply shows nothing";

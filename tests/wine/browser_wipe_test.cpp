@@ -173,4 +173,48 @@ TEST_F(BrowserWipeTest, ApplyKeepsTheProtectedSitesAndLeavesAnOpenBrowserAlone) 
                                              firefox + " wal", firefox + " wal"}));
 }
 
+// Apply's last message is up when the session ends: nothing is at risk any
+// more, so the session does not wait, and the proxy goes off with the
+// process.
+TEST_F(BrowserWipeTest, TheSessionEndingWhileApplysLastMessageIsUpTurnsTheProxyOff) {
+  // The earlier run, ended by the test, left its record: no repair at start.
+  ::RegDeleteTreeA(HKEY_CURRENT_USER, R"(Software\Maskfold)");
+  OpenBrowser chrome("chrome.exe");
+  ASSERT_TRUE(chrome.Running());
+  driver::Program program(driver::InstallProgram("Maskfold Session End"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
+  // The shell's confirmation of the cookie delete comes first; Apply has
+  // ended (its buttons are back) when its last message shows.
+  const HWND apply = program.Button("&Apply");
+  bool ended = false;
+  program.SetDialogProbe([&] {
+    const DWORD enabled =
+        driver::ReadDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable").value_or(9);
+    if (!ended && ::IsWindowEnabled(apply)) {
+      ended = true;
+      driver::Run("wineboot.exe --end-session");
+    }
+    return "proxy " + std::to_string(enabled) + (ended ? " ended" : "");
+  });
+  program.Click("&Apply");
+  DWORD code = 0;
+  const bool exited = program.WaitForExit(60000, &code);
+  // The process may end while the watcher's probe still runs.
+  driver::WaitUntil([&] {
+    const auto seen = program.Dialogs();
+    return !seen.empty() && seen.back().ends_with(" ended");
+  });
+  const auto dialogs = program.Dialogs();
+  std::string seen;
+  for (const auto& dialog : dialogs) seen += "\n" + dialog;
+  ASSERT_TRUE(exited) << "the process outlived the session; dialogs:" << seen;
+  ASSERT_TRUE(ended) << "exit code " << code << seen;
+  ASSERT_FALSE(dialogs.empty());
+  EXPECT_NE(dialogs.back().find("The cookies of Chrome were left"), std::string::npos) << seen;
+  EXPECT_NE(dialogs.back().find("|proxy 1 ended"), std::string::npos) << "on while the box was up";
+  EXPECT_EQ(driver::ReadDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable"), 0u);
+  EXPECT_FALSE(driver::KeyExists(HKEY_CURRENT_USER, R"(Software\Maskfold)")) << "the record";
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -129,6 +130,14 @@ std::optional<Value> Read(HKEY root, const char* key, const char* name) {
     return std::nullopt;
   value.data.resize(size);
   return value;
+}
+
+std::optional<DWORD> ReadDword(HKEY root, const char* key, const char* name) {
+  const auto value = Read(root, key, name);
+  if (!value || value->type != REG_DWORD || value->data.size() != 4) return std::nullopt;
+  DWORD number;
+  std::memcpy(&number, value->data.data(), 4);
+  return number;
 }
 
 bool KeyExists(HKEY root, const char* key) {
@@ -412,8 +421,17 @@ void Program::ApplyAndWait() const {
   const HWND apply = Button("&Apply");
   for (int i = 0; i < 6000 && !::IsWindowEnabled(apply); ++i) ::Sleep(10);
   if (!::IsWindowEnabled(apply)) throw std::runtime_error("Apply did not end");
-  // The rest of Apply's end (the other button, the focus) is done by then.
+  // The rest of Apply's end (the other button, the focus) is done once the
+  // window answers; its last message, if any, is up by then and comes after
+  // the buttons: it has been seen and answered once it is gone.
   DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+  for (int i = 0; i < 600; ++i) {
+    DialogSearch search{info_.dwProcessId, {}};
+    ::EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found.empty()) break;
+    ::Sleep(50);
+  }
   ::SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
 }
 

@@ -39,6 +39,8 @@ struct Value {
   std::string data;  // raw bytes
 };
 std::optional<Value> Read(HKEY root, const char* key, const char* name);
+// A REG_DWORD value; nothing when it is missing or of another type.
+std::optional<DWORD> ReadDword(HKEY root, const char* key, const char* name);
 bool KeyExists(HKEY root, const char* key);
 
 inline constexpr const char* kInternetSettings =
