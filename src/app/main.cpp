@@ -3,12 +3,15 @@
 // Command line: maskfold.exe [--banner-url=URL]  fetch the banner from URL
 //               maskfold.exe --off   turn the proxy off, no window; exit code 0
 //                                    when it is off afterwards, 1 otherwise
+// A second start while Maskfold runs brings the running window to the front
+// and ends; --off still does its work.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <objbase.h>
 
 #include "app/application.h"
+#include "app/single_instance.h"
 #include "common/failure.h"
 #include "platform/win32/handles.h"
 #include "proxyswitch/proxy_switch.h"
@@ -20,6 +23,11 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   return failure::Untrapped([] {
     if (proxyswitch::IsOffCommand(::GetCommandLineA())) return proxyswitch::SwitchOff() ? 0 : 1;
+    const app::SingleInstance instance;
+    if (!instance.First()) {
+      app::BringRunningToFront();
+      return 0;
+    }
     // COM on this thread for the life of the program: ShellExecute may hand
     // a launch to a shell extension, which needs it.
     const platform::win32::ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

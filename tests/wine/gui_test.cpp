@@ -194,6 +194,32 @@ TEST_F(MainWindowTest, TheEndOfTheSessionTurnsTheProxyOffLikeExit) {
             "Not Set");
 }
 
+// Two would share one proxy and one record: a second start brings the
+// running window to the front and ends, and --off still does its work.
+TEST_F(MainWindowTest, ASecondStartBringsTheRunningWindowToTheFrontAndEnds) {
+  Program first(folder_);
+  const HWND main = first.WaitForMainWindow();
+  ASSERT_TRUE(main);
+  ::SendMessageA(first.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
+  first.ApplyAndWait();
+  ::ShowWindow(main, SW_MINIMIZE);
+  driver::WaitUntil([&] { return ::IsIconic(main) != FALSE; });
+
+  Program second(folder_);
+  DWORD code = 99;
+  ASSERT_TRUE(second.WaitForExit(20000, &code)) << "a second Maskfold kept running";
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(driver::WaitUntil([&] {
+    return !::IsIconic(main) && ::GetForegroundWindow() == main;
+  })) << "the running window came to the front";
+  EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u)
+      << "its proxy left on";
+
+  const auto off = driver::Run("\"" + folder_ + "\\maskfold.exe\" --off");
+  EXPECT_EQ(off.exit_code, 0u);
+  EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 0u);
+}
+
 TEST_F(MainWindowTest, OptionTicksStartFromTheRegistryAndEachClickWritesTheNewState) {
   // A click writes the value of the state it moves to, so what it writes
   // tells which tick the load set.
