@@ -30,12 +30,20 @@ bool IsRunning(const std::vector<std::string>& running, const std::string& execu
                      [&](const std::string& name) { return text::EqualsNoCase(name, executable); });
 }
 
+constexpr char kCopyFolderPrefix[] = "Maskfold copy ";
+
 // The database's files copied under their recycle-bin names into a folder
-// of their own, then sent to the recycle bin without a question.
+// of their own, then sent to the recycle bin without a question. True only
+// when the bin holds them: the shell deletes for good, without a word, what
+// the bin cannot take, so its count must have grown by every copy.
 bool CopyToRecycleBin(const Store& store, std::size_t number) {
-  const std::string folder = files::TempFolder() + "\\Maskfold copy " +
-                             std::to_string(platform::process::CurrentProcessId()) + "-" +
-                             std::to_string(number);
+  // Named after this very process (its id and its start), so that no folder
+  // left by an earlier run is ever taken for this one's.
+  const std::uint32_t process = platform::process::CurrentProcessId();
+  const std::string folder =
+      files::TempFolder() + "\\" + kCopyFolderPrefix + std::to_string(process) + "-" +
+      std::to_string(platform::process::ProcessStartTime(process).value_or(0)) + "-" +
+      std::to_string(number);
   if (!files::MakeDirectory(folder)) return false;
   const auto now = platform::process::LocalTimeNow();
   const std::string name = CopyName(store, now.year, now.month, now.day, now.hour, now.minute);
@@ -53,7 +61,12 @@ bool CopyToRecycleBin(const Store& store, std::size_t number) {
     if (files::Exists(copy)) record.from.push_back(copy);
   }
   bool binned = false;
-  if (copied) binned = platform::fileop::Run(record) == 0;
+  if (copied) {
+    const auto before = platform::fileop::RecycleBinItems(folder);
+    binned = before && platform::fileop::Run(record) == 0;
+    const auto after = platform::fileop::RecycleBinItems(folder);
+    binned = binned && after && *after >= *before + record.from.size();
+  }
   // Whatever is left here was not taken by the recycle bin.
   for (const auto& copy : record.from)
     if (files::Exists(copy)) {
@@ -92,6 +105,21 @@ std::string CopyName(const Store& store, int year, int month, int day, int hour,
   std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d.%02d", year, month, day, hour, minute);
   return "Cookies of " + store.browser + ", " + store.profile + ", before Maskfold " + stamp +
          ".sqlite";
+}
+
+void RemoveLeftoverCopies() {
+  const std::string temp = files::TempFolder();
+  for (const auto& entry : files::ListEntries(temp)) {
+    if (!entry.name.starts_with(kCopyFolderPrefix) ||
+        !(entry.attributes & files::kAttributeDirectory) ||
+        (entry.attributes & files::kAttributeReparsePoint))
+      continue;
+    const std::string folder = temp + "\\" + entry.name;
+    for (const auto& copy : files::ListEntries(folder))
+      if (!(copy.attributes & (files::kAttributeDirectory | files::kAttributeReparsePoint)))
+        files::DeleteOneFile(folder + "\\" + copy.name);
+    files::RemoveFolder(folder);
+  }
 }
 
 std::size_t EmptyCacheFolder(const std::string& folder, const WipeProgress& progress) {

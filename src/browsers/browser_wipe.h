@@ -39,6 +39,11 @@ BrowserWipeReport WipeBrowsers(const std::vector<Store>& stores, const Protected
 // before Maskfold 2026-12-07 14.03.sqlite".
 std::string CopyName(const Store& store, int year, int month, int day, int hour, int minute);
 
+// Removes the copy folders that a run ended in the middle of a copy left in
+// the temporary folder: their stores were never changed, since a store is
+// changed only once its copy is in the recycle bin.
+void RemoveLeftoverCopies();
+
 // Deletes everything inside a cache folder, for good: the folder must pass
 // the cookies folder's guard, and a link or junction inside is neither
 // followed nor removed. Returns the files deleted.

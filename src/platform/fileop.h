@@ -30,4 +30,10 @@ struct Record {
 // dialogs are over: run it off a window's thread.
 int Run(const Record& record);
 
+// How many items the recycle bin of the drive that holds the path has;
+// nothing when the shell cannot tell. A delete with kAllowUndo deletes for
+// good, without a word, what the bin cannot take (the bin turned off, or a
+// file too big for it): only the count afterwards tells.
+std::optional<std::uint64_t> RecycleBinItems(const std::string& path);
+
 }  // namespace platform::fileop

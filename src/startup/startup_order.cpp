@@ -1,6 +1,7 @@
 #include "startup/startup_order.h"
 
 #include "banner/download.h"
+#include "browsers/browser_wipe.h"
 #include "common/identifiers.h"
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
@@ -31,6 +32,7 @@ void RepairJar(Steps& steps, const std::string& cookies_folder) {
 
 void Run(Steps& steps, const std::string& banner_url) {
   RepairJar(steps, steps.LoadMainWindow());
+  browsers::RemoveLeftoverCopies();
   const std::string folder = platform::files::ApplicationFolder();
   // A banner left read-only by an earlier run must not block the new one.
   platform::files::SetAttributes(folder + "\\" + std::string(ids::kBannerFile),

@@ -293,7 +293,17 @@ int Run(const Record& record) {
   if (record.to) text += "|" + *record.to;
   text += "|" + std::to_string(record.flags) + "|" + std::to_string(record.owner) + ")";
   fake::system_state.file_operations.push_back(text);
+  // As the shell does: a delete to the recycle bin removes the files whether
+  // or not the bin takes them; only its count tells.
+  if (record.function == kDelete && (record.flags & kAllowUndo))
+    for (const auto& name : record.from)
+      if (fake::system_state.files.erase(name) && fake::system_state.recycle_bin_takes)
+        ++fake::system_state.recycle_bin_items;
   return 0;
+}
+
+std::optional<std::uint64_t> RecycleBinItems(const std::string&) {
+  return fake::system_state.recycle_bin_items;
 }
 }  // namespace platform::fileop
 

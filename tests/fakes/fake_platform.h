@@ -54,7 +54,11 @@ struct FakeSystem {
   std::vector<std::string> launches;
   bool launch_works = true;
   // Shell file operations run: "Delete(from|flags)", "Copy(from|to|flags)".
+  // A delete with kAllowUndo removes the named files; the recycle bin counts
+  // them only while it takes them (it may be off or full).
   std::vector<std::string> file_operations;
+  bool recycle_bin_takes = true;
+  std::uint64_t recycle_bin_items = 0;
   std::vector<std::string> calls;  // "NotifySettingsChanged", "EndProcess(0)"
   // WinINet's per-connection options by connection ("" the LAN), and the
   // dial-up entries. A set fails with set_error when it is not 0; with

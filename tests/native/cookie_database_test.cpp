@@ -8,6 +8,7 @@
 #include <functional>
 #include <iterator>
 
+#include "browsers/browser_wipe.h"
 #include "browsers/cookie_database.h"
 #include "fake_platform.h"
 #include "platform/files.h"
@@ -215,6 +216,56 @@ TEST_F(CookieDatabaseTest, AFileThatIsNotSqliteIsNeitherReadNorChangedNorMade) {
   store.database = (folder_ / "missing").string();
   EXPECT_EQ(browsers::ReadHosts(store).state, StoreState::kNotAStore);
   EXPECT_FALSE(fs::exists(store.database));
+}
+
+// The shell deletes for good, without a word, what the recycle bin cannot
+// take: only a copy the bin counted lets the store change.
+TEST_F(CookieDatabaseTest, AStoreChangesOnlyOnceTheRecycleBinHoldsItsCopy) {
+  for (const bool bin_takes : {true, false}) {
+    SetUp();
+    const auto store = Make(kChromium);
+    sqlite3_close(db_);
+    db_ = nullptr;
+    auto& system = fake::FakeSystem::Get();
+    system.files[store.database] = "the store's bytes, as the fake copies them";
+    system.recycle_bin_takes = bin_takes;
+    const std::string before = Bytes(store.database);
+    const auto report = browsers::WipeBrowsers({store}, kept_);
+    const std::string where = bin_takes ? "bin takes it" : "bin refuses it";
+    EXPECT_EQ(system.recycle_bin_items, bin_takes ? 1u : 0u) << where;
+    for (const auto& [path, bytes] : system.files)
+      EXPECT_NE(path.rfind(R"(C:\Temp\)", 0), 0u) << path << " left behind; " << where;
+    if (bin_takes) {
+      EXPECT_EQ(report.cookies_deleted, 2u);
+      EXPECT_FALSE(report.Message()) << *report.Message();
+    } else {
+      EXPECT_EQ(report.cookies_deleted, 0u);
+      EXPECT_EQ(Bytes(store.database), before);
+      ASSERT_TRUE(report.Message());
+      EXPECT_NE(report.Message()->find("could not be copied to the recycle bin first"),
+                std::string::npos)
+          << *report.Message();
+    }
+    TearDown();
+  }
+}
+
+TEST(LeftoverCopiesTest, OnlyTheCopyFoldersOfEarlierRunsGo) {
+  fake::FakeSystem::Reset();
+  auto& system = fake::FakeSystem::Get();
+  constexpr std::uint32_t kFolder = files::kAttributeDirectory;
+  system.attributes = {{R"(C:\Temp\Maskfold copy 42-4200-0)", kFolder},
+                       {R"(C:\Temp\Maskfold copy 42-4200-0\Cookies of Chrome.sqlite)", 0x20},
+                       {R"(C:\Temp\Maskfold copy link)", kFolder | files::kAttributeReparsePoint},
+                       {R"(C:\Temp\Other)", kFolder}};
+  system.files[R"(C:\Temp\Maskfold copy 42-4200-0\Cookies of Chrome.sqlite)"] = "copy";
+  browsers::RemoveLeftoverCopies();
+  EXPECT_FALSE(
+      system.files.contains(R"(C:\Temp\Maskfold copy 42-4200-0\Cookies of Chrome.sqlite)"));
+  EXPECT_FALSE(system.attributes.contains(R"(C:\Temp\Maskfold copy 42-4200-0)"));
+  EXPECT_TRUE(system.attributes.contains(R"(C:\Temp\Maskfold copy link)"))
+      << "a link is never followed";
+  EXPECT_TRUE(system.attributes.contains(R"(C:\Temp\Other)"));
 }
 
 }  // namespace

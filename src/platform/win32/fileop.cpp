@@ -41,4 +41,19 @@ int Run(const Record& record) {
   return result;
 }
 
+std::optional<std::uint64_t> RecycleBinItems(const std::string& path) {
+  // The drive's root: "C:\" or "\\server\share\".
+  std::string root = path;
+  if (root.size() >= 3 && root[1] == ':') {
+    root.resize(3);
+  } else if (root.starts_with("\\")) {
+    const auto share = root.find('\\', root.find('\\', 2) + 1);
+    if (share != std::string::npos) root.resize(share + 1);
+  }
+  SHQUERYRBINFO contents{};
+  contents.cbSize = sizeof contents;
+  if (FAILED(win32::Shell().SHQueryRecycleBinA(root.c_str(), &contents))) return std::nullopt;
+  return static_cast<std::uint64_t>(contents.i64NumItems);
+}
+
 }  // namespace platform::fileop

@@ -11,6 +11,7 @@ const ShellCalls& Shell() {
     MASKFOLD_REQUIRE(library, found, SHFileOperationA);
     MASKFOLD_REQUIRE(library, found, ShellExecuteA);
     MASKFOLD_REQUIRE(library, found, SHGetFolderPathA);
+    MASKFOLD_REQUIRE(library, found, SHQueryRecycleBinA);
     return found;
   }();
   return calls;

@@ -12,6 +12,7 @@ struct ShellCalls {
   decltype(::SHFileOperationA)* SHFileOperationA;
   decltype(::ShellExecuteA)* ShellExecuteA;
   decltype(::SHGetFolderPathA)* SHGetFolderPathA;
+  decltype(::SHQueryRecycleBinA)* SHQueryRecycleBinA;
 };
 
 // Every call above, resolved once; throws when one is missing.
