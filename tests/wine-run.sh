@@ -10,6 +10,9 @@
 # MASKFOLD_LINK=PATH makes PATH (below the user's profile folder, with forward
 # slashes) a link to the folder C:\Outside: Wine makes no junction itself,
 # but shows a Unix symbolic link to a folder as one.
+# MASKFOLD_FILE_LINKS=PATH>TARGET|... makes each PATH (below the user's profile
+# folder) a Unix symbolic link to TARGET (below C:\), which Wine shows as a
+# plain file: the target need not exist yet.
 # A loopback web server and proxy (tests/tools/loopback_server.py) runs beside
 # the program; its port is passed on as MASKFOLD_SERVER_PORT. So do loopback
 # proxies of every kind (tests/tools/probe_proxies.py): MASKFOLD_PROBE_PROXIES
@@ -54,6 +57,15 @@ if [ -n "${MASKFOLD_LINK:-}" ]; then
   link="$WINEPREFIX/drive_c/users/$(id -un)/$MASKFOLD_LINK"
   mkdir -p "$(dirname "$link")" "$WINEPREFIX/drive_c/Outside"
   ln -s "$WINEPREFIX/drive_c/Outside" "$link"
+fi
+
+if [ -n "${MASKFOLD_FILE_LINKS:-}" ]; then
+  IFS='|' read -ra file_links <<<"$MASKFOLD_FILE_LINKS"
+  for pair in "${file_links[@]}"; do
+    link="$WINEPREFIX/drive_c/users/$(id -un)/${pair%%>*}"
+    mkdir -p "$(dirname "$link")"
+    ln -s "$WINEPREFIX/drive_c/${pair#*>}" "$link"
+  done
 fi
 
 if [ -n "${MASKFOLD_UNPACK:-}" ]; then

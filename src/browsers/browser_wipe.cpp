@@ -88,9 +88,7 @@ std::size_t DeleteInside(const std::string& folder, std::size_t& total,
       files::RemoveFolder(path);  // fails, and stays, when a link was kept inside
       continue;
     }
-    if (entry.attributes & files::kAttributeReadOnly)
-      files::SetAttributes(path, files::kAttributeNormal);
-    if (files::DeleteOneFile(path)) {
+    if (files::DeleteFileUnlessLink(path) == files::Deleted::kDeleted) {
       ++deleted;
       if (progress) progress(++total);
     }
@@ -117,8 +115,9 @@ void RemoveLeftoverCopies() {
     const std::string folder = temp + "\\" + entry.name;
     for (const auto& copy : files::ListEntries(folder))
       if (!(copy.attributes & (files::kAttributeDirectory | files::kAttributeReparsePoint)))
-        files::DeleteOneFile(folder + "\\" + copy.name);
-    files::RemoveFolder(folder);
+          [[maybe_unused]]
+        const auto deleted = files::DeleteFileUnlessLink(folder + "\\" + copy.name);
+    files::RemoveFolder(folder);  // stays when something in it did
   }
 }
 

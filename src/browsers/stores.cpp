@@ -33,6 +33,7 @@ constexpr ChromiumBrowser kChromiumBrowsers[] = {
 };
 
 // Newer Chromium keeps cookies under "Network", older beside the profile.
+constexpr char kNetworkFolder[] = "Network";
 constexpr const char* kChromiumDatabases[] = {R"(Network\Cookies)", "Cookies"};
 constexpr const char* kChromiumCaches[] = {R"(Cache\Cache_Data)", "Code Cache", "GPUCache"};
 constexpr char kFirefoxFolder[] = R"(Mozilla\Firefox)";
@@ -47,13 +48,13 @@ bool IsFolder(const std::string& path) {
   return attributes && (*attributes & files::kAttributeDirectory);
 }
 
-// The real subfolders, sorted by name: links lead elsewhere and are left out.
+// The subfolders, sorted by name. Links among them are kept: their stores
+// are found, then left as they are and named, as every store reached
+// through a link is.
 std::vector<std::string> Subfolders(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry : files::ListEntries(folder))
-    if ((entry.attributes & files::kAttributeDirectory) &&
-        !(entry.attributes & files::kAttributeReparsePoint))
-      names.push_back(entry.name);
+    if (entry.attributes & files::kAttributeDirectory) names.push_back(entry.name);
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -66,7 +67,10 @@ void AddChromium(const ChromiumBrowser& browser, const UserFolders& folders,
   if (root.empty()) return;
   const std::string base = root + "\\" + browser.user_data;
   std::vector<std::string> profiles{base};
-  for (const auto& name : Subfolders(base)) profiles.push_back(base + "\\" + name);
+  // Opera's profile is the folder itself: its "Network" folder is where its
+  // store lies, not a profile of its own.
+  for (const auto& name : Subfolders(base))
+    if (!text::EqualsNoCase(name, kNetworkFolder)) profiles.push_back(base + "\\" + name);
   for (const auto& profile : profiles) {
     // A roaming profile keeps its caches at the same place under the local
     // folder.

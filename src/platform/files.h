@@ -85,6 +85,17 @@ bool CopyOpenFile(const std::string& source, const std::string& target);
 // Deletes one file.
 bool DeleteOneFile(const std::string& path);
 
+// True when the path is a link or junction, or leads somewhere else than
+// itself through one (a folder above it that is a link, or, under Wine, a
+// Unix link that shows as a plain file). Judged on the entry itself; false
+// when it cannot be opened at all.
+bool IsLink(const std::string& path);
+// Deletes one file, read-only or not, unless it is a link as IsLink judges
+// it: checked and deleted through one handle on the entry itself, so that
+// nothing a link leads to is ever deleted.
+enum class Deleted { kDeleted, kLink, kFailed };
+Deleted DeleteFileUnlessLink(const std::string& path);
+
 // Writes the bytes to the target's partial file (the target's path with
 // kPartialSuffix) and moves it over the target, so that the target is either
 // its old self or the new bytes in full. False when it cannot; a process

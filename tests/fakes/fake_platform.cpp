@@ -184,6 +184,16 @@ bool DeleteOneFile(const std::string& path) {
   return system_state.files.erase(path) != 0;
 }
 
+bool IsLink(const std::string& path) {
+  const auto found = system_state.attributes.find(path);
+  return found != system_state.attributes.end() && (found->second & kAttributeReparsePoint);
+}
+
+Deleted DeleteFileUnlessLink(const std::string& path) {
+  if (IsLink(path)) return Deleted::kLink;
+  return DeleteOneFile(path) ? Deleted::kDeleted : Deleted::kFailed;
+}
+
 namespace {
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

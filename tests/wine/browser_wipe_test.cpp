@@ -94,6 +94,10 @@ class BrowserWipeTest : public ::testing::Test {
     // Not cookie stores: a corrupt file, and a database of another shape.
     corrupt_ = driver::MakeChromiumStore(edge_, "Default", {});
     driver::WriteFileBytes(corrupt_, std::string(4096, '\x5A'));
+    // Reached through a Unix link that Wine shows as a plain file
+    // (MASKFOLD_FILE_LINKS): Profile 2's store is this one.
+    elsewhere_ = driver::MakeChromiumStore("C:", "Elsewhere", Hosts({".tracker.net"}));
+    linked_store_ = chrome_ + R"(\Profile 2\Network\Cookies)";
     foreign_ =
         driver::MakeDatabase(driver::LocalAppData() + R"(\Vivaldi\User Data\Default\Cookies)",
                              "CREATE TABLE visits(url TEXT); INSERT INTO visits VALUES('x')");
@@ -105,7 +109,7 @@ class BrowserWipeTest : public ::testing::Test {
     std::vector<std::string> kept;
   };
   std::vector<Store> stores_;
-  std::string jar_, chrome_, edge_, firefox_cache_, corrupt_, foreign_;
+  std::string jar_, chrome_, edge_, firefox_cache_, corrupt_, foreign_, elsewhere_, linked_store_;
 };
 
 TEST_F(BrowserWipeTest, ApplyKeepsTheProtectedSitesAndLeavesAnOpenBrowserAlone) {
@@ -144,18 +148,29 @@ TEST_F(BrowserWipeTest, ApplyKeepsTheProtectedSitesAndLeavesAnOpenBrowserAlone) 
   EXPECT_EQ(driver::StoreHosts(stores_[2].database), stores_[2].kept);
   EXPECT_TRUE(Emptied(firefox_cache_));
 
-  // Chrome closed: Apply again wipes its stores too.
+  // Chrome closed: Apply again wipes its stores too, but for the one that
+  // leads elsewhere.
+  const std::string elsewhere_bytes = driver::ReadFileBytes(elsewhere_);
   driver::Program program(driver::InstallProgram("Maskfold Browsers Again"));
   ASSERT_TRUE(program.WaitForMainWindow());
   program.ApplyAndWait();
+  ASSERT_FALSE(program.Dialogs().empty());
+  const std::string told = program.Dialogs().back();
+  EXPECT_NE(told.find("links to files elsewhere, so they were left as they are:\n" + linked_store_),
+            std::string::npos)
+      << told;
+  EXPECT_TRUE(driver::ReadFileBytes(elsewhere_) == elsewhere_bytes)
+      << "the store it leads to changed";
   for (const auto& store : stores_) {
     EXPECT_EQ(driver::StoreHosts(store.database), store.kept) << store.name;
     EXPECT_EQ(driver::IntegrityCheck(store.database), "ok") << store.name;
   }
   EXPECT_EQ(driver::ReadFileBytes(corrupt_), corrupt_bytes);
   EXPECT_EQ(driver::ReadFileBytes(foreign_), foreign_bytes);
-  for (const char* cache : {R"(\Default\GPUCache)", R"(\Default\Cache\Cache_Data)"})
-    EXPECT_TRUE(Emptied(chrome_ + cache)) << cache;
+  EXPECT_TRUE(Emptied(chrome_ + R"(\Default\Cache\Cache_Data)"));
+  EXPECT_EQ(driver::FolderEntries(chrome_ + R"(\Default\GPUCache)"),
+            (std::vector<std::string>{".", "..", "linked_entry"}))
+      << "a file link is left, and what it leads to";
   EXPECT_EQ(driver::FolderEntries(outside),
             (std::vector<std::string>{".", "..", "data_0", "index-dir"}));
 

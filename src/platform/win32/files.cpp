@@ -216,6 +216,87 @@ bool CopyOpenFile(const std::string& source, const std::string& target) {
 
 bool DeleteOneFile(const std::string& path) { return ::DeleteFileA(path.c_str()); }
 
+namespace {
+
+// The entry itself, never what a link leads to, shared with every other
+// program; nothing when it cannot be opened.
+win32::UniqueHandle OpenEntry(const std::string& path, DWORD access) {
+  const HANDLE opened = ::CreateFileA(
+      path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  return win32::UniqueHandle(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
+}
+
+// The path without "\\?\" ("\\?\UNC\" for a share), in its long form.
+std::string Comparable(std::string path) {
+  if (path.starts_with(R"(\\?\UNC\)"))
+    path = "\\\\" + path.substr(8);
+  else if (path.starts_with(R"(\\?\)"))
+    path = path.substr(4);
+  std::vector<char> long_form(MAX_PATH);
+  for (;;) {
+    const DWORD length =
+        ::GetLongPathNameA(path.c_str(), long_form.data(), static_cast<DWORD>(long_form.size()));
+    if (length == 0) return path;
+    if (length < long_form.size()) return std::string(long_form.data(), length);
+    long_form.resize(length);
+  }
+}
+
+bool SameNoCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                          b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// True when the opened entry is a link, or is not the entry the path names.
+// A final path that cannot be read counts as elsewhere: the caller then
+// leaves the entry alone.
+bool LeadsElsewhere(HANDLE entry, const std::string& path, DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  std::vector<char> final_path(MAX_PATH);
+  for (;;) {
+    const DWORD length = ::GetFinalPathNameByHandleA(
+        entry, final_path.data(), static_cast<DWORD>(final_path.size()), VOLUME_NAME_DOS);
+    if (length == 0) return true;
+    if (length < final_path.size()) {
+      final_path.resize(length);
+      break;
+    }
+    final_path.resize(length);
+  }
+  return !SameNoCase(Comparable(std::string(final_path.begin(), final_path.end())),
+                     Comparable(FullPath(path)));
+}
+
+}  // namespace
+
+bool IsLink(const std::string& path) {
+  const win32::UniqueHandle entry = OpenEntry(path, FILE_READ_ATTRIBUTES);
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!entry || !::GetFileInformationByHandle(entry.Get(), &information)) return false;
+  return LeadsElsewhere(entry.Get(), path, information.dwFileAttributes);
+}
+
+Deleted DeleteFileUnlessLink(const std::string& path) {
+  const win32::UniqueHandle entry =
+      OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!entry || !::GetFileInformationByHandle(entry.Get(), &information)) return Deleted::kFailed;
+  if (LeadsElsewhere(entry.Get(), path, information.dwFileAttributes)) return Deleted::kLink;
+  // A read-only file refuses its delete.
+  if (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    ::SetFileInformationByHandle(entry.Get(), FileBasicInfo, &basic, sizeof basic);
+  }
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  return ::SetFileInformationByHandle(entry.Get(), FileDispositionInfo, &disposition,
+                                      sizeof disposition)
+             ? Deleted::kDeleted
+             : Deleted::kFailed;
+}
+
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   const std::string partial = path + kPartialSuffix;
   bool written = false;
