@@ -17,6 +17,9 @@ bool Launch(const std::string& target, const std::string& arguments);
 // processes reusing one id do not share); nothing when it is not running.
 std::uint32_t CurrentProcessId();
 std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id);
+// The file name of a running process's program ("maskfold.exe"), nothing
+// when it cannot be read.
+std::optional<std::string> ProcessImageName(std::uint32_t process_id);
 
 // The executable names of the processes running now ("chrome.exe"), as
 // the system lists them; empty when it cannot tell.

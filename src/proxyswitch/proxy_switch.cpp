@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "platform/connections.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 #include "platform/transfer.h"
 #include "proxyswitch/connection_settings.h"
 #include "registry/registry.h"
@@ -271,19 +272,45 @@ Outcome NotTurnedOff(std::string_view why) {
           "Connections, LAN settings, and clear \"Use a proxy server for your LAN\"."};
 }
 
-std::optional<std::string> PutBackAfterLostRun() {
-  const std::string process = settings::Read(kSwitchRecord, kRecordProcess);
-  if (process == registry::kNotFound) return std::nullopt;
+namespace {
+
+constexpr std::uint32_t kKeyRead = 0x20019;  // KEY_READ
+
+// True when the record's key is there, whatever its values hold.
+bool RecordKeyExists() {
+  platform::reg::Key key = 0;
+  if (platform::reg::OpenKeyEx(kSwitchRecord.root, std::string(kSwitchRecord.subkey).c_str(), 0,
+                               kKeyRead, &key) != platform::reg::kSuccess)
+    return false;
+  platform::reg::CloseKey(key);
+  return true;
+}
+
+// The run of the record still goes on: its process runs, started when the
+// record says (when it says), and is a Maskfold. A process id the system
+// has since given to another program is not that run.
+bool StillRunning(const std::string& process) {
   std::uint32_t id = 0;
   std::uint64_t started = 0;
   const char* end = process.data() + process.size();
   const auto [after_id, id_error] = std::from_chars(process.data(), end, id);
-  const bool parsed = id_error == std::errc() && after_id != end &&
-                      std::from_chars(after_id + 1, end, started).ec == std::errc();
-  // A run whose start time could not be read is taken as running while its
-  // process is.
-  const auto running = parsed ? platform::process::ProcessStartTime(id) : std::nullopt;
-  if (running && (started == 0 || *running == started)) return std::nullopt;  // that run goes on
+  if (id_error != std::errc() || after_id == end ||
+      std::from_chars(after_id + 1, end, started).ec != std::errc())
+    return false;
+  const auto running = platform::process::ProcessStartTime(id);
+  if (!running || (started != 0 && *running != started)) return false;
+  const auto image = platform::process::ProcessImageName(id);
+  const auto own = platform::process::ProcessImageName(platform::process::CurrentProcessId());
+  return !image || !own || text::EqualsNoCase(*image, *own);
+}
+
+}  // namespace
+
+std::optional<std::string> PutBackAfterLostRun() {
+  // A record whose process cannot be read (too long, say) is a lost run's.
+  const std::string process = settings::Read(kSwitchRecord, kRecordProcess);
+  if (process == registry::kNotFound && !RecordKeyExists()) return std::nullopt;
+  if (StillRunning(process)) return std::nullopt;  // that run goes on
   const std::string proxy = settings::Read(kSwitchRecord, kRecordProxy);
   // In use on any connection: the LAN, or a dial-up or VPN entry still on it.
   bool in_use = settings::Read(kInternetSettings, settings::kProxyEnable) == "001" &&

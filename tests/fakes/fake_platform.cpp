@@ -340,6 +340,13 @@ std::vector<std::string> DialUpEntries() { return fake::system_state.dial_up_ent
 namespace platform::process {
 std::uint32_t CurrentProcessId() { return fake::system_state.process_id; }
 
+std::optional<std::string> ProcessImageName(std::uint32_t process_id) {
+  const auto found = fake::system_state.images.find(process_id);
+  if (found == fake::system_state.images.end() || !fake::system_state.processes.count(process_id))
+    return std::nullopt;
+  return found->second;
+}
+
 std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id) {
   const auto found = fake::system_state.processes.find(process_id);
   if (found == fake::system_state.processes.end()) return std::nullopt;

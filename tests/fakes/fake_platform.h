@@ -69,6 +69,7 @@ struct FakeSystem {
   bool set_ignored = false;
   // Running processes: id -> start time; and this process's id.
   std::map<std::uint32_t, std::uint64_t> processes{{42, 4200}};
+  std::map<std::uint32_t, std::string> images{{42, "maskfold.exe"}, {43, "maskfold.exe"}};
   std::uint32_t process_id = 42;
   std::vector<std::string> running_programs;  // executable names
   std::string roaming_app_data = R"(C:\Users\user\AppData\Roaming)";

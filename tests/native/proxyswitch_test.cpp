@@ -163,6 +163,33 @@ TEST_F(ProxySwitchTest, ARunThatEndedWithoutExitIsPutRightOnceAtTheNextStart) {
   EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
 }
 
+TEST_F(ProxySwitchTest, ARecordOfAnotherOrAnUnreadableProcessIsALostRun) {
+  const struct {
+    const char* name;
+    std::string process;     // the record's value
+    const char* image_of_7;  // the program that now runs as process 7
+    bool lost;
+  } cases[] = {
+      {"its run goes on", "7 700", "maskfold.exe", false},
+      {"no start time, its run goes on", "7 0", "MASKFOLD.EXE", false},
+      {"the id reused by another program", "7 0", "notepad.exe", true},
+      {"the id reused later", "7 699", "maskfold.exe", true},
+      {"garbage", "seven", "maskfold.exe", true},
+      {"too long to read", "7 " + std::string(3000, '0'), "maskfold.exe", true},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    ASSERT_TRUE(proxyswitch::SwitchOn("p:1")) << c.name;
+    FakeRegistry::Get().PutText(reg::kCurrentUser, R"(Software\Maskfold)", "Process", c.process);
+    FakeSystem::Get().processes = {{7, 700}, {43, 4300}};
+    FakeSystem::Get().images = {{7, c.image_of_7}, {43, "maskfold.exe"}};
+    FakeSystem::Get().process_id = 43;
+    EXPECT_EQ(proxyswitch::PutBackAfterLostRun().has_value(), c.lost) << c.name;
+    EXPECT_EQ(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"), !c.lost)
+        << c.name;
+  }
+}
+
 TEST_F(ProxySwitchTest, NoSwitchWithoutARecordOfTheUsersOwnSettings) {
   FakeRegistry::Get().refuse = R"(CreateKey(HKCU\SOFTWARE\MASKFOLD))";
   const proxyswitch::Outcome outcome = proxyswitch::SwitchOn("p:1");

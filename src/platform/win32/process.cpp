@@ -29,6 +29,17 @@ std::optional<std::uint64_t> ProcessStartTime(std::uint32_t process_id) {
   return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
 }
 
+std::optional<std::string> ProcessImageName(std::uint32_t process_id) {
+  const win32::UniqueHandle process(
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
+  if (!process) return std::nullopt;
+  char path[MAX_PATH] = {};
+  DWORD size = sizeof path;
+  if (!::QueryFullProcessImageNameA(process.Get(), 0, path, &size)) return std::nullopt;
+  const std::string full(path, size);
+  return full.substr(full.find_last_of("\\/") + 1);
+}
+
 std::vector<std::string> RunningProgramNames() {
   std::vector<std::string> names;
   const HANDLE opened = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
