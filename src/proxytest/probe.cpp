@@ -92,7 +92,7 @@ const std::string& ProbeRequest() {
 
 bool AnswerReader::Take(std::string_view bytes) {
   for (const char byte : bytes) {
-    if (state_ == State::kDone || state_ == State::kBroken) break;
+    if (Done()) break;
     TakeByte(byte);
   }
   return Done();
@@ -129,6 +129,7 @@ void AnswerReader::TakeByte(char byte) {
       return;
     case State::kDone:
     case State::kBroken:
+    case State::kCutShort:
       return;
   }
 }
@@ -235,15 +236,17 @@ void AnswerReader::End() {
       break;
     case State::kStatus:
     case State::kHeaders:
-      state_ = State::kBroken;
+      state_ = State::kCutShort;
       break;
     case State::kDone:
     case State::kBroken:
+    case State::kCutShort:
       break;
   }
 }
 
 platform::transfer::Response AnswerReader::Answer() const {
+  if (state_ == State::kCutShort) return {true, 0, {}, kClosedEarly};
   if (state_ != State::kDone) return {true, 0, {}, kInvalidAnswer};
   return {false, status_, body_, 0};
 }

@@ -27,6 +27,9 @@ const std::string& ProbeRequest();
 // WinINet's code for an answer that is not HTTP at all
 // (ERROR_HTTP_INVALID_SERVER_RESPONSE).
 inline constexpr std::uint32_t kInvalidAnswer = 12152;
+// ... and for a connection closed before the answer's headers ended
+// (ERROR_INTERNET_CONNECTION_ABORTED).
+inline constexpr std::uint32_t kClosedEarly = 12030;
 
 // A proxy's answer taken in pieces as they arrive: the status line, the
 // headers, then the body's first kAnswerBytes, de-chunked. Nothing else is
@@ -39,9 +42,11 @@ class AnswerReader {
   bool Take(std::string_view bytes);
   // The proxy closed the connection.
   void End();
-  bool Done() const { return state_ == State::kDone || state_ == State::kBroken; }
+  bool Done() const {
+    return state_ == State::kDone || state_ == State::kBroken || state_ == State::kCutShort;
+  }
   // The answer as a transfer's response: failed when it ended before its
-  // headers did or broke the protocol.
+  // headers did (kClosedEarly) or broke the protocol (kInvalidAnswer).
   platform::transfer::Response Answer() const;
 
  private:
@@ -54,7 +59,8 @@ class AnswerReader {
     kChunkData,
     kChunkEnd,  // the line end after a chunk
     kDone,
-    kBroken,
+    kBroken,    // the bytes broke HTTP
+    kCutShort,  // closed before the headers ended
   };
   void TakeByte(char byte);
   void TakeLine();

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "proxyswitch/proxy_switch.h"
+#include "proxytest/probe.h"
 
 namespace proxytest {
 
@@ -21,7 +22,10 @@ ProbeResult Judge(const std::string& proxy, std::size_t position,
   // Wine reports a receive that ran out of time as an aborted connection
   // (12030), not as a time-out: a failure that comes when the time is up is
   // one, whatever its code.
-  if (answer.failed)
+  // An answer that breaks HTTP came from something that answered.
+  if (answer.failed && answer.error == kInvalidAnswer)
+    result.verdict = Verdict::kUnexpectedAnswer;
+  else if (answer.failed)
     result.verdict = answer.error == platform::transfer::kTimedOut || milliseconds >= kTimeoutMs
                          ? Verdict::kTimedOut
                          : Verdict::kUnreachable;

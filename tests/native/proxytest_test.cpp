@@ -47,6 +47,11 @@ TEST(ProxyTest, EachAnswerGivesItsVerdictAndReason) {
       {"aborted early", {true, 0, "", 12030}, Verdict::kUnreachable, "refused or unreachable"},
       {"refused", {true, 0, "", 12029}, Verdict::kUnreachable, "refused or unreachable"},
       {"no such host", {true, 0, "", 12007}, Verdict::kUnreachable, "refused or unreachable"},
+      // It answered, though not in HTTP: a negative chunk size, say.
+      {"an answer that breaks HTTP",
+       {true, 0, "", proxytest::kInvalidAnswer},
+       Verdict::kUnexpectedAnswer,
+       "unexpected answer"},
       {"https only: pages would go direct",
        {false, 200, "Microsoft Connect Test", 0},
        Verdict::kNoHttpProxy,
@@ -150,6 +155,10 @@ TEST(ProxyTest, AnAnswerIsReadAsFarAsTheVerdictNeedsHoweverItArrives) {
       {"a broken status line", "HTTP/1.1 abc\r\n\r\n", false, true},
       {"a broken chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false,
        true},
+      {"a negative chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n-5\r\nab",
+       false, true},
+      {"a chunk size past 64 bits",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1FFFFFFFFFFFFFFFF\r\nab", false, true},
   };
   for (const auto& c : cases)
     for (const std::size_t piece : {c.bytes.size() + 1, std::size_t{1}, std::size_t{7}}) {
