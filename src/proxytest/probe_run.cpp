@@ -126,15 +126,7 @@ void Prober::Add(const std::shared_ptr<ProbeRun>& run) {
 
 void Prober::Loop() {
   for (;;) {
-    const bool busy = failure::Trap([&] { return Step(); },
-                                    [&] {
-                                      // Nothing to report to: the runs under
-                                      // way end here, their connections closed.
-                                      runs_.clear();
-                                      attempts_.clear();
-                                      return false;
-                                    });
-    if (busy) continue;
+    if (Step()) continue;
     std::unique_lock lock(mutex_);
     // "Test Again" cancels a run and starts the next at once: the thread
     // waits a little for it rather than end and make way for another.
@@ -150,6 +142,29 @@ void Prober::Loop() {
 }
 
 bool Prober::Step() {
+  return failure::Trap([&] { return StepUntrapped(); },
+                       [&] {
+                         ReportNotTested();
+                         return false;
+                       });
+}
+
+// No run is left without its reports, whatever failed: a window would
+// count "Tested n of m" for ever.
+void Prober::ReportNotTested() {
+  const Response not_tested{true, 0, {}, kProberFailed};
+  for (const Attempt& attempt : attempts_) Report(*attempt.run, attempt.position, not_tested, 0);
+  for (const auto& run : runs_) {
+    for (const std::size_t position : run->waiting_names_) Report(*run, position, not_tested, 0);
+    for (; run->next_ < run->Size(); ++run->next_) Report(*run, run->next_, not_tested, 0);
+    run->waiting_names_.clear();
+    run->under_way_ = 0;
+  }
+  attempts_.clear();
+  runs_.clear();
+}
+
+bool Prober::StepUntrapped() {
   TakeNewRuns();
   DropCancelledRuns();
   TakeLookups();

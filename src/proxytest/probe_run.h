@@ -55,7 +55,8 @@ class Prober : public std::enable_shared_from_this<Prober> {
 
   // One turn: takes up new runs and candidates, waits for the network or
   // the first deadline, and reports what that settled. False when no run is
-  // left.
+  // left. A turn that fails reports every proxy not yet reported as not
+  // tested, and the runs under way end there, their connections closed.
   bool Step();
 
   // Cancels every run and returns once the prober's thread has closed their
@@ -70,6 +71,8 @@ class Prober : public std::enable_shared_from_this<Prober> {
   Prober(platform::sockets::Network& network, ProberLimits limits, bool threads);
   void Add(const std::shared_ptr<ProbeRun>& run);
   void Loop();
+  bool StepUntrapped();
+  void ReportNotTested();
   void TakeNewRuns();
   void DropCancelledRuns();
   void TakeLookups();

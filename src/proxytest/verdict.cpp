@@ -23,7 +23,9 @@ ProbeResult Judge(const std::string& proxy, std::size_t position,
   // (12030), not as a time-out: a failure that comes when the time is up is
   // one, whatever its code.
   // An answer that breaks HTTP came from something that answered.
-  if (answer.failed && answer.error == kInvalidAnswer)
+  if (answer.failed && answer.error == kProberFailed)
+    result.verdict = Verdict::kNotTested;
+  else if (answer.failed && answer.error == kInvalidAnswer)
     result.verdict = Verdict::kUnexpectedAnswer;
   else if (answer.failed)
     result.verdict = answer.error == platform::transfer::kTimedOut || milliseconds >= kTimeoutMs
@@ -50,6 +52,8 @@ std::string Reason(const ProbeResult& result) {
       return "unexpected answer";
     case Verdict::kNoHttpProxy:
       return "no http proxy";
+    case Verdict::kNotTested:
+      return "not tested: the test failed";
     case Verdict::kUnreachable:
       break;
   }

@@ -25,7 +25,12 @@ enum class Verdict {
   kHttpStatus,
   kUnexpectedAnswer,
   kNoHttpProxy,  // a form that names no proxy for http: pages would go direct
+  kNotTested,    // the test itself failed before its probe ended
 };
+
+// The error of a probe the prober could not finish: its own failure, not
+// the proxy's.
+inline constexpr std::uint32_t kProberFailed = 0xFFFFFFFFu;
 
 // False for an entry that Apply would refuse: it is judged without a probe.
 bool WorthAProbe(const std::string& proxy);
@@ -42,7 +47,7 @@ ProbeResult Judge(const std::string& proxy, std::size_t position,
                   const platform::transfer::Response& answer, std::int64_t milliseconds);
 
 // "works", "refused or unreachable", "timed out", "HTTP 404", "unexpected
-// answer", "no http proxy".
+// answer", "no http proxy", "not tested: the test failed".
 std::string Reason(const ProbeResult& result);
 
 // Working proxies first, fastest first; then the failures in list order.

@@ -83,6 +83,7 @@ std::unique_ptr<platform::sockets::Stream> FakeNetwork::Connect(
 }
 
 void FakeNetwork::Wait(std::span<platform::sockets::Watch> watches, int timeout_ms) {
+  if (wait_fails) throw std::runtime_error("the wait failed");
   if (std::exchange(woken_, false)) return;
   std::vector<std::int64_t> ready_at;
   for (const auto& watch : watches) {

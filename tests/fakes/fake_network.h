@@ -43,6 +43,7 @@ class FakeNetwork final : public platform::sockets::Network {
   std::size_t open = 0, most_open = 0;
   std::map<std::string, std::string> received;
   std::int64_t now = 0;
+  bool wait_fails = false;  // a wait throws, as a system call's failure would
 
   std::int64_t Now() override { return now; }
   std::optional<platform::sockets::Address> Numeric(const std::string& host,

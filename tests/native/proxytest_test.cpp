@@ -189,6 +189,28 @@ std::vector<proxytest::ProbeResult> RunToTheEnd(fake::FakeNetwork& network,
   return results;
 }
 
+// A failed turn leaves no proxy without its line: the window would count
+// "Tested n of m" for ever.
+TEST(ProxyTest, AFailedTurnReportsEveryProxyNotYetReportedAsNotTested) {
+  fake::FakeNetwork network;
+  for (const char* proxy : {"10.0.0.1:80", "10.0.0.2:80", "10.0.0.3:80"})
+    network.proxies[proxy] = fake::FakeProxy(fake::FakeProxy::Kind::kSilent);
+  network.wait_fails = true;
+  proxytest::ProberLimits limits;
+  limits.most_in_flight = 2;  // one not taken up yet
+  const auto results =
+      RunToTheEnd(network, {{"10.0.0.1:80", "10.0.0.2:80", "10.0.0.3:80", "https=h:443"}}, limits);
+  std::vector<std::string> reasons;
+  for (const auto& result : results)
+    reasons.push_back(result.proxy + " " + proxytest::Reason(result));
+  std::sort(reasons.begin(), reasons.end());
+  EXPECT_EQ(reasons, (std::vector<std::string>{"10.0.0.1:80 not tested: the test failed",
+                                               "10.0.0.2:80 not tested: the test failed",
+                                               "10.0.0.3:80 not tested: the test failed",
+                                               "https=h:443 no http proxy"}));
+  EXPECT_EQ(network.open, 0u) << "their connections closed";
+}
+
 TEST(ProxyTest, EachKindOfProxyGetsItsVerdictInItsTime) {
   using Kind = fake::FakeProxy::Kind;
   auto answers = [](std::int64_t after_ms, std::string answer) {
