@@ -31,7 +31,8 @@ namespace menu = ids::menu;
 
 constexpr DWORD kPushButton = WS_TABSTOP | BS_PUSHBUTTON;
 
-// In tab order; the banner lies over its frame, so it comes first. The wipe's
+// In tab order, which is also the order from the top down: the banner and
+// the wipe's progress lie over their frame, so they come before it. The
 // progress shows in the frame below the banner while a long Apply runs.
 constexpr std::array<ui::ControlSpec, 8> kLayout{{
     {.id = kApplyButton,
@@ -55,10 +56,6 @@ constexpr std::array<ui::ControlSpec, 8> kLayout{{
      .style = SS_LEFT,
      .rect = {120, 1485, 2085, 255}},
     {.id = kBanner, .window_class = ids::window_class::kGifView, .rect = {150, 30, 1695, 705}},
-    {.id = kBannerFrame,
-     .window_class = WC_BUTTONA,
-     .style = BS_GROUPBOX,
-     .rect = {135, -75, 2190, 1470}},
     {.id = kWipeLabel,
      .window_class = WC_STATICA,
      .style = SS_LEFTNOWORDWRAP | SS_NOPREFIX,
@@ -67,10 +64,17 @@ constexpr std::array<ui::ControlSpec, 8> kLayout{{
      .window_class = PROGRESS_CLASSA,
      .style = PBS_MARQUEE,
      .rect = {210, 1140, 2040, 195}},
+    // Below everything it frames, and clipped by it: a group box paints its
+    // whole inside, and would hide the wipe's progress.
+    {.id = kBannerFrame,
+     .window_class = WC_BUTTONA,
+     .style = BS_GROUPBOX | WS_CLIPSIBLINGS,
+     .rect = {135, -75, 2190, 1470}},
 }};
 
 // A long wipe's progress shows once it has run this long.
-constexpr std::uint64_t kShowProgressAfterMs = 500;
+constexpr UINT kShowProgressAfterMs = 500;
+constexpr UINT_PTR kProgressTimer = 1;
 // Apply's steps report through this message of the window's own.
 constexpr UINT kStepsReported = WM_APP + 1;
 
@@ -323,6 +327,11 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       OnCloseRequested();
       return 0;
+    case WM_TIMER:
+      if (wparam != kProgressTimer) break;
+      ::KillTimer(Handle(), kProgressTimer);
+      if (applying_) ShowWipeProgress(true);
+      return 0;
     case WM_QUERYENDSESSION:
       // Ending while the protected cookies are out of the cookies folder, or
       // inside a store's transaction, would lose cookies: the session waits
@@ -385,7 +394,9 @@ void MainWindow::OnApplyClicked() {
   if (applying_) return;
   underway_ = std::make_unique<ApplyUnderway>(*this);
   other_windows_.CookiesChanging(true);
-  apply_started_ms_ = platform::ui::Milliseconds();
+  progress_text_.clear();
+  // A long Apply shows its progress, whichever stage it is in then.
+  ::SetTimer(Handle(), kProgressTimer, kShowProgressAfterMs, nullptr);
   wipe::Apply(*this, *steps_);
 }
 
@@ -397,6 +408,7 @@ void MainWindow::CookiesAtRisk(bool at_risk) {
 }
 
 void MainWindow::ApplyEnded(const std::optional<wipe::Message>& last) {
+  ::KillTimer(Handle(), kProgressTimer);
   ShowWipeProgress(false);  // before the buttons come back
   underway_.reset();
   other_windows_.CookiesChanging(false);
@@ -426,19 +438,30 @@ void MainWindow::Tell(const wipe::Message& message) {
   platform::ui::ShowMessage(message.text, message.style);
 }
 
-void MainWindow::WipeProgress(std::size_t cache_entries_deleted) {
-  const std::uint64_t now = platform::ui::Milliseconds();
-  if (!progress_shown_ && now - apply_started_ms_ >= kShowProgressAfterMs) ShowWipeProgress(true);
-  if (progress_shown_) {
-    const std::string text = "Deleted " + std::to_string(cache_entries_deleted) + " entries";
-    ::SetWindowTextA(Control(kWipeLabel), text.c_str());
+// Short enough for the label at every count Apply reaches.
+void MainWindow::WipeProgress(wipe::Stage stage, std::size_t deleted) {
+  const std::string count = std::to_string(deleted);
+  switch (stage) {
+    case wipe::Stage::kCacheEntries:
+      progress_text_ = "Cache: " + count + " deleted";
+      break;
+    case wipe::Stage::kCookieFiles:
+      progress_text_ = "Deleting cookie files";
+      break;
+    case wipe::Stage::kRestore:
+      progress_text_ = "Restoring cookies";
+      break;
+    case wipe::Stage::kBrowserStores:
+      progress_text_ = "Browsers: " + count + " deleted";
+      break;
   }
+  if (progress_shown_) ::SetWindowTextA(Control(kWipeLabel), progress_text_.c_str());
 }
 
 void MainWindow::ShowWipeProgress(bool shown) {
   progress_shown_ = shown;
   ::SendMessageA(Control(kWipeBar), PBM_SETMARQUEE, shown, 30);
-  if (!shown) ::SetWindowTextA(Control(kWipeLabel), "");
+  ::SetWindowTextA(Control(kWipeLabel), shown ? progress_text_.c_str() : "");
   for (int id : {kWipeLabel, kWipeBar}) ::ShowWindow(Control(id), shown ? SW_SHOW : SW_HIDE);
 }
 

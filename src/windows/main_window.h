@@ -56,7 +56,7 @@ class MainWindow final : public ui::Window,
   // Makes room in the proxy list, then adds entries at its end.
   void Reserve(std::size_t entries, std::size_t bytes) override;
   void Append(const std::string& entry) override;
-  void WipeProgress(std::size_t cache_entries_deleted) override;
+  void WipeProgress(wipe::Stage stage, std::size_t deleted) override;
   void Tell(const wipe::Message& message) override;
   void CookiesAtRisk(bool at_risk) override;
   void ApplyEnded(const std::optional<wipe::Message>& last) override;
@@ -104,8 +104,8 @@ class MainWindow final : public ui::Window,
   struct ApplyUnderway;
   std::unique_ptr<ApplyUnderway> underway_;
   std::unique_ptr<ui::TaskQueue> steps_;
-  // A long Apply shows its progress.
-  std::uint64_t apply_started_ms_ = 0;
+  // A long Apply shows its progress: the stage under way and its count.
+  std::string progress_text_;
   bool progress_shown_ = false;
   void ShowWipeProgress(bool shown);
 };

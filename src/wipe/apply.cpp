@@ -43,31 +43,30 @@ void End(MainWindowState& window, std::optional<Message> last = std::nullopt) {
   window.ApplyEnded(last);
 }
 
-// Tells the window of the entries deleted, counted on from `before`, now
-// and then.
+// Tells the window of what the stage has deleted, now and then.
 std::function<void(std::size_t)> ProgressTeller(MainWindowState& window, tasks::Runner& steps,
-                                                std::size_t before) {
-  return [&window, &steps, before,
+                                                Stage stage) {
+  return [&window, &steps, stage,
           told_ms = std::optional<std::uint64_t>()](std::size_t deleted) mutable {
     const std::uint64_t now = platform::ui::Milliseconds();
     if (told_ms && now - *told_ms < kProgressEveryMs) return;
     told_ms = now;
-    steps.Post([&window, count = before + deleted] { window.WipeProgress(count); });
+    steps.Post([&window, stage, deleted] { window.WipeProgress(stage, deleted); });
   };
 }
 
 // The browsers' own stores, last: the protected sites are read from the jar
 // only now, after the restore.
-void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps, const std::string& folder,
-                       std::size_t purged) {
+void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps, const std::string& folder) {
   struct Outcome {
     browsers::BrowserWipeReport report;
     bool sites_read = true;
   };
   const auto outcome = std::make_shared<Outcome>();
   window.CookiesAtRisk(true);  // inside the stores' transactions
+  window.WipeProgress(Stage::kBrowserStores, 0);
   steps.Run(
-      [&window, &steps, folder, purged, outcome] {
+      [&window, &steps, folder, outcome] {
         std::vector<std::string> sites;
         try {
           sites = browsers::AllProtectedSites(folder);
@@ -76,9 +75,9 @@ void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps, const std:
           outcome->sites_read = false;
           return;
         }
-        outcome->report = browsers::WipeBrowsers(browsers::FindStores(browsers::ShellUserFolders()),
-                                                 browsers::ProtectedSites(sites),
-                                                 ProgressTeller(window, steps, purged));
+        outcome->report = browsers::WipeBrowsers(
+            browsers::FindStores(browsers::ShellUserFolders()), browsers::ProtectedSites(sites),
+            ProgressTeller(window, steps, Stage::kBrowserStores));
       },
       [&window, folder, outcome] {
         if (!outcome->sites_read)
@@ -98,7 +97,7 @@ void RunFileOperation(const platform::fileop::Record& record) {
   [[maybe_unused]] const int result = platform::fileop::Run(record);
 }
 
-void Restore(MainWindowState& window, tasks::Runner& steps, std::size_t purged) {
+void Restore(MainWindowState& window, tasks::Runner& steps) {
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(window.CookiesFolder());
   if (!checked) return End(window);
   // A jar that leads elsewhere holds files that were never protected here.
@@ -112,16 +111,17 @@ void Restore(MainWindowState& window, tasks::Runner& steps, std::size_t purged) 
   const auto record = CookieRestoreRecord(checked.folder);
   if (!record) {
     window.CookiesAtRisk(false);
-    return WipeBrowserStores(window, steps, checked.folder, purged);
+    return WipeBrowserStores(window, steps, checked.folder);
   }
+  window.WipeProgress(Stage::kRestore, 0);
   steps.Run([record = *record] { RunFileOperation(record); },
-            [&window, &steps, folder = checked.folder, purged] {
+            [&window, &steps, folder = checked.folder] {
               window.CookiesAtRisk(false);  // restored
-              WipeBrowserStores(window, steps, folder, purged);
+              WipeBrowserStores(window, steps, folder);
             });
 }
 
-void DeleteCookies(MainWindowState& window, tasks::Runner& steps, std::size_t purged) {
+void DeleteCookies(MainWindowState& window, tasks::Runner& steps) {
   // Never a pattern outside a real cookies folder: "Not Found\*.txt",
   // "\*.txt" or "C:\.\*.txt" would reach files that are not cookies.
   const std::string folder = window.CookiesFolder();
@@ -133,31 +133,28 @@ void DeleteCookies(MainWindowState& window, tasks::Runner& steps, std::size_t pu
                                    "included: the sites you protected are kept in that folder.",
                                kInformation});
   const auto record = CookieDeleteRecord(checked.folder);
-  if (!record) return Restore(window, steps, purged);
+  if (!record) return Restore(window, steps);
   // From the delete until the restore is done, the protected cookies are
   // out of the cookies folder.
   window.CookiesAtRisk(true);
+  window.WipeProgress(Stage::kCookieFiles, 0);
   steps.Run([record = *record] { RunFileOperation(record); },
-            [&window, &steps, purged] { Restore(window, steps, purged); });
+            [&window, &steps] { Restore(window, steps); });
 }
 
 void Purge(MainWindowState& window, tasks::Runner& steps) {
   const auto report = std::make_shared<PurgeReport>();
-  const auto purged = std::make_shared<std::size_t>(0);
   steps.Run(
-      [&window, &steps, report, purged] {
+      [&window, &steps, report] {
         registry::DeleteRegKey(settings::kTypedUrls.root, settings::kTypedUrls.subkey);
-        auto tell = ProgressTeller(window, steps, 0);
-        *report = PurgeUrlCache([&](std::size_t deleted) {
-          *purged = deleted;
-          tell(deleted);
-        });
+        auto tell = ProgressTeller(window, steps, Stage::kCacheEntries);
+        *report = PurgeUrlCache(tell);
       },
-      [&window, &steps, report, purged] {
+      [&window, &steps, report] {
         for (const PurgeNote& note : report->notes)
           window.Tell({note.Message(), platform::ui::kStylePlain});
         if (report->outcome == PurgeOutcome::kStop) return End(window);
-        DeleteCookies(window, steps, *purged);
+        DeleteCookies(window, steps);
       });
 }
 

@@ -11,6 +11,14 @@
 
 namespace wipe {
 
+// The stages of Apply's wipe that a long Apply shows its progress in.
+enum class Stage {
+  kCacheEntries,   // counted
+  kCookieFiles,    // the cookie files to the recycle bin
+  kRestore,        // the protected cookies copied back
+  kBrowserStores,  // counted: the stores' cookies and the caches' files
+};
+
 // A message for the window to show, and its box style.
 struct Message {
   std::string text;
@@ -25,8 +33,9 @@ class MainWindowState {
   virtual void SetProxyText(const std::string& text) = 0;
   virtual void SetProxyTooltip(const std::string& text) = 0;  // the proxy box's tooltip
   virtual std::string CookiesFolder() const = 0;              // as read at the load
-  // The number of cache entries deleted so far, now and then.
-  virtual void WipeProgress(std::size_t cache_entries_deleted) = 0;
+  // The stage under way, and what it has deleted so far (0 for a stage
+  // that counts nothing): at its start, then now and then.
+  virtual void WipeProgress(Stage stage, std::size_t deleted) = 0;
   virtual void Tell(const Message& message) = 0;
   // True from the cookie delete until the restore is done, and while the
   // browsers' stores are changed: a session that ended then would lose

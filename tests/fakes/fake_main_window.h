@@ -25,14 +25,16 @@ struct FakeMainWindow : wipe::MainWindowState {
   std::string proxy = "p:1";
   std::string tooltip = "unset";
   std::string folder = R"(C:\Cookies)";
-  std::vector<std::size_t> progress;
+  std::vector<std::pair<wipe::Stage, std::size_t>> progress;
   int ended = 0;
   bool at_risk = false;
   std::string ProxyText() const override { return proxy; }
   void SetProxyText(const std::string& text) override { proxy = text; }
   void SetProxyTooltip(const std::string& text) override { tooltip = text; }
   std::string CookiesFolder() const override { return folder; }
-  void WipeProgress(std::size_t deleted) override { progress.push_back(deleted); }
+  void WipeProgress(wipe::Stage stage, std::size_t deleted) override {
+    progress.emplace_back(stage, deleted);
+  }
   // Recorded as the window shows it.
   void Tell(const wipe::Message& message) override {
     events.push_back("Tell");

@@ -50,6 +50,7 @@ TEST_F(ApplyWipeTest, DeletesEachCookieFileByNameThenCopiesTheJarBack) {
     std::vector<std::string> operations;
     std::string message;
     std::vector<std::string> events;
+    std::vector<wipe::Stage> stages;
   };
   const Case cases[] = {
       {{"a.txt", "B.TXT", "notes.txtold", "keep.me", R"(Jar\a.txt)", R"(Jar\p.txt)",
@@ -58,14 +59,21 @@ TEST_F(ApplyWipeTest, DeletesEachCookieFileByNameThenCopiesTheJarBack) {
        {R"(Delete(C:\Cookies\B.TXT;C:\Cookies\a.txt|4288|0))",  // recycle bin, files, no recursion
         R"(Copy(C:\Cookies\Jar\a.txt;C:\Cookies\Jar\p.txt|C:\Cookies|4224|0))"},
        "",
-       {"AtRisk", "Safe", "AtRisk", "Safe", "Ended"}},
+       {"AtRisk", "Safe", "AtRisk", "Safe", "Ended"},
+       {wipe::Stage::kCookieFiles, wipe::Stage::kRestore, wipe::Stage::kBrowserStores}},
       // Nothing to delete or copy: no dialog.
-      {{"keep.me", "notes.txtold"}, kFolder, {}, "", {"AtRisk", "Safe", "Ended"}},
+      {{"keep.me", "notes.txtold"},
+       kFolder,
+       {},
+       "",
+       {"AtRisk", "Safe", "Ended"},
+       {wipe::Stage::kBrowserStores}},
       {{"a.txt", R"(Jar\p.txt)"},
        0x410,  // a jar that links elsewhere
        {R"(Delete(C:\Cookies\a.txt|4288|0))"},
        "protected folder \"C:\\Cookies\\Jar\" is a link",
-       {"AtRisk", "Safe", "Ended", "Tell"}},
+       {"AtRisk", "Safe", "Ended", "Tell"},
+       {wipe::Stage::kCookieFiles}},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -74,6 +82,9 @@ TEST_F(ApplyWipeTest, DeletesEachCookieFileByNameThenCopiesTheJarBack) {
     window.Apply();
     EXPECT_EQ(FakeSystem::Get().file_operations, c.operations) << c.files[0];
     EXPECT_EQ(window.events, c.events) << c.files[0];
+    std::vector<wipe::Stage> stages;
+    for (const auto& [stage, count] : window.progress) stages.push_back(stage);
+    EXPECT_EQ(stages, c.stages) << c.files[0];
     const auto& shown = fake::FakeUi::Get().calls;
     if (c.message.empty()) {
       EXPECT_TRUE(shown.empty()) << "a completed Apply shows nothing";
@@ -90,7 +101,11 @@ TEST_F(ApplyWipeTest, TellsTheWindowOfEachCacheEntryDeleted) {
   cache.next_entries = {fake::Entry("Cookie:me@site/"), fake::Entry("http://b/")};
   window.Apply();
   // At once, then no more often than every 25 ms: the fake clock stands still.
-  EXPECT_EQ(window.progress, (std::vector<std::size_t>{1})) << "cookies are not cache entries";
+  // Each stage names itself; those that delete nothing here count nothing.
+  using wipe::Stage;
+  EXPECT_EQ(window.progress, (std::vector<std::pair<Stage, std::size_t>>{
+                                 {Stage::kCacheEntries, 1}, {Stage::kBrowserStores, 0}}))
+      << "cookies are not cache entries";
   EXPECT_EQ(window.ended, 1);
 }
 

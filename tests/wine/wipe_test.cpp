@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -270,8 +271,38 @@ TEST(WideNameWipeTest, ACookiesFolderNamedInJapaneseIsWipedAndRestored) {
   EXPECT_STREQ(bytes, "a protected cookie");
 }
 
+// The pixels of a window as the screen shows them now, darker than mid grey:
+// a label's text, unless something lies over it.
+int DarkPixelsOnScreen(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return 0;
+  const HDC screen = ::GetDC(nullptr);
+  const HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  const HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  int dark = 0;
+  const auto* pixels = static_cast<const std::uint8_t*>(bits);
+  for (int i = 0; i < width * height; ++i)
+    dark += pixels[4 * i] + pixels[4 * i + 1] + pixels[4 * i + 2] < 3 * 100;
+  ::SelectObject(memory, old);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return dark;
+}
+
 // A long Apply: the window answers at every moment, and shows its progress
-// meanwhile.
+// meanwhile, on screen, naming the stage under way.
 TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsProgress) {
   driver::SetDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable", 0);
   const std::string cookies = driver::UseCookiesFolder();
@@ -285,7 +316,8 @@ TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsPro
   ASSERT_TRUE(main);
   const HWND apply = program.Button("&Apply");
   const HWND bar = ::GetDlgItem(main, ids::main_window::kWipeBar);
-  ASSERT_TRUE(bar);
+  const HWND label = ::GetDlgItem(main, ids::main_window::kWipeLabel);
+  ASSERT_TRUE(bar && label);
   EXPECT_FALSE(::IsWindowVisible(bar));
   program.Click("&Apply");
   for (int i = 0; i < 200 && ::IsWindowEnabled(apply); ++i) ::Sleep(5);
@@ -312,13 +344,20 @@ TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsPro
 
   DWORD slowest = 0;
   bool progress_seen = false;
+  int most_dark = 0;  // of the progress text, on screen
+  std::set<std::string> stages;
   const DWORD start = ::GetTickCount();
   while (!::IsWindowEnabled(apply) && ::GetTickCount() - start < 60000) {
     const DWORD asked = ::GetTickCount();
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
     slowest = std::max<DWORD>(slowest, ::GetTickCount() - asked);
-    progress_seen = progress_seen || ::IsWindowVisible(bar);
+    if (::IsWindowVisible(label)) {
+      progress_seen = true;
+      const std::string text = driver::WindowText(label);
+      stages.insert(text.substr(0, text.find(':')));
+      if (text.starts_with("Cache: ")) most_dark = std::max(most_dark, DarkPixelsOnScreen(label));
+    }
     ::Sleep(10);
   }
   EXPECT_TRUE(::IsWindowEnabled(apply)) << "Apply ended";
@@ -326,6 +365,8 @@ TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsPro
   // what a machine running other tests beside this one may add.
   EXPECT_LT(slowest, 500u) << "the longest the window took to answer, in ms";
   EXPECT_TRUE(progress_seen);
+  EXPECT_GT(most_dark, 20) << "the progress text is drawn where it is seen";
+  EXPECT_TRUE(stages.contains("Cache")) << "the stage is named";
   EXPECT_FALSE(::IsWindowVisible(bar)) << "shown only while Apply runs";
   EXPECT_TRUE(ContentEntries().empty());
   EXPECT_EQ(Files(cookies + "\\Jar", "*"), jar_before) << "nothing half-protected";
