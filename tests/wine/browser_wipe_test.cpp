@@ -188,6 +188,28 @@ TEST_F(BrowserWipeTest, ApplyKeepsTheProtectedSitesAndLeavesAnOpenBrowserAlone) 
                                              firefox + " wal", firefox + " wal"}));
 }
 
+// Chromium on Windows holds its store open without sharing it while it runs:
+// such a store is named as open, with its browser to close, and left as it is.
+TEST_F(BrowserWipeTest, AStoreHeldOpenWithoutSharingIsNamedAsOpen) {
+  const std::string& store = stores_[0].database;  // Chrome's Default
+  const std::string before = driver::ReadFileBytes(store);
+  const HANDLE held = ::CreateFileA(store.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  driver::Program program(driver::InstallProgram("Maskfold Held Store"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  program.ApplyAndWait();
+  ::CloseHandle(held);
+  ASSERT_FALSE(program.Dialogs().empty());
+  const std::string told = program.Dialogs().back();
+  EXPECT_NE(told.find("The cookies of Chrome were left as they are because it is open. Close "
+                      "Chrome, then press Apply again."),
+            std::string::npos)
+      << told;
+  EXPECT_EQ(told.find(store), std::string::npos) << "not called an unknown file: " << told;
+  EXPECT_TRUE(driver::ReadFileBytes(store) == before) << "the held store changed";
+}
+
 // Apply's last message is up when the session ends: nothing is at risk any
 // more, so the session does not wait, and the proxy goes off with the
 // process.
