@@ -113,10 +113,11 @@ void RemoveLeftoverCopies() {
         (entry.attributes & files::kAttributeReparsePoint))
       continue;
     const std::string folder = temp + "\\" + entry.name;
-    for (const auto& copy : files::ListEntries(folder))
-      if (!(copy.attributes & (files::kAttributeDirectory | files::kAttributeReparsePoint)))
-          [[maybe_unused]]
-        const auto deleted = files::DeleteFileUnlessLink(folder + "\\" + copy.name);
+    for (const auto& copy : files::ListEntries(folder)) {
+      if (copy.attributes & (files::kAttributeDirectory | files::kAttributeReparsePoint)) continue;
+      // One that cannot go keeps its folder; the next start tries again.
+      [[maybe_unused]] const auto deleted = files::DeleteFileUnlessLink(folder + "\\" + copy.name);
+    }
     files::RemoveFolder(folder);  // stays when something in it did
   }
 }

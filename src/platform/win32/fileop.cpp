@@ -46,7 +46,7 @@ std::optional<std::uint64_t> RecycleBinItems(const std::string& path) {
   std::string root = path;
   if (root.size() >= 3 && root[1] == ':') {
     root.resize(3);
-  } else if (root.starts_with("\\")) {
+  } else if (root.starts_with("\\\\")) {
     const auto share = root.find('\\', root.find('\\', 2) + 1);
     if (share != std::string::npos) root.resize(share + 1);
   }
