@@ -210,6 +210,29 @@ TEST_F(BrowserWipeTest, AStoreHeldOpenWithoutSharingIsNamedAsOpen) {
   EXPECT_TRUE(driver::ReadFileBytes(store) == before) << "the held store changed";
 }
 
+// The recycle bin cannot take the copies (here its folder is a file): the
+// shell deletes them for good without a word, and the stores stay as they are.
+TEST_F(BrowserWipeTest, NoStoreChangesWhenTheRecycleBinCannotTakeItsCopy) {
+  driver::EmptyTrash();
+  const std::string bin = driver::TrashFolder();
+  ASSERT_TRUE(::RemoveDirectoryA(bin.c_str()));
+  driver::WriteFileBytes(bin, "not a folder");
+  const std::string firefox = stores_[2].database;
+  const std::string before = driver::ReadFileBytes(firefox);
+  {
+    driver::Program program(driver::InstallProgram("Maskfold No Bin"));
+    ASSERT_TRUE(program.WaitForMainWindow());
+    program.ApplyAndWait();
+    ASSERT_FALSE(program.Dialogs().empty());
+    const std::string told = program.Dialogs().back();
+    EXPECT_NE(told.find("could not be copied to the recycle bin first"), std::string::npos) << told;
+    EXPECT_NE(told.find(firefox), std::string::npos) << told;
+  }
+  EXPECT_TRUE(driver::ReadFileBytes(firefox) == before) << "wiped without its copy";
+  ::DeleteFileA(bin.c_str());
+  ::CreateDirectoryA(bin.c_str(), nullptr);
+}
+
 // Apply's last message is up when the session ends: nothing is at risk any
 // more, so the session does not wait, and the proxy goes off with the
 // process.
