@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "app/program_end.h"
 #include "platform/ui.h"
 #include "proxyswitch/proxy_switch.h"
 #include "ui/tooltips.h"
@@ -63,6 +64,10 @@ void Application::CloseSplash() {
 
 void Application::Tell(const std::string& text, int style) {
   platform::ui::ShowMessage(text, style);
+}
+
+void Application::EndProgram(bool by_user) {
+  app::EndProgram(by_user ? Ending::kByUser : Ending::kBySession);
 }
 
 void Application::OpenCookieManager() {

@@ -38,6 +38,7 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
   void OpenBrowserCookies() override;
   void ShowAbout() override;
   void CookiesChanging(bool changing) override;
+  void EndProgram(bool by_user) override;
 
   // Start-up's steps.
   std::string LoadMainWindow() override;

@@ -11,18 +11,21 @@
 #include <objbase.h>
 
 #include "app/application.h"
+#include "app/program_end.h"
 #include "app/single_instance.h"
 #include "common/failure.h"
 #include "platform/win32/handles.h"
 #include "proxyswitch/proxy_switch.h"
 #include "startup/startup_order.h"
 #include "ui/button_strip.h"
+#include "ui/failure_report.h"
 #include "ui/gif_view.h"
 #include "ui/picture_view.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  ui::SetFailureShutdown(&app::ShutDownForFailure);
   return failure::Untrapped([] {
-    if (proxyswitch::IsOffCommand(::GetCommandLineA())) return proxyswitch::SwitchOff() ? 0 : 1;
+    if (proxyswitch::IsOffCommand(::GetCommandLineA())) return app::TurnEverythingOff() ? 1 : 0;
     const app::SingleInstance instance;
     if (!instance.First()) {
       app::BringRunningToFront();
@@ -37,6 +40,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ui::RegisterPictureView();
     ui::RegisterButtonStrip();
     app::Application application;
+    // Every way the program ends leaves this loop, the proxy off by then.
     return application.Run(startup::BannerUrl(::GetCommandLineA()));
   });
 }

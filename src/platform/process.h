@@ -1,4 +1,4 @@
-// Starting other programs and ending this one.
+// Starting other programs, and what the system knows of processes.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +30,5 @@ struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0;
 };
 LocalTime LocalTimeNow();
-
-// Ends the process at once with the given exit code.
-[[noreturn]] void EndProcess(unsigned code);
 
 }  // namespace platform::process

@@ -4,16 +4,28 @@
 
 #include "common/failure.h"
 #include "common/identifiers.h"
-#include "proxyswitch/proxy_switch.h"
+#include "ui/failure_report.h"
 #include "ui/task_queue.h"
+
+namespace ui {
+namespace {
+void (*failure_shutdown)() noexcept = nullptr;
+}  // namespace
+
+void SetFailureShutdown(void (*shutdown)() noexcept) { failure_shutdown = shutdown; }
+
+}  // namespace ui
 
 namespace failure {
 
 void ReportAndEnd(const char* what) noexcept {
-  // Nothing of a task goes on behind the report, which has a loop of its own.
-  ui::TaskQueue::StopAll();
-  // The program ends without Exit: its proxy must not outlive it.
-  [[maybe_unused]] const proxyswitch::Outcome off = proxyswitch::SwitchOff();
+  // The program's end, as Exit's, before the report, which has a loop of its
+  // own: nothing of a task goes on behind it, and the proxy does not outlive
+  // the program.
+  if (ui::failure_shutdown)
+    ui::failure_shutdown();
+  else
+    ui::TaskQueue::StopAll();
   std::string text = "Run-time error:\n\n";
   text += what ? what : "unknown failure";
   ::MessageBoxA(nullptr, text.c_str(), ids::kProgramTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);

@@ -14,7 +14,6 @@
 #include "placement/always_on_top.h"
 #include "placement/centering.h"
 #include "platform/files.h"
-#include "platform/process.h"
 #include "platform/ui.h"
 #include "registry/settings.h"
 #include "ui/gif_view.h"
@@ -338,7 +337,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // then, and only then.
       return cookies_at_risk_ ? FALSE : TRUE;
     case WM_ENDSESSION:
-      if (wparam) OnSessionEnding();
+      // Log off, restart or shut down: the session ends whatever runs and
+      // may end the process once this returns, so the proxy goes off now,
+      // as Exit turns it off. Cookies at risk made the session wait first;
+      // a run cut short all the same is put right at the next start.
+      if (!wparam) return 0;
+      session_ending_ = true;
+      other_windows_.EndProgram(false);
       return 0;
     case kStepsReported:
       steps_->RunArrived();
@@ -353,7 +358,7 @@ void MainWindow::OnCommand(int id) {
       OnApplyClicked();
       break;
     case kExitButton:
-      if (!applying_) wipe::Exit(*this);
+      if (!applying_) other_windows_.EndProgram(true);
       break;
     case menu::kClearTempOnExit:
       options::ToggleClearTempOnExit(Id());
@@ -414,24 +419,7 @@ void MainWindow::ApplyEnded(const std::optional<wipe::Message>& last) {
   other_windows_.CookiesChanging(false);
   // Nobody is left to read it when the session ends.
   if (last && !session_ending_) Tell(*last);
-  if (close_requested_) wipe::Exit(*this);
-}
-
-// Log off, restart or shut down: the session ends whatever runs, and may end
-// the process as soon as this returns. The proxy goes off first, as Exit
-// turns it off (a message box now would hold the session: nothing is told).
-// Only while cookies are at risk do Apply's steps go on reporting here, until
-// the restore or the store is done; a run cut short all the same is put right
-// at the next start.
-void MainWindow::OnSessionEnding() {
-  session_ending_ = true;
-  close_requested_ = false;
-  [[maybe_unused]] const auto problem = wipe::TurnProxyOff();
-  for (MSG pending; cookies_at_risk_ && ::GetMessageA(&pending, nullptr, 0, 0) > 0;) {
-    ::TranslateMessage(&pending);
-    ::DispatchMessageA(&pending);
-  }
-  platform::process::EndProcess(0);
+  if (close_requested_) other_windows_.EndProgram(true);
 }
 
 void MainWindow::Tell(const wipe::Message& message) {
@@ -471,7 +459,7 @@ void MainWindow::OnCloseRequested() {
   if (applying_)
     close_requested_ = true;
   else
-    wipe::Exit(*this);
+    other_windows_.EndProgram(true);
 }
 
 void MainWindow::OnMouseMove(POINT point) {

@@ -34,6 +34,10 @@ class MainWindow final : public ui::Window,
     // Apply is deleting and restoring cookies, and deleting the browsers':
     // nothing else may change them, or the protected sites, meanwhile.
     virtual void CookiesChanging(bool changing) = 0;
+    // The program ends: the proxy off, the one message loop left. By the
+    // user (Exit, the close box), told of a proxy left on; or by the
+    // session's end, told nothing.
+    virtual void EndProgram(bool by_user) = 0;
   };
 
   // Creates the window hidden; Load fills it.
@@ -95,12 +99,10 @@ class MainWindow final : public ui::Window,
   // close waits for Apply's end.
   bool applying_ = false;
   bool close_requested_ = false;
-  // The session is ending: the proxy is off already, and the process ends
-  // as soon as no cookie is at risk.
+  // The session is ending: the proxy is off, the program on its way out.
   bool session_ending_ = false;
   class ShutdownBlocked;
   std::unique_ptr<ShutdownBlocked> cookies_at_risk_;
-  void OnSessionEnding();
   struct ApplyUnderway;
   std::unique_ptr<ApplyUnderway> underway_;
   std::unique_ptr<ui::TaskQueue> steps_;

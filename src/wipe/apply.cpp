@@ -12,9 +12,7 @@
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/fileop.h"
-#include "platform/process.h"
 #include "platform/ui.h"
-#include "proxytest/probe_run.h"
 #include "registry/settings.h"
 #include "wipe/cookie_stages.h"
 #include "wipe/url_cache_purge.h"
@@ -170,17 +168,6 @@ void Apply(MainWindowState& window, tasks::Runner& steps) {
                 return End(window, Message{*switched->problem, kInformation});
               Purge(window, steps);
             });
-}
-
-std::optional<std::string> TurnProxyOff() {
-  proxytest::CloseEveryProbe();
-  const proxyswitch::Outcome off = proxyswitch::SwitchOff();
-  return off ? std::nullopt : off.problem;
-}
-
-void Exit(MainWindowState& window) {
-  if (const auto problem = TurnProxyOff()) window.Tell({*problem, kInformation});
-  platform::process::EndProcess(0);
 }
 
 }  // namespace wipe

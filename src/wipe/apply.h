@@ -1,5 +1,6 @@
-// The main commands: Apply switches the browser to the proxy in the proxy box
-// and wipes the traces of the old identity; Exit turns the proxy off.
+// Apply: switches the browser to the proxy in the proxy box and wipes the
+// traces of the old identity. (Exit, the program's end, is the
+// application's.)
 #pragma once
 
 #include <cstddef>
@@ -53,15 +54,5 @@ class MainWindowState {
 // window's thread, each started when the one before has reported. Returns
 // at once; the window is told when Apply has ended.
 void Apply(MainWindowState& window, tasks::Runner& steps);
-
-// Closes the proxy test's connections and turns the proxy off (ProxyEnable
-// 0, ProxyServer "Not Set", every connection back to the user's own
-// settings). The problem when it could not be turned off, with how to do it
-// by hand.
-std::optional<std::string> TurnProxyOff();
-
-// TurnProxyOff, then ends the process; a proxy that could not be turned off
-// is told to the window first.
-[[noreturn]] void Exit(MainWindowState& window);
 
 }  // namespace wipe

@@ -269,10 +269,6 @@ std::vector<std::string> RunningProgramNames() { return fake::system_state.runni
 
 LocalTime LocalTimeNow() { return {2026, 12, 7, 14, 3}; }
 
-void EndProcess(unsigned code) {
-  fake::system_state.calls.push_back("EndProcess(" + std::to_string(code) + ")");
-  throw fake::ProcessEnded{code};
-}
 }  // namespace platform::process
 
 namespace platform::transfer {

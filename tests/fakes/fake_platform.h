@@ -31,11 +31,6 @@ struct FakeUi {
   static void Reset();
 };
 
-// Thrown by the fake EndProcess, which must not return.
-struct ProcessEnded {
-  unsigned code;
-};
-
 struct FakeSystem {
   std::string application_folder = R"(C:\Program Files\Maskfold)";
   std::string system_folder = R"(C:\Windows\system32)";
@@ -59,7 +54,7 @@ struct FakeSystem {
   std::vector<std::string> file_operations;
   bool recycle_bin_takes = true;
   std::uint64_t recycle_bin_items = 0;
-  std::vector<std::string> calls;  // "NotifySettingsChanged", "EndProcess(0)"
+  std::vector<std::string> calls;  // "NotifySettingsChanged", "RemoveFolder(...)"
   // WinINet's per-connection options by connection ("" the LAN), and the
   // dial-up entries. A set fails with set_error when it is not 0; with
   // set_ignored it succeeds and changes nothing, as under a machine policy.

@@ -103,27 +103,26 @@ TEST_F(ApplyTest, AProxyTooLongToReadBackIsNotClaimedAndNothingIsDeleted) {
   EXPECT_NE(fake::FakeUi::Get().calls[0].find("Nothing was deleted"), std::string::npos);
 }
 
-TEST_F(ApplyTest, ExitTurnsTheProxyOffWhateverApplyWroteAndEndsTheProcess) {
+// What the program's end does to the proxy, after any number of Applies.
+TEST_F(ApplyTest, TheEndTurnsTheProxyOffWhateverApplyWrote) {
   Window window;
   window.proxy = "p:1";
   window.Apply();
   window.Apply();
-  EXPECT_THROW(wipe::Exit(window), fake::ProcessEnded);
+  EXPECT_TRUE(proxyswitch::SwitchOff());
   EXPECT_EQ(Stored("ProxyEnable"), (RegValue{4, {0, 0, 0, 0}}));
   EXPECT_EQ(Stored("ProxyServer"), Text("Not Set"));
   EXPECT_EQ(FakeSystem::Get().connections[""].flags, 1u);
-  EXPECT_EQ(FakeSystem::Get().calls.back(), "EndProcess(0)");
   for (const auto& shown : fake::FakeUi::Get().calls)
     EXPECT_EQ(shown.find("turn its proxy off"), std::string::npos) << shown;
 }
 
-TEST_F(ApplyTest, ExitEndsEvenWhenTheRegistryRefusesEveryCallAndSaysSo) {
-  Window window;
+TEST_F(ApplyTest, TheEndSaysHowToTurnTheProxyOffWhenTheRegistryRefusesEveryCall) {
   FakeRegistry::Get().refuse = "C";  // CreateKey and CloseKey refused
-  EXPECT_THROW(wipe::Exit(window), fake::ProcessEnded);
+  const proxyswitch::Outcome off = proxyswitch::SwitchOff();
   EXPECT_FALSE(Stored("ProxyEnable"));
-  ASSERT_EQ(fake::FakeUi::Get().calls.size(), 1u);
-  EXPECT_NE(fake::FakeUi::Get().calls[0].find("To turn it off by hand"), std::string::npos);
+  ASSERT_FALSE(off);
+  EXPECT_NE(off.problem->find("To turn it off by hand"), std::string::npos);
 }
 
 }  // namespace

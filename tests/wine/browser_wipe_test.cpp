@@ -270,6 +270,7 @@ TEST_F(BrowserWipeTest, TheSessionEndingWhileApplysLastMessageIsUpTurnsTheProxyO
   for (const auto& dialog : dialogs) seen += "\n" + dialog;
   ASSERT_TRUE(exited) << "the process outlived the session; dialogs:" << seen;
   ASSERT_TRUE(ended) << "exit code " << code << seen;
+  EXPECT_EQ(code, 0u) << "ended from main, its message loop left";
   ASSERT_FALSE(dialogs.empty());
   EXPECT_NE(dialogs.back().find("The cookies of Chrome were left"), std::string::npos) << seen;
   EXPECT_NE(dialogs.back().find("|proxy 1 ended"), std::string::npos) << "on while the box was up";

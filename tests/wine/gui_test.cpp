@@ -188,7 +188,10 @@ TEST_F(MainWindowTest, TheEndOfTheSessionTurnsTheProxyOffLikeExit) {
   ASSERT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
 
   driver::Run("wineboot.exe --end-session");
-  ASSERT_TRUE(program.WaitForExit(20000));
+  DWORD exit_code = 1;
+  ASSERT_TRUE(program.WaitForExit(20000, &exit_code));
+  // Only the return from the message loop, through main, ends it with 0.
+  EXPECT_EQ(exit_code, 0u);
   EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 0u);
   EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")),
             "Not Set");

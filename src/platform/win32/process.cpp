@@ -59,6 +59,4 @@ LocalTime LocalTimeNow() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
 }
 
-void EndProcess(unsigned code) { ::ExitProcess(code); }
-
 }  // namespace platform::process

@@ -1,0 +1,42 @@
+#include "app/program_end.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "platform/ui.h"
+#include "proxyswitch/proxy_switch.h"
+#include "proxytest/probe_run.h"
+#include "ui/task_queue.h"
+
+namespace app {
+namespace {
+bool ended = false;  // the window thread's: the end runs once
+}  // namespace
+
+std::optional<std::string> TurnEverythingOff() {
+  proxytest::CloseEveryProbe();
+  const proxyswitch::Outcome off = proxyswitch::SwitchOff();
+  return off ? std::nullopt : off.problem;
+}
+
+void EndProgram(Ending ending) {
+  if (std::exchange(ended, true)) return;
+  // No step of a task runs on, or reports to a window that is going.
+  ui::TaskQueue::StopAll();
+  const auto problem = TurnEverythingOff();
+  if (problem && ending == Ending::kByUser)
+    platform::ui::ShowMessage(*problem, platform::ui::kStyleInformation);
+  ::PostQuitMessage(0);
+}
+
+void ShutDownForFailure() noexcept {
+  ui::TaskQueue::StopAll();
+  try {
+    [[maybe_unused]] const auto problem = TurnEverythingOff();  // the report says enough
+  } catch (...) {
+    // The report comes all the same.
+  }
+}
+
+}  // namespace app
