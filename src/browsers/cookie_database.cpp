@@ -145,8 +145,7 @@ StoreState CheckPages(sqlite3* database) {
 StoreState CheckFile(const Store& store) {
   const auto attributes = files::Attributes(store.database);
   if (!attributes) return StoreState::kDone;  // SQLite tells a missing file
-  if ((*attributes & files::kAttributeReparsePoint) || files::IsLink(store.database))
-    return StoreState::kLink;
+  if (files::IsLink(store.database)) return StoreState::kLink;
   if (*attributes & files::kAttributeReadOnly) return StoreState::kReadOnly;
   return StoreState::kDone;
 }
