@@ -3,7 +3,7 @@
 # what is missing. Needs root when something has to be installed.
 set -euo pipefail
 
-packages=(cmake make g++ googletest mingw-w64 wine wine32:i386 xvfb xauth imagemagick python3 ca-certificates wixl msitools)
+packages=(cmake make g++ googletest mingw-w64 wine wine32:i386 xvfb xauth imagemagick python3 ca-certificates wixl msitools clang-format)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks the layers of src/: a file includes only its own layer or those
-below it, no two folders include each other, and only the Windows layers
-include the platform's own headers.
+below it, a folder of the logic only the logic folders it is allowed to use,
+no two folders include each other, and only the Windows layers include the
+platform's own headers.
 
     layers_check.py SRC_FOLDER
 Prints every breach and exits 1 when there is one."""
@@ -11,12 +12,29 @@ import re
 import sys
 
 # Bottom up. A folder may include its own layer and the layers below.
+# The logic sees the platform through its portable headers only: the Windows
+# side lies above it, for the window layers to put together.
+LOGIC = {
+    # folder: the other logic folders it may include
+    "registry": set(),
+    "proxylist": set(),
+    "cookies": set(),
+    "banner": set(),
+    "placement": set(),
+    "pages": set(),
+    "options": {"registry"},
+    "proxyswitch": {"registry"},
+    "proxytest": {"proxyswitch"},
+    "browsers": {"cookies", "proxylist"},
+    "startup": {"banner", "browsers", "cookies"},
+    # Apply: the proxy switch, the cookie stages and the browsers' stores.
+    "wipe": {"proxyswitch", "cookies", "browsers", "registry"},
+}
 LAYERS = [
     ["common"],
     ["platform"],
+    sorted(LOGIC),
     ["platform/win32"],
-    ["registry", "wipe", "proxylist", "cookies", "banner", "placement", "options", "pages",
-     "startup", "proxytest", "proxyswitch", "browsers"],
     ["ui"],
     ["windows"],
     ["app"],
@@ -56,6 +74,9 @@ def main(src):
                 continue  # a generated header (version.h) or one beside the file
             if rank[target] > rank[folder]:
                 breaches.append(f"{relative}: includes {name} from the higher layer {target}")
+            elif folder in LOGIC and target in LOGIC and target != folder \
+                    and target not in LOGIC[folder]:
+                breaches.append(f"{relative}: includes {name}, but {folder} may not use {target}")
             if target != folder:
                 edges.add((folder, target))
     for a, b in itertools.combinations(sorted(rank), 2):

@@ -15,7 +15,7 @@ namespace app {
 int Application::Run(const std::string& banner_url) {
   // A run that ended without Exit may have left its proxy on: put right
   // before anything shows the proxy.
-  if (const auto told = proxyswitch::PutBackAfterLostRun())
+  if (const auto told = PutRightAfterLostRun())
     platform::ui::ShowMessage(*told, platform::ui::kStyleInformation);
   splash_ = std::make_unique<windows::SplashWindow>();
   startup::Run(*this, banner_url);

@@ -20,6 +20,13 @@ std::optional<std::string> TurnEverythingOff() {
   return off ? std::nullopt : off.problem;
 }
 
+std::optional<std::string> PutRightAfterLostRun() {
+  const auto proxy = proxyswitch::LostRunProxy();
+  if (!proxy) return std::nullopt;
+  if (auto problem = TurnEverythingOff()) return problem;
+  return proxyswitch::PutBackMessage(*proxy);
+}
+
 void EndProgram(Ending ending) {
   if (std::exchange(ended, true)) return;
   // No step of a task runs on, or reports to a window that is going.

@@ -13,6 +13,11 @@ namespace app {
 // with how to turn it off by hand.
 std::optional<std::string> TurnEverythingOff();
 
+// At start, before anything shows the proxy: a run that ended without Exit
+// may have left its proxy on, which goes off the one way. The message to
+// show once, or nothing.
+std::optional<std::string> PutRightAfterLostRun();
+
 // How the program ends: asked by the user, who is told of a proxy left on,
 // or by the session's end, when a message box would hold the session.
 enum class Ending { kByUser, kBySession };

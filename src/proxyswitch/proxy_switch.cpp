@@ -306,7 +306,7 @@ bool StillRunning(const std::string& process) {
 
 }  // namespace
 
-std::optional<std::string> PutBackAfterLostRun() {
+std::optional<std::string> LostRunProxy() {
   // A record whose process cannot be read (too long, say) is a lost run's.
   const std::string process = settings::Read(kSwitchRecord, kRecordProcess);
   if (process == registry::kNotFound && !RecordKeyExists()) return std::nullopt;
@@ -323,7 +323,10 @@ std::optional<std::string> PutBackAfterLostRun() {
     registry::DeleteRegKey(kSwitchRecord.root, kSwitchRecord.subkey);
     return std::nullopt;
   }
-  if (const Outcome off = SwitchOff(); !off) return off.problem;
+  return proxy;
+}
+
+std::string PutBackMessage(const std::string& proxy) {
   return "Maskfold did not end properly last time, and its proxy " + proxy +
          " was still on. Your earlier proxy settings have been put back.";
 }

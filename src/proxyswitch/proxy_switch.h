@@ -39,9 +39,13 @@ Outcome SwitchOff();
 Outcome NotTurnedOff(std::string_view why);
 
 // At start: a record whose process no longer runs while the system still
-// uses its proxy was left by a run that ended without Exit. The user's
-// settings are put back; the message to show once, or nothing.
-std::optional<std::string> PutBackAfterLostRun();
+// uses its proxy was left by a run that ended without Exit. That proxy, for
+// the program's one way of turning the proxy off to put right; nothing when
+// there is no such run (a record the user has moved on from is removed).
+std::optional<std::string> LostRunProxy();
+
+// What the user is told once a lost run's proxy is off.
+std::string PutBackMessage(const std::string& proxy);
 
 // True for a command line that asks for the proxy to be turned off only
 // ("maskfold.exe --off").

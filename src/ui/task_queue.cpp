@@ -13,24 +13,13 @@ std::atomic<bool> stopped{false};
 
 void TaskQueue::StopAll() { stopped = true; }
 
-void TaskQueue::Mailbox::Put(std::function<void()> item) {
-  const std::lock_guard lock(mutex);
-  if (!open) return;
-  arrived.push_back(std::move(item));
-  // One wake-up an item: the window runs what is there, possibly nothing.
-  ::PostMessageA(window, message, 0, 0);
-}
+TaskQueue::TaskQueue(HWND window)
+    : mailbox_(std::make_shared<tasks::Mailbox>(
+          [window] { ::PostMessageA(window, kTasksArrived, 0, 0); })) {}
 
-TaskQueue::TaskQueue(HWND window, UINT message) : mailbox_(std::make_shared<Mailbox>()) {
-  mailbox_->window = window;
-  mailbox_->message = message;
-}
+TaskQueue::~TaskQueue() { Close(); }
 
-TaskQueue::~TaskQueue() {
-  const std::lock_guard lock(mailbox_->mutex);
-  mailbox_->open = false;
-  mailbox_->arrived.clear();
-}
+void TaskQueue::Close() { mailbox_->Close(); }
 
 void TaskQueue::Run(std::function<void()> work, std::function<void()> then) {
   platform::threads::StartDetached(
@@ -48,18 +37,14 @@ void TaskQueue::Run(std::function<void()> work, std::function<void()> then) {
 
 void TaskQueue::Post(std::function<void()> report) { mailbox_->Put(std::move(report)); }
 
+std::function<void(std::function<void()>)> TaskQueue::Poster() const {
+  return [mailbox = mailbox_](std::function<void()> report) { mailbox->Put(std::move(report)); };
+}
+
 void TaskQueue::RunArrived() {
-  for (;;) {
-    if (stopped) return;
-    std::function<void()> item;
-    {
-      const std::lock_guard lock(mailbox_->mutex);
-      if (mailbox_->arrived.empty()) return;
-      item = std::move(mailbox_->arrived.front());
-      mailbox_->arrived.pop_front();
-    }
-    item();
-  }
+  // An item may end the window and this queue with it.
+  const std::shared_ptr<tasks::Mailbox> mailbox = mailbox_;
+  mailbox->RunArrived(stopped);
 }
 
 }  // namespace ui

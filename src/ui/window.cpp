@@ -131,6 +131,7 @@ void Window::Create(const FrameSpec& frame, std::span<const ControlSpec> control
                                       outer.bottom - outer.top, owner, menu.Get(), instance, this);
   if (!hwnd) throw std::runtime_error(std::string("cannot create window ") + frame.class_name);
   menu.Release();  // the window destroys it with itself
+  tasks_ = std::make_unique<TaskQueue>(hwnd);
 
   std::vector<Placed> placed;
   placed.reserve(controls.size());
@@ -254,9 +255,14 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARA
     self->hwnd_ = nullptr;
     self->controls_.clear();
     self->anchored_.clear();
+    if (self->tasks_) self->tasks_->Close();
     return ::DefWindowProcA(hwnd, message, wparam, lparam);
   }
-  return failure::Untrapped([&] { return self->OnMessage(message, wparam, lparam); });
+  return failure::Untrapped([&]() -> LRESULT {
+    if (message != kTasksArrived) return self->OnMessage(message, wparam, lparam);
+    if (self->tasks_) self->tasks_->RunArrived();
+    return 0;
+  });
 }
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 // The base of the program's top-level windows: creates the window hidden
 // with its controls from a layout table; the window's messages go to one
-// member of the derived window, behind the untrapped-failure guard.
+// member of the derived window, behind the untrapped-failure guard. Each
+// window has its task queue, whose reports the framework runs.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,7 @@
 #include "platform/ui.h"
 #include "platform/win32/handles.h"
 #include "ui/layout.h"
+#include "ui/task_queue.h"
 
 namespace ui {
 
@@ -61,6 +63,10 @@ class Window {
   // window's owner may have closed it and built a new one.
   std::weak_ptr<const bool> Alive() const { return alive_; }
 
+  // Work off the window's thread that reports back to it; reports that come
+  // after the window is gone are dropped. Made with the window.
+  TaskQueue& Tasks() { return *tasks_; }
+
  protected:
   // Creates the hidden window and its controls from the layout table. The
   // window takes the menu bar, if any.
@@ -95,6 +101,7 @@ class Window {
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
   std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
+  std::unique_ptr<TaskQueue> tasks_;
   std::vector<std::pair<FontStyle, platform::win32::UniqueFont>> fonts_;
   std::vector<Anchored> anchored_;
   // The table's controls by id: asking the window system each time costs a

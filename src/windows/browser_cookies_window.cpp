@@ -21,9 +21,6 @@ namespace windows {
 namespace {
 using namespace ids::browser_cookies;
 
-// The survey's report arrives through this message of the window's own.
-constexpr UINT kSurveyArrived = WM_APP + 1;
-
 // No LBS_SORT: the entries come sorted, and the box's own order would differ.
 constexpr DWORD kListStyle =
     WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
@@ -123,7 +120,6 @@ BrowserCookiesWindow::BrowserCookiesWindow(std::string cookies_folder, HWND owne
   tooltips_ = std::make_unique<ui::Tooltips>(Handle());
   tooltips_->Add(Control(kSiteList), "Double-click to protect");
   tooltips_->Add(Control(kProtectedList), "These sites are protected. Double-click to unprotect.");
-  tasks_ = std::make_unique<ui::TaskQueue>(Handle(), kSurveyArrived);
 }
 
 void BrowserCookiesWindow::Load() {
@@ -154,7 +150,7 @@ void BrowserCookiesWindow::ReadAll() {
 void BrowserCookiesWindow::ReadStores() {
   const unsigned reading = ++reading_;
   auto survey = std::make_shared<browsers::Survey>();
-  tasks_->Run(
+  Tasks().Run(
       [survey, folders = browsers::ShellUserFolders()] {
         *survey = browsers::SurveySites(browsers::FindStores(folders));
       },
@@ -262,9 +258,6 @@ LRESULT BrowserCookiesWindow::OnCommand(WPARAM wparam) {
 
 LRESULT BrowserCookiesWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case kSurveyArrived:
-      tasks_->RunArrived();
-      return 0;
     case WM_COMMAND:
       return OnCommand(wparam);
     case WM_CLOSE:

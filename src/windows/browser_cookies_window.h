@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "browsers/site_survey.h"
-#include "ui/task_queue.h"
 #include "ui/tooltips.h"
 #include "ui/window.h"
 
@@ -56,7 +55,6 @@ class BrowserCookiesWindow final : public ui::Window {
   // What the lists show, entry by entry.
   std::vector<std::string> unprotected_texts_, unprotected_sites_, protected_shown_;
   std::unique_ptr<ui::Tooltips> tooltips_;
-  std::unique_ptr<ui::TaskQueue> tasks_;
 };
 
 }  // namespace windows

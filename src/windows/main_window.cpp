@@ -20,7 +20,6 @@
 #include "ui/menu.h"
 #include "ui/messages.h"
 #include "ui/resource.h"
-#include "ui/task_queue.h"
 #include "wipe/cookie_stages.h"
 
 namespace windows {
@@ -75,7 +74,6 @@ constexpr std::array<ui::ControlSpec, 8> kLayout{{
 constexpr UINT kShowProgressAfterMs = 500;
 constexpr UINT_PTR kProgressTimer = 1;
 // Apply's steps report through this message of the window's own.
-constexpr UINT kStepsReported = WM_APP + 1;
 
 const std::vector<ui::MenuSpec> kMenus{
     {"&Options",
@@ -204,7 +202,6 @@ MainWindow::MainWindow(OtherWindows& other_windows) : other_windows_(other_windo
       ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MASKFOLD)),
   };
   Create(frame, kLayout, nullptr, ui::BuildMenuBar(kMenus));
-  steps_ = std::make_unique<ui::TaskQueue>(Handle(), kStepsReported);
   for (int id : {kExitButton, kApplyButton})
     ::SetWindowSubclass(Control(id), &MainWindow::ButtonSubclass, 0,
                         reinterpret_cast<DWORD_PTR>(this));
@@ -345,9 +342,6 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       session_ending_ = true;
       other_windows_.EndProgram(false);
       return 0;
-    case kStepsReported:
-      steps_->RunArrived();
-      return 0;
   }
   return Window::OnMessage(message, wparam, lparam);
 }
@@ -402,7 +396,7 @@ void MainWindow::OnApplyClicked() {
   progress_text_.clear();
   // A long Apply shows its progress, whichever stage it is in then.
   ::SetTimer(Handle(), kProgressTimer, kShowProgressAfterMs, nullptr);
-  wipe::Apply(*this, *steps_);
+  wipe::Apply(*this, Tasks());
 }
 
 void MainWindow::CookiesAtRisk(bool at_risk) {

@@ -12,7 +12,6 @@
 #include "platform/win32/handles.h"
 #include "proxylist/proxy_list.h"
 #include "ui/click_area.h"
-#include "ui/task_queue.h"
 #include "ui/tooltips.h"
 #include "ui/window.h"
 #include "wipe/apply.h"
@@ -105,7 +104,6 @@ class MainWindow final : public ui::Window,
   std::unique_ptr<ShutdownBlocked> cookies_at_risk_;
   struct ApplyUnderway;
   std::unique_ptr<ApplyUnderway> underway_;
-  std::unique_ptr<ui::TaskQueue> steps_;
   // A long Apply shows its progress: the stage under way and its count.
   std::string progress_text_;
   bool progress_shown_ = false;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <mutex>
 #include <utility>
 
 #include "common/identifiers.h"
@@ -16,7 +15,6 @@ namespace windows {
 namespace {
 using namespace ids::proxy_test;
 
-constexpr UINT kResultsArrived = WM_APP + 1;
 // The rows are drawn from the results as they are shown, never copied into
 // the list: thousands of them are ranked anew as each batch arrives.
 constexpr DWORD kListStyle = WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL |
@@ -106,19 +104,8 @@ std::string Cell(const proxytest::ProbeResult& result, int column) {
 
 }  // namespace
 
-// Shared by the window and its workers. Once the window is gone the target
-// is null, and no worker touches it again.
-struct ProxyTestWindow::Mailbox {
-  std::mutex mutex;
-  HWND target = nullptr;
-  unsigned run = 0;  // results of an earlier run are dropped
-  std::vector<proxytest::ProbeResult> arrived;
-};
-
 ProxyTestWindow::ProxyTestWindow(std::vector<std::string> proxy_list, HWND owner, Use use)
-    : candidates_(proxytest::Candidates(proxy_list)),
-      use_(std::move(use)),
-      mailbox_(std::make_shared<Mailbox>()) {
+    : candidates_(proxytest::Candidates(proxy_list)), use_(std::move(use)) {
   const ui::FrameSpec frame{
       ids::window_class::kProxyTest,
       "Proxy Test",
@@ -146,17 +133,14 @@ ProxyTestWindow::ProxyTestWindow(std::vector<std::string> proxy_list, HWND owner
     for (std::size_t i = 0; i < kColumns.size(); ++i) widest_[i] = widths.Of(kColumns[i].title);
   }
   FitColumns();
-  std::lock_guard lock(mailbox_->mutex);
-  mailbox_->target = Handle();
 }
 
 ProxyTestWindow::~ProxyTestWindow() { Detach(); }
 
 void ProxyTestWindow::Detach() {
-  // The workers still under way drop their results from now on.
+  // The prober drops the rest of the run; what it has reported already is
+  // dropped by the task queue, which closes with the window.
   if (run_) run_->Cancel();
-  std::lock_guard lock(mailbox_->mutex);
-  mailbox_->target = nullptr;
 }
 
 void ProxyTestWindow::Load() {
@@ -167,29 +151,28 @@ void ProxyTestWindow::Load() {
 void ProxyTestWindow::StartTest() {
   if (run_) run_->Cancel();
   results_.clear();
-  unsigned run = 0;
-  {
-    std::lock_guard lock(mailbox_->mutex);
-    mailbox_->arrived.clear();
-    run = ++mailbox_->run;
-  }
+  arrived_.clear();
+  const unsigned run = ++run_number_;
   ShowResults();
+  // The prober may report after the window is gone: the poster, not the
+  // window, is what it holds.
   run_ = proxytest::ProbeRun::Start(
-      candidates_, [mailbox = mailbox_, run](const proxytest::ProbeResult& result) {
-        std::lock_guard lock(mailbox->mutex);
-        if (!mailbox->target || mailbox->run != run) return;
-        mailbox->arrived.push_back(result);
-        // One message for all that arrive before the window takes them.
-        if (mailbox->arrived.size() == 1) ::PostMessageA(mailbox->target, kResultsArrived, 0, 0);
+      candidates_, [this, post = Tasks().Poster(), run](const proxytest::ProbeResult& result) {
+        post([this, run, result] { Arrived(run, result); });
       });
+}
+
+// The results of one wake-up are ranked and shown once, after the last of
+// them: thousands come in bursts.
+void ProxyTestWindow::Arrived(unsigned run, const proxytest::ProbeResult& result) {
+  if (run != run_number_) return;  // an earlier run's
+  arrived_.push_back(result);
+  if (arrived_.size() == 1) Tasks().Post([this] { TakeResults(); });
 }
 
 void ProxyTestWindow::TakeResults() {
   std::vector<proxytest::ProbeResult> arrived;
-  {
-    std::lock_guard lock(mailbox_->mutex);
-    arrived.swap(mailbox_->arrived);
-  }
+  arrived.swap(arrived_);
   if (arrived.empty()) return;
   {
     const TextWidths widths(Control(kResultList));
@@ -305,9 +288,6 @@ LRESULT ProxyTestWindow::OnNotify(NMHDR& header) {
 
 LRESULT ProxyTestWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case kResultsArrived:
-      TakeResults();
-      return 0;
     case WM_COMMAND:
       return OnCommand(wparam);
     case WM_NOTIFY:

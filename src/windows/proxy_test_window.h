@@ -33,9 +33,8 @@ class ProxyTestWindow final : public ui::Window {
   void AllowUse(bool allowed);
 
  private:
-  struct Mailbox;  // where the workers leave their results
-
   void StartTest();
+  void Arrived(unsigned run, const proxytest::ProbeResult& result);
   void TakeResults();
   void ShowResults();
   void ShowProgress();
@@ -52,10 +51,11 @@ class ProxyTestWindow final : public ui::Window {
 
   const std::vector<std::string> candidates_;
   const Use use_;
-  std::shared_ptr<Mailbox> mailbox_;
   std::shared_ptr<proxytest::ProbeRun> run_;
   std::vector<proxytest::ProbeResult> results_;
-  std::array<int, 3> widest_{};  // pixels, by column
+  std::vector<proxytest::ProbeResult> arrived_;  // not yet ranked
+  unsigned run_number_ = 0;                      // results of an earlier run are dropped
+  std::array<int, 3> widest_{};                  // pixels, by column
 };
 
 }  // namespace windows

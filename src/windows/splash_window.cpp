@@ -38,7 +38,6 @@ constexpr std::array<ui::ControlSpec, 4> kLayout{{
     Dot(kFirstDot + 1, 2310),
 }};
 
-constexpr UINT kDownloadReported = WM_APP + 1;
 // The download ends at its own deadline; this one, a little later, is for a
 // call that WinINet does not let go of while the server says nothing.
 constexpr UINT_PTR kDeadlineTimer = 1;
@@ -62,7 +61,6 @@ SplashWindow::SplashWindow() {
       ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0, 0, 0)));
   ui::ShowBitmap(Control(kPicture), picture_.Get());
   placement::CenterWindow(Id());
-  tasks_ = std::make_unique<ui::TaskQueue>(Handle(), kDownloadReported);
 }
 
 SplashWindow::~SplashWindow() = default;
@@ -71,7 +69,7 @@ void SplashWindow::Download(startup::Steps::DownloadWork download,
                             std::function<void(banner::Stored)> then) {
   then_ = std::move(then);
   const auto stored = std::make_shared<banner::Stored>(banner::Stored::kFailed);
-  tasks_->Run([transfer = transfer_, download = std::move(download),
+  Tasks().Run([transfer = transfer_, download = std::move(download),
                stored] { *stored = download(*transfer); },
               [this, stored] { Finish(*stored); });
   ::SetTimer(Handle(), kDeadlineTimer, banner::kDeadlineMs + kDeadlineGraceMs, nullptr);
@@ -93,9 +91,6 @@ LRESULT SplashWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
   }
   switch (message) {
-    case kDownloadReported:
-      tasks_->RunArrived();
-      return 0;
     case WM_TIMER:
       if (wparam != kDeadlineTimer) break;
       transfer_->Cancel();

@@ -9,7 +9,6 @@
 #include "platform/transfer.h"
 #include "platform/win32/handles.h"
 #include "startup/startup_order.h"
-#include "ui/task_queue.h"
 #include "ui/window.h"
 
 namespace windows {
@@ -31,7 +30,6 @@ class SplashWindow final : public ui::Window {
   // Shared with the download's thread, which may outlive the window.
   const std::shared_ptr<platform::transfer::Control> transfer_ =
       std::make_shared<platform::transfer::Control>();
-  std::unique_ptr<ui::TaskQueue> tasks_;
   std::function<void(banner::Stored)> then_;
   platform::win32::UniqueBitmap picture_;
 };

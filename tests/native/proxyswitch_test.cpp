@@ -132,16 +132,23 @@ TEST_F(ProxySwitchTest, ASwitchThatDoesNotTakeSaysWhyAndLeavesTheSettingsAsTheyW
   EXPECT_NE(off.problem->find("To turn it off by hand"), std::string::npos);
 }
 
+// What the start does with a lost run: its proxy off the program's one way.
+std::optional<std::string> PutBackAfterLostRun() {
+  const auto proxy = proxyswitch::LostRunProxy();
+  if (proxy && !proxyswitch::SwitchOff()) ADD_FAILURE() << "not turned off";
+  return proxy ? std::optional(proxyswitch::PutBackMessage(*proxy)) : std::nullopt;
+}
+
 TEST_F(ProxySwitchTest, ARunThatEndedWithoutExitIsPutRightOnceAtTheNextStart) {
   ASSERT_TRUE(proxyswitch::SwitchOn("p:1"));
-  EXPECT_FALSE(proxyswitch::PutBackAfterLostRun()) << "that run still goes on";
+  EXPECT_FALSE(PutBackAfterLostRun()) << "that run still goes on";
   FakeSystem::Get().processes.clear();  // killed
   FakeSystem::Get().process_id = 43;
-  const auto told = proxyswitch::PutBackAfterLostRun();
+  const auto told = PutBackAfterLostRun();
   ASSERT_TRUE(told);
   EXPECT_NE(told->find("its proxy p:1 was still on"), std::string::npos) << *told;
   EXPECT_EQ(FakeSystem::Get().connections[""].flags, 1u | 4 | 8);
-  EXPECT_FALSE(proxyswitch::PutBackAfterLostRun()) << "said once";
+  EXPECT_FALSE(PutBackAfterLostRun()) << "said once";
 
   // The user moved on before the next start, on the LAN only: the VPN entry
   // still on the dead proxy is put right.
@@ -150,7 +157,7 @@ TEST_F(ProxySwitchTest, ARunThatEndedWithoutExitIsPutRightOnceAtTheNextStart) {
   FakeSystem::Get().processes.clear();
   connections[""] = {1, "mine:8", "", ""};
   FakeRegistry::Get().PutText(reg::kCurrentUser, kSettings, "ProxyServer", "mine:8");
-  EXPECT_TRUE(proxyswitch::PutBackAfterLostRun());
+  EXPECT_TRUE(PutBackAfterLostRun());
   EXPECT_EQ(connections["Office VPN"].flags, 1u | 8);
 
   // Moved on everywhere: the record goes, nothing else changes.
@@ -158,7 +165,7 @@ TEST_F(ProxySwitchTest, ARunThatEndedWithoutExitIsPutRightOnceAtTheNextStart) {
   FakeSystem::Get().processes.clear();
   connections[""] = connections["Office VPN"] = {1, "mine:8", "", ""};
   FakeRegistry::Get().PutText(reg::kCurrentUser, kSettings, "ProxyServer", "mine:8");
-  EXPECT_FALSE(proxyswitch::PutBackAfterLostRun());
+  EXPECT_FALSE(PutBackAfterLostRun());
   EXPECT_EQ(connections[""].proxy, "mine:8");
   EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
 }
@@ -184,7 +191,7 @@ TEST_F(ProxySwitchTest, ARecordOfAnotherOrAnUnreadableProcessIsALostRun) {
     FakeSystem::Get().processes = {{7, 700}, {43, 4300}};
     FakeSystem::Get().images = {{7, c.image_of_7}, {43, "maskfold.exe"}};
     FakeSystem::Get().process_id = 43;
-    EXPECT_EQ(proxyswitch::PutBackAfterLostRun().has_value(), c.lost) << c.name;
+    EXPECT_EQ(PutBackAfterLostRun().has_value(), c.lost) << c.name;
     EXPECT_EQ(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"), !c.lost)
         << c.name;
   }
