@@ -62,9 +62,7 @@ void Application::CloseSplash() {
   splash_closed_ = true;
 }
 
-void Application::Tell(const std::string& text, int style) {
-  platform::ui::ShowMessage(text, style);
-}
+void Application::Tell(const outcome::Message& message) { platform::ui::ShowMessage(message); }
 
 void Application::EndProgram(bool by_user) {
   app::EndProgram(by_user ? Ending::kByUser : Ending::kBySession);

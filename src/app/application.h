@@ -48,7 +48,7 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
   // Hides the splash; the message loop destroys it once the message that
   // asked for it is done.
   void CloseSplash() override;
-  void Tell(const std::string& text, int style) override;
+  void Tell(const outcome::Message& message) override;
 
   std::unique_ptr<windows::SplashWindow> splash_;
   bool splash_closed_ = false;

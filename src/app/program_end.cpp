@@ -17,7 +17,8 @@ bool ended = false;  // the window thread's: the end runs once
 std::optional<std::string> TurnEverythingOff() {
   proxytest::CloseEveryProbe();
   const proxyswitch::Outcome off = proxyswitch::SwitchOff();
-  return off ? std::nullopt : off.problem;
+  if (off) return std::nullopt;
+  return off.Why()->text;
 }
 
 std::optional<std::string> PutRightAfterLostRun() {

@@ -63,7 +63,7 @@ bool CopyToRecycleBin(const Store& store, std::size_t number) {
   bool binned = false;
   if (copied) {
     const auto before = platform::fileop::RecycleBinItems(folder);
-    binned = before && platform::fileop::Run(record) == 0;
+    binned = before && platform::fileop::Run(record).Succeeded();
     const auto after = platform::fileop::RecycleBinItems(folder);
     binned = binned && after && *after >= *before + record.from.size();
   }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/outcome.h"
+
 namespace platform::connections {
 
 // One connection's options as WinINet has them: the LAN when the name is
@@ -17,9 +19,10 @@ struct Options {
   std::string script_url;
 };
 
-// Each returns 0 on success, otherwise the platform's error code.
-std::uint32_t Query(const std::string& connection, Options& options);
-std::uint32_t Set(const std::string& connection, const Options& options);
+// Each fails as InternetQueryOption and InternetSetOption do: with the
+// thread's last error.
+status::LastError Query(const std::string& connection, Options& options);
+status::LastError Set(const std::string& connection, const Options& options);
 
 // The names of the dial-up and VPN entries of the phone book (RasEnumEntries);
 // none where the system has no remote access.

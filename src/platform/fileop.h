@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/outcome.h"
+
 namespace platform::fileop {
 
 inline constexpr unsigned kCopy = 2;               // FO_COPY
@@ -26,9 +28,9 @@ struct Record {
   unsigned flags = 0;
 };
 
-// Returns the platform's result (0 on success). Blocks until the operation and its
-// dialogs are over: run it off a window's thread.
-int Run(const Record& record);
+// SHFileOperationA's own result. Blocks until the operation and its dialogs
+// are over: run it off a window's thread.
+status::Win32Error Run(const Record& record);
 
 // How many items the recycle bin of the drive that holds the path has;
 // nothing when the shell cannot tell. A delete with kAllowUndo deletes for

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "common/outcome.h"
+
 namespace platform::reg {
 
 // A key handle as an integer: a predefined root or an opened key; 0 is none.
@@ -18,20 +20,21 @@ inline constexpr std::uint32_t kTypeBinary = 3;
 inline constexpr std::uint32_t kTypeDword = 4;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 
-inline constexpr long kSuccess = 0;
-inline constexpr long kMoreData = 234;
+// Each returns the call's own status, as the call does.
+using Status = status::Win32Error;
+inline constexpr Status kSuccess{0};
+inline constexpr Status kMoreData{234};
 
-// Each returns the platform's status code (0 on success), as the call does.
-long OpenKey(Key root, const char* subkey, Key* result);
-long OpenKeyEx(Key root, const char* subkey, std::uint32_t options, std::uint32_t access,
-               Key* result);
-long QueryValueEx(Key key, const char* name, std::uint32_t* type, std::uint8_t* data,
-                  std::uint32_t* size);
-long CreateKey(Key root, const char* subkey, Key* result);
-long SetValueEx(Key key, const char* name, std::uint32_t type, const std::uint8_t* data,
-                std::uint32_t size);
-long FlushKey(Key key);
-long DeleteKey(Key key, const char* subkey);
-long CloseKey(Key key);
+Status OpenKey(Key root, const char* subkey, Key* result);
+Status OpenKeyEx(Key root, const char* subkey, std::uint32_t options, std::uint32_t access,
+                 Key* result);
+Status QueryValueEx(Key key, const char* name, std::uint32_t* type, std::uint8_t* data,
+                    std::uint32_t* size);
+Status CreateKey(Key root, const char* subkey, Key* result);
+Status SetValueEx(Key key, const char* name, std::uint32_t type, const std::uint8_t* data,
+                  std::uint32_t size);
+Status FlushKey(Key key);
+Status DeleteKey(Key key, const char* subkey);
+Status CloseKey(Key key);
 
 }  // namespace platform::reg

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include "common/outcome.h"
 
 namespace platform::ui {
 
@@ -43,6 +44,10 @@ inline constexpr int kStyleInformationForeground = 65600;
 // application title. Returns when dismissed.
 void ShowMessage(std::string_view text, int style);
 void ShowMessage(std::string_view text, int style, std::string_view caption);
+// A message of the logic, in its box.
+inline void ShowMessage(const outcome::Message& message) {
+  ShowMessage(message.text, message.box == outcome::Box::kPlain ? kStylePlain : kStyleInformation);
+}
 
 // Runs every queued window message, then returns.
 void ProcessPendingMessages();

@@ -53,7 +53,7 @@ std::optional<ConnectionValue> StoredValue(const settings::Location& at, const s
 
 std::optional<ConnectionOptions> Current(const std::string& connection) {
   conn::Options options;
-  if (conn::Query(connection, options) != 0) return std::nullopt;
+  if (!conn::Query(connection, options).Succeeded()) return std::nullopt;
   return FromPlatform(options);
 }
 
@@ -72,7 +72,7 @@ std::optional<ConnectionOptions> Earlier(const std::string& connection) {
   return value->options;
 }
 
-bool HasRecord() { return settings::Read(kSwitchRecord, kRecordProcess) != registry::kNotFound; }
+bool HasRecord() { return settings::ReadIfThere(kSwitchRecord, kRecordProcess).has_value(); }
 
 std::string ThisProcess() {
   const std::uint32_t id = platform::process::CurrentProcessId();
@@ -94,7 +94,8 @@ bool Record(const std::string& proxy, const std::vector<std::string>& connection
     ConnectionValue value;
     value.options = *now;
     written = registry::SetRegBinary(kSwitchRecord.root, kSwitchRecord.subkey,
-                                     EarlierName(connection), EncodeConnectionValue(value)) == 0 &&
+                                     EarlierName(connection), EncodeConnectionValue(value))
+                  .Succeeded() &&
               written;
   }
   settings::WriteText(kSwitchRecord, kRecordProxy, proxy);
@@ -110,12 +111,14 @@ std::mutex switching;
 // the new options (Windows writes it itself; some systems do not, and
 // WinHTTP reads only the value). 0 or the platform's error.
 std::uint32_t SetConnection(const std::string& connection, const ConnectionOptions& options) {
-  if (const std::uint32_t error = conn::Set(connection, ToPlatform(options))) return error;
+  if (const status::LastError set = conn::Set(connection, ToPlatform(options)); !set.Succeeded())
+    return set.code;
   const auto old = StoredValue(settings::kConnections, ValueName(connection));
   if (old && old->options == options) return 0;
-  return static_cast<std::uint32_t>(registry::SetRegBinary(
-      settings::kConnections.root, settings::kConnections.subkey, ValueName(connection),
-      EncodeConnectionValue(WithOptions(old, options))));
+  return registry::SetRegBinary(settings::kConnections.root, settings::kConnections.subkey,
+                                ValueName(connection),
+                                EncodeConnectionValue(WithOptions(old, options)))
+      .code;
 }
 
 // Why the settings read back are not what was set, or nothing when they are.
@@ -134,7 +137,8 @@ std::optional<std::string> ReadBack(bool on, const std::string& proxy, std::uint
 }
 
 struct Before {
-  std::string enable, server, record_proxy;
+  std::optional<std::string> enable, server;
+  std::string record_proxy;
   bool had_record = false;
   std::vector<std::optional<ConnectionOptions>> connections;
 };
@@ -142,11 +146,9 @@ struct Before {
 // A switch that did not take leaves the settings as they were before it.
 void PutBack(const Before& before, const std::vector<std::string>& connections) {
   // Values that were missing read as no proxy.
-  settings::WriteDword(kInternetSettings, settings::kProxyEnable,
-                       before.enable == registry::kNotFound ? "0" : before.enable);
+  settings::WriteDword(kInternetSettings, settings::kProxyEnable, before.enable.value_or("0"));
   settings::WriteText(kInternetSettings, settings::kProxyServer,
-                      before.server == registry::kNotFound ? settings::kProxyNotSet
-                                                           : std::string_view(before.server));
+                      before.server.value_or(std::string(settings::kProxyNotSet)));
   for (std::size_t i = 0; i < connections.size(); ++i)
     if (before.connections[i]) SetConnection(connections[i], *before.connections[i]);
   if (before.had_record)
@@ -207,8 +209,8 @@ CheckedProxy CheckProxyText(std::string_view typed) {
 Outcome SwitchOn(const std::string& proxy) {
   const std::lock_guard lock(switching);
   const std::vector<std::string> connections = Connections();
-  Before before{settings::Read(kInternetSettings, settings::kProxyEnable),
-                settings::Read(kInternetSettings, settings::kProxyServer),
+  Before before{settings::ReadIfThere(kInternetSettings, settings::kProxyEnable),
+                settings::ReadIfThere(kInternetSettings, settings::kProxyServer),
                 settings::Read(kSwitchRecord, kRecordProxy),
                 HasRecord(),
                 {}};
@@ -217,10 +219,11 @@ Outcome SwitchOn(const std::string& proxy) {
   // Without the record a run that ends without Exit would strand the user.
   if (!Record(proxy, connections)) {
     PutBack(before, connections);
-    return {"Maskfold did not switch to the proxy " + proxy +
-            ": the record of your own settings (HKEY_CURRENT_USER\\Software\\Maskfold) could "
-            "not be written. Nothing was deleted: your cookies, cache and typed addresses are as "
-            "they were."};
+    return Outcome::Stopped(
+        {"Maskfold did not switch to the proxy " + proxy +
+         ": the record of your own settings (HKEY_CURRENT_USER\\Software\\Maskfold) could "
+         "not be written. Nothing was deleted: your cookies, cache and typed addresses are as "
+         "they were."});
   }
   settings::WriteDword(kInternetSettings, settings::kProxyEnable, "1");
   settings::WriteText(kInternetSettings, settings::kProxyServer, proxy);
@@ -238,10 +241,11 @@ Outcome SwitchOn(const std::string& proxy) {
   platform::transfer::NotifySettingsChanged();
   if (const auto why = ReadBack(true, proxy, first_error)) {
     PutBack(before, connections);
-    return {"Maskfold did not switch to the proxy " + proxy + ": " + *why +
-            ". Nothing was deleted: your cookies, cache and typed addresses are as they were."};
+    return Outcome::Stopped(
+        {"Maskfold did not switch to the proxy " + proxy + ": " + *why +
+         ". Nothing was deleted: your cookies, cache and typed addresses are as they were."});
   }
-  return {};
+  return Outcome::Done();
 }
 
 Outcome SwitchOff() {
@@ -263,13 +267,14 @@ Outcome SwitchOff() {
   platform::transfer::NotifySettingsChanged();
   if (const auto why = ReadBack(false, {}, first_error)) return NotTurnedOff(*why);
   registry::DeleteRegKey(kSwitchRecord.root, kSwitchRecord.subkey);
-  return {};
+  return Outcome::Done();
 }
 
 Outcome NotTurnedOff(std::string_view why) {
-  return {"Maskfold could not turn its proxy off: " + std::string(why) +
-          ". To turn it off by hand, open Internet Options in the Control Panel, then "
-          "Connections, LAN settings, and clear \"Use a proxy server for your LAN\"."};
+  return Outcome::Stopped(
+      {"Maskfold could not turn its proxy off: " + std::string(why) +
+       ". To turn it off by hand, open Internet Options in the Control Panel, then "
+       "Connections, LAN settings, and clear \"Use a proxy server for your LAN\"."});
 }
 
 namespace {
@@ -308,9 +313,9 @@ bool StillRunning(const std::string& process) {
 
 std::optional<std::string> LostRunProxy() {
   // A record whose process cannot be read (too long, say) is a lost run's.
-  const std::string process = settings::Read(kSwitchRecord, kRecordProcess);
-  if (process == registry::kNotFound && !RecordKeyExists()) return std::nullopt;
-  if (StillRunning(process)) return std::nullopt;  // that run goes on
+  const auto process = settings::ReadIfThere(kSwitchRecord, kRecordProcess);
+  if (!process && !RecordKeyExists()) return std::nullopt;
+  if (process && StillRunning(*process)) return std::nullopt;  // that run goes on
   const std::string proxy = settings::Read(kSwitchRecord, kRecordProxy);
   // In use on any connection: the LAN, or a dial-up or VPN entry still on it.
   bool in_use = settings::Read(kInternetSettings, settings::kProxyEnable) == "001" &&

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/outcome.h"
+
 namespace proxyswitch {
 
 // A proxy text as the proxy box holds it: without blanks or a UTF-8
@@ -18,12 +20,9 @@ struct CheckedProxy {
 };
 CheckedProxy CheckProxyText(std::string_view typed);
 
-// What a switch did: nothing when it took, otherwise the message that says
-// what did not change and why.
-struct Outcome {
-  std::optional<std::string> problem;
-  explicit operator bool() const { return !problem; }
-};
+// What a switch did: done when it took, otherwise stopped with the message
+// that says what did not change and why.
+using outcome::Outcome;
 
 // Records the user's settings (once: a second switch keeps the first one's
 // record), then puts every connection on the proxy, automatic detection and

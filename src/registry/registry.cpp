@@ -18,7 +18,7 @@ class KeyHandle {
   KeyHandle() = default;
   KeyHandle(const KeyHandle&) = delete;
   KeyHandle& operator=(const KeyHandle&) = delete;
-  ~KeyHandle() { [[maybe_unused]] const long closed = reg::CloseKey(key_); }
+  ~KeyHandle() { [[maybe_unused]] const reg::Status closed = reg::CloseKey(key_); }
   reg::Key* Out() { return &key_; }
   reg::Key Get() const { return key_; }
 
@@ -57,6 +57,11 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
 // the next call fails in turn. Only the result tells.
 
 std::string GetRegText(Root root, std::string_view subkey, std::string_view value_name) {
+  return ReadRegText(root, subkey, value_name).value_or(std::string(kNotFound));
+}
+
+std::optional<std::string> ReadRegText(Root root, std::string_view subkey,
+                                       std::string_view value_name) {
   const std::string key_path(subkey);
   const std::string name(value_name);
   KeyHandle key;
@@ -64,10 +69,10 @@ std::string GetRegText(Root root, std::string_view subkey, std::string_view valu
   std::uint32_t size = kReadBufferSize;
   std::uint32_t type = 0;
 
-  const long opened = reg::OpenKey(root, key_path.c_str(), key.Out());
-  const long read = reg::QueryValueEx(key.Get(), name.c_str(), &type, buffer.data(), &size);
+  const reg::Status opened = reg::OpenKey(root, key_path.c_str(), key.Out());
+  const reg::Status read = reg::QueryValueEx(key.Get(), name.c_str(), &type, buffer.data(), &size);
   // A read that an open it followed did not make does not count as found.
-  if (opened != reg::kSuccess || read != reg::kSuccess) return std::string(kNotFound);
+  if (opened != reg::kSuccess || read != reg::kSuccess) return std::nullopt;
   if (type == reg::kTypeDword) return FormatDword(buffer.data(), size);
   const std::uint32_t length = size == 0 ? 0 : std::min(size, kReadBufferSize) - 1;
   return std::string(reinterpret_cast<const char*>(buffer.data()), length);
@@ -79,7 +84,7 @@ void SetRegValue(Root root, std::string_view subkey, std::string_view value_name
   const std::string name(value_name);
   KeyHandle key;
 
-  [[maybe_unused]] const long created = reg::CreateKey(root, key_path.c_str(), key.Out());
+  [[maybe_unused]] const reg::Status created = reg::CreateKey(root, key_path.c_str(), key.Out());
   if (value_type == static_cast<std::int32_t>(reg::kTypeDword)) {
     // A text that is no number writes nothing; the key is still flushed.
     if (const auto number = ParseInt32(value)) {
@@ -87,16 +92,16 @@ void SetRegValue(Root root, std::string_view subkey, std::string_view value_name
       const std::uint8_t bytes[4] = {
           static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
           static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
-      [[maybe_unused]] const long written =
+      [[maybe_unused]] const reg::Status written =
           reg::SetValueEx(key.Get(), name.c_str(), reg::kTypeDword, bytes, sizeof bytes);
     }
   } else {
     const std::string text(value);  // with its terminating NUL
-    [[maybe_unused]] const long written = reg::SetValueEx(
+    [[maybe_unused]] const reg::Status written = reg::SetValueEx(
         key.Get(), name.c_str(), reg::kTypeSz, reinterpret_cast<const std::uint8_t*>(text.c_str()),
         static_cast<std::uint32_t>(text.size() + 1));
   }
-  [[maybe_unused]] const long flushed = reg::FlushKey(key.Get());
+  [[maybe_unused]] const reg::Status flushed = reg::FlushKey(key.Get());
 }
 
 std::optional<std::vector<std::uint8_t>> GetRegBinary(Root root, std::string_view subkey,
@@ -109,7 +114,8 @@ std::optional<std::vector<std::uint8_t>> GetRegBinary(Root root, std::string_vie
   for (;;) {
     std::uint32_t type = 0;
     auto size = static_cast<std::uint32_t>(bytes.size());
-    const long status = reg::QueryValueEx(key.Get(), name.c_str(), &type, bytes.data(), &size);
+    const reg::Status status =
+        reg::QueryValueEx(key.Get(), name.c_str(), &type, bytes.data(), &size);
     if (status == reg::kMoreData && size > bytes.size()) {
       bytes.resize(size);
       continue;
@@ -120,12 +126,12 @@ std::optional<std::vector<std::uint8_t>> GetRegBinary(Root root, std::string_vie
   }
 }
 
-long SetRegBinary(Root root, std::string_view subkey, std::string_view value_name,
-                  std::span<const std::uint8_t> bytes) {
+reg::Status SetRegBinary(Root root, std::string_view subkey, std::string_view value_name,
+                         std::span<const std::uint8_t> bytes) {
   const std::string key_path(subkey);
   const std::string name(value_name);
   KeyHandle key;
-  if (const long status = reg::CreateKey(root, key_path.c_str(), key.Out());
+  if (const reg::Status status = reg::CreateKey(root, key_path.c_str(), key.Out());
       status != reg::kSuccess)
     return status;
   return reg::SetValueEx(key.Get(), name.c_str(), reg::kTypeBinary, bytes.data(),
@@ -135,9 +141,10 @@ long SetRegBinary(Root root, std::string_view subkey, std::string_view value_nam
 void DeleteRegKey(Root root, std::string_view subkey) {
   const std::string key_path(subkey);
   KeyHandle key;
-  [[maybe_unused]] const long opened = reg::OpenKeyEx(root, "", 0, reg::kKeyAllAccess, key.Out());
+  [[maybe_unused]] const reg::Status opened =
+      reg::OpenKeyEx(root, "", 0, reg::kKeyAllAccess, key.Out());
   // A missing key, or one with subkeys, stays as it is.
-  [[maybe_unused]] const long deleted = reg::DeleteKey(key.Get(), key_path.c_str());
+  [[maybe_unused]] const reg::Status deleted = reg::DeleteKey(key.Get(), key_path.c_str());
 }
 
 }  // namespace registry

@@ -25,6 +25,10 @@ inline constexpr std::uint32_t kReadBufferSize = 2048;
 // The value as text: REG_DWORD in decimal with at least three digits, any
 // other type as its bytes less the last one (a text's terminating NUL).
 std::string GetRegText(Root root, std::string_view subkey, std::string_view value_name);
+// The same read for new code, which must tell a missing value from one that
+// holds the text "Not Found": nothing when the value cannot be read.
+std::optional<std::string> ReadRegText(Root root, std::string_view subkey,
+                                       std::string_view value_name);
 
 // Writes a REG_DWORD for value type 4 (the text is a decimal integer) and a
 // REG_SZ for any other type, creating the key when it is missing.
@@ -36,9 +40,9 @@ void SetRegValue(Root root, std::string_view subkey, std::string_view value_name
 // value is missing or of another type.
 std::optional<std::vector<std::uint8_t>> GetRegBinary(Root root, std::string_view subkey,
                                                       std::string_view value_name);
-// The platform's status: 0 when written.
-long SetRegBinary(Root root, std::string_view subkey, std::string_view value_name,
-                  std::span<const std::uint8_t> bytes);
+// The platform's status: kSuccess when written.
+platform::reg::Status SetRegBinary(Root root, std::string_view subkey, std::string_view value_name,
+                                   std::span<const std::uint8_t> bytes);
 
 // Deletes a key that has no subkeys, with its values.
 void DeleteRegKey(Root root, std::string_view subkey);

@@ -1,6 +1,8 @@
 // Every registry key and value the program touches, written once.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "registry/registry.h"
@@ -51,6 +53,10 @@ inline constexpr std::string_view kProxyNotSet = "Not Set";
 
 inline std::string Read(const Location& at, std::string_view value_name) {
   return registry::GetRegText(at.root, at.subkey, value_name);
+}
+// For new code: nothing when the value cannot be read.
+inline std::optional<std::string> ReadIfThere(const Location& at, std::string_view value_name) {
+  return registry::ReadRegText(at.root, at.subkey, value_name);
 }
 inline void WriteText(const Location& at, std::string_view value_name, std::string_view text) {
   registry::SetRegValue(at.root, at.subkey, value_name, platform::reg::kTypeSz, text);

@@ -6,7 +6,6 @@
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/files.h"
-#include "platform/ui.h"
 
 namespace startup {
 
@@ -20,12 +19,10 @@ void RepairJar(Steps& steps, const std::string& cookies_folder) {
   const std::string jar = cookies::JarFolder(checked.folder);
   // A file named "Jar" passes too, as it always has.
   if (platform::files::Exists(jar)) return;
-  steps.Tell("The folder " + jar + " is missing--Click OK to restore it.",
-             platform::ui::kStylePlain);
+  steps.Tell({"The folder " + jar + " is missing--Click OK to restore it.", outcome::Box::kPlain});
   if (!platform::files::MakeDirectory(jar))
-    steps.Tell("Protected cookies are unavailable: the folder " + jar +
-                   " could not be created. Apply will keep no cookie.",
-               platform::ui::kStyleInformation);
+    steps.Tell({"Protected cookies are unavailable: the folder " + jar +
+                " could not be created. Apply will keep no cookie."});
 }
 
 }  // namespace
@@ -43,8 +40,7 @@ void Run(Steps& steps, const std::string& banner_url) {
         return banner::DownloadFile(transfer, banner_url, folder);
       },
       [&steps](banner::Stored stored) {
-        if (stored == banner::Stored::kFailed)
-          steps.Tell(std::string(banner::kFailureMessage), platform::ui::kStyleInformation);
+        if (stored == banner::Stored::kFailed) steps.Tell({std::string(banner::kFailureMessage)});
         steps.ShowMainWindow();
         steps.CloseSplash();
       });

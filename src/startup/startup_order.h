@@ -7,6 +7,7 @@
 #include <string>
 
 #include "banner/download.h"
+#include "common/outcome.h"
 #include "platform/transfer.h"
 
 namespace startup {
@@ -27,7 +28,7 @@ class Steps {
   virtual void Download(DownloadWork download, std::function<void(banner::Stored)> then) = 0;
   virtual void ShowMainWindow() = 0;
   virtual void CloseSplash() = 0;
-  virtual void Tell(const std::string& text, int style) = 0;
+  virtual void Tell(const outcome::Message& message) = 0;
 };
 
 // Starts start-up; the main window shows once the banner's download has

@@ -416,9 +416,7 @@ void MainWindow::ApplyEnded(const std::optional<wipe::Message>& last) {
   if (close_requested_) other_windows_.EndProgram(true);
 }
 
-void MainWindow::Tell(const wipe::Message& message) {
-  platform::ui::ShowMessage(message.text, message.style);
-}
+void MainWindow::Tell(const wipe::Message& message) { platform::ui::ShowMessage(message); }
 
 // Short enough for the label at every count Apply reaches.
 void MainWindow::WipeProgress(wipe::Stage stage, std::size_t deleted) {

@@ -20,7 +20,7 @@
 namespace wipe {
 namespace {
 
-constexpr int kInformation = platform::ui::kStyleInformation;
+constexpr auto kInformation = outcome::Box::kInformation;
 // The window is told of the purge's progress no more often than this.
 constexpr std::uint64_t kProgressEveryMs = 25;
 
@@ -92,7 +92,7 @@ void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps, const std:
 // The results of the shell's operations are not looked at: a delete that
 // was declined or failed still lets the restore run, and Apply then ends.
 void RunFileOperation(const platform::fileop::Record& record) {
-  [[maybe_unused]] const int result = platform::fileop::Run(record);
+  [[maybe_unused]] const status::Win32Error result = platform::fileop::Run(record);
 }
 
 void Restore(MainWindowState& window, tasks::Runner& steps) {
@@ -150,7 +150,7 @@ void Purge(MainWindowState& window, tasks::Runner& steps) {
       },
       [&window, &steps, report] {
         for (const PurgeNote& note : report->notes)
-          window.Tell({note.Message(), platform::ui::kStylePlain});
+          window.Tell({note.Message(), outcome::Box::kPlain});
         if (report->outcome == PurgeOutcome::kStop) return End(window);
         DeleteCookies(window, steps);
       });
@@ -164,8 +164,7 @@ void Apply(MainWindowState& window, tasks::Runner& steps) {
   const auto switched = std::make_shared<proxyswitch::Outcome>();
   steps.Run([proxy = checked.proxy, switched] { *switched = proxyswitch::SwitchOn(proxy); },
             [&window, &steps, switched] {
-              if (!Switched(window, *switched))
-                return End(window, Message{*switched->problem, kInformation});
+              if (!Switched(window, *switched)) return End(window, *switched->Why());
               Purge(window, steps);
             });
 }

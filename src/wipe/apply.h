@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "common/outcome.h"
 #include "common/tasks.h"
 #include "proxyswitch/proxy_switch.h"
 
@@ -20,11 +21,8 @@ enum class Stage {
   kBrowserStores,  // counted: the stores' cookies and the caches' files
 };
 
-// A message for the window to show, and its box style.
-struct Message {
-  std::string text;
-  int style;
-};
+// A message for the window to show, and how its box looks.
+using outcome::Message;
 
 // What the commands read from the main window and tell it.
 class MainWindowState {

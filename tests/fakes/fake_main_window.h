@@ -38,7 +38,7 @@ struct FakeMainWindow : wipe::MainWindowState {
   // Recorded as the window shows it.
   void Tell(const wipe::Message& message) override {
     events.push_back("Tell");
-    platform::ui::ShowMessage(message.text, message.style);
+    platform::ui::ShowMessage(message);
   }
   // What was at risk when each message showed and Apply ended, in order:
   // "AtRisk", "Safe", "Tell", "Ended".

@@ -291,7 +291,7 @@ Response Control::OpenUrl(const std::string& url, const Limits&) {
 }  // namespace platform::transfer
 
 namespace platform::fileop {
-int Run(const Record& record) {
+status::Win32Error Run(const Record& record) {
   std::string text = record.function == kDelete ? "Delete("
                      : record.function == kCopy ? "Copy("
                                                 : "Op(";
@@ -314,14 +314,14 @@ std::optional<std::uint64_t> RecycleBinItems(const std::string&) {
 }  // namespace platform::fileop
 
 namespace platform::connections {
-std::uint32_t Query(const std::string& connection, Options& options) {
+status::LastError Query(const std::string& connection, Options& options) {
   const auto found = fake::system_state.connections.find(connection);
   if (found == fake::system_state.connections.end()) return 87;  // ERROR_INVALID_PARAMETER
   options = found->second;
   return 0;
 }
 
-std::uint32_t Set(const std::string& connection, const Options& options) {
+status::LastError Set(const std::string& connection, const Options& options) {
   fake::system_state.calls.push_back("SetConnection(" + connection + "|" +
                                      std::to_string(options.flags) + "|" + options.proxy + ")");
   if (fake::system_state.set_error) return fake::system_state.set_error;

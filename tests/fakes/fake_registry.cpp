@@ -49,7 +49,7 @@ reg::Key OpenHandle(const std::string& path) {
   return handle;
 }
 
-long Open(reg::Key root, const char* subkey, reg::Key* result, bool create) {
+reg::Status Open(reg::Key root, const char* subkey, reg::Key* result, bool create) {
   *result = 0;
   const std::string base = PathOf(root);
   if (base.empty()) return kInvalidHandle;
@@ -114,14 +114,14 @@ namespace platform::reg {
 using fake::Refused;
 constexpr long kAccessDenied = 5;
 
-long OpenKey(Key root, const char* subkey, Key* result) {
+Status OpenKey(Key root, const char* subkey, Key* result) {
   *result = 0;
   if (Refused("OpenKey(" + fake::Join(fake::PathOf(root), subkey) + ")")) return kAccessDenied;
   return fake::Open(root, subkey, result, false);
 }
 
-long OpenKeyEx(Key root, const char* subkey, std::uint32_t options, std::uint32_t access,
-               Key* result) {
+Status OpenKeyEx(Key root, const char* subkey, std::uint32_t options, std::uint32_t access,
+                 Key* result) {
   *result = 0;
   if (Refused("OpenKeyEx(" + fake::Join(fake::PathOf(root), subkey) + "," +
               std::to_string(options) + "," + std::to_string(access) + ")"))
@@ -129,8 +129,8 @@ long OpenKeyEx(Key root, const char* subkey, std::uint32_t options, std::uint32_
   return fake::Open(root, subkey, result, false);
 }
 
-long QueryValueEx(Key key, const char* name, std::uint32_t* type, std::uint8_t* data,
-                  std::uint32_t* size) {
+Status QueryValueEx(Key key, const char* name, std::uint32_t* type, std::uint8_t* data,
+                    std::uint32_t* size) {
   if (Refused("QueryValueEx(" + std::to_string(key) + "," + name + "," + std::to_string(*size) +
               ")"))
     return kAccessDenied;
@@ -150,14 +150,14 @@ long QueryValueEx(Key key, const char* name, std::uint32_t* type, std::uint8_t* 
   return kSuccess;
 }
 
-long CreateKey(Key root, const char* subkey, Key* result) {
+Status CreateKey(Key root, const char* subkey, Key* result) {
   *result = 0;
   if (Refused("CreateKey(" + fake::Join(fake::PathOf(root), subkey) + ")")) return kAccessDenied;
   return fake::Open(root, subkey, result, true);
 }
 
-long SetValueEx(Key key, const char* name, std::uint32_t type, const std::uint8_t* data,
-                std::uint32_t size) {
+Status SetValueEx(Key key, const char* name, std::uint32_t type, const std::uint8_t* data,
+                  std::uint32_t size) {
   if (Refused("SetValueEx(" + std::to_string(key) + "," + name + "," + std::to_string(type) + "," +
               std::to_string(size) + ")"))
     return kAccessDenied;
@@ -167,12 +167,12 @@ long SetValueEx(Key key, const char* name, std::uint32_t type, const std::uint8_
   return kSuccess;
 }
 
-long FlushKey(Key key) {
+Status FlushKey(Key key) {
   if (Refused("FlushKey(" + std::to_string(key) + ")")) return kAccessDenied;
   return fake::PathOf(key).empty() ? fake::kInvalidHandle : kSuccess;
 }
 
-long DeleteKey(Key key, const char* subkey) {
+Status DeleteKey(Key key, const char* subkey) {
   if (Refused("DeleteKey(" + std::to_string(key) + "," + subkey + ")")) return kAccessDenied;
   const std::string base = fake::PathOf(key);
   if (base.empty()) return fake::kInvalidHandle;
@@ -185,7 +185,7 @@ long DeleteKey(Key key, const char* subkey) {
   return kSuccess;
 }
 
-long CloseKey(Key key) {
+Status CloseKey(Key key) {
   if (Refused("CloseKey(" + std::to_string(key) + ")")) return kAccessDenied;
   return fake::registry.open.erase(key) ? kSuccess : fake::kInvalidHandle;
 }

@@ -122,7 +122,7 @@ TEST_F(ApplyTest, TheEndSaysHowToTurnTheProxyOffWhenTheRegistryRefusesEveryCall)
   const proxyswitch::Outcome off = proxyswitch::SwitchOff();
   EXPECT_FALSE(Stored("ProxyEnable"));
   ASSERT_FALSE(off);
-  EXPECT_NE(off.problem->find("To turn it off by hand"), std::string::npos);
+  EXPECT_NE(off.Why()->text.find("To turn it off by hand"), std::string::npos);
 }
 
 }  // namespace

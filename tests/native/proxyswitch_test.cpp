@@ -121,7 +121,7 @@ TEST_F(ProxySwitchTest, ASwitchThatDoesNotTakeSaysWhyAndLeavesTheSettingsAsTheyW
           "ProxySettingsPerUser", {4, {0, 0, 0, 0}});
     const proxyswitch::Outcome outcome = proxyswitch::SwitchOn("p:1");
     ASSERT_FALSE(outcome) << c.why;
-    EXPECT_NE(outcome.problem->find(c.why), std::string::npos) << *outcome.problem;
+    EXPECT_NE(outcome.Why()->text.find(c.why), std::string::npos) << outcome.Why()->text;
     EXPECT_EQ(Setting("ProxyServer"), std::string("Not Set") + '\0') << "claims no proxy";
     EXPECT_EQ(FakeSystem::Get().connections[""].flags, before.at("").flags);
     EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
@@ -129,7 +129,7 @@ TEST_F(ProxySwitchTest, ASwitchThatDoesNotTakeSaysWhyAndLeavesTheSettingsAsTheyW
   FakeSystem::Get().set_error = 5;
   const proxyswitch::Outcome off = proxyswitch::SwitchOff();
   ASSERT_FALSE(off);
-  EXPECT_NE(off.problem->find("To turn it off by hand"), std::string::npos);
+  EXPECT_NE(off.Why()->text.find("To turn it off by hand"), std::string::npos);
 }
 
 // What the start does with a lost run: its proxy off the program's one way.
@@ -201,7 +201,7 @@ TEST_F(ProxySwitchTest, NoSwitchWithoutARecordOfTheUsersOwnSettings) {
   FakeRegistry::Get().refuse = R"(CreateKey(HKCU\SOFTWARE\MASKFOLD))";
   const proxyswitch::Outcome outcome = proxyswitch::SwitchOn("p:1");
   ASSERT_FALSE(outcome);
-  EXPECT_NE(outcome.problem->find("record of your own settings"), std::string::npos);
+  EXPECT_NE(outcome.Why()->text.find("record of your own settings"), std::string::npos);
   EXPECT_EQ(FakeSystem::Get().connections[""].flags, 1u | 4 | 8);
 }
 

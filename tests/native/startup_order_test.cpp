@@ -25,7 +25,7 @@ struct Windows : startup::Steps {
   void Download(DownloadWork download, std::function<void(banner::Stored)> then) override {
     then(download(transfer));
   }
-  void Tell(const std::string& text, int style) override { platform::ui::ShowMessage(text, style); }
+  void Tell(const outcome::Message& message) override { platform::ui::ShowMessage(message); }
   void ShowMainWindow() override { log.push_back("ShowMainWindow"); }
   void CloseSplash() override { log.push_back("CloseSplash"); }
 };

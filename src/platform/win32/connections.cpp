@@ -39,7 +39,7 @@ std::string Take(char* text) {
 
 }  // namespace
 
-std::uint32_t Query(const std::string& connection, Options& options) {
+status::LastError Query(const std::string& connection, Options& options) {
   std::array<INTERNET_PER_CONN_OPTIONA, 4> asked{};
   INTERNET_PER_CONN_OPTION_LISTA list = List(connection, asked);
   DWORD size = sizeof list;
@@ -53,7 +53,7 @@ std::uint32_t Query(const std::string& connection, Options& options) {
   return 0;
 }
 
-std::uint32_t Set(const std::string& connection, const Options& options) {
+status::LastError Set(const std::string& connection, const Options& options) {
   std::array<INTERNET_PER_CONN_OPTIONA, 4> given{};
   INTERNET_PER_CONN_OPTION_LISTA list = List(connection, given);
   std::string proxy = options.proxy, bypass = options.bypass, script = options.script_url;

@@ -24,7 +24,7 @@ std::string NameList(const std::vector<std::string>& names) {
 }
 }  // namespace
 
-int Run(const Record& record) {
+status::Win32Error Run(const Record& record) {
   const std::string from = NameList(record.from);
   const std::string to = record.to ? NameList({*record.to}) : std::string();
   SHFILEOPSTRUCTA operation{};
