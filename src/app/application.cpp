@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/program_end.h"
+#include "common/text.h"
 #include "platform/ui.h"
 #include "proxyswitch/proxy_switch.h"
 #include "ui/tooltips.h"
@@ -86,6 +87,8 @@ void Application::OpenProxyTest() {
     proxy_test_ = std::make_unique<windows::ProxyTestWindow>(
         main_->ProxyListItems(), main_->Handle(),
         [this](const std::string& proxy) { main_->SetProxyText(proxy); });
+    if (text::CommandLineHas(::GetCommandLineA(), windows::ProxyTestWindow::kFailSwitch))
+      proxy_test_->FailAtFirstResults();
     proxy_test_->Load();
     proxy_test_->AllowUse(!cookies_changing_);
   }

@@ -337,20 +337,7 @@ std::string PutBackMessage(const std::string& proxy) {
 }
 
 bool IsOffCommand(std::string_view command_line) {
-  bool quoted = false;
-  std::string word;
-  for (std::size_t i = 0; i <= command_line.size(); ++i) {
-    const char c = i < command_line.size() ? command_line[i] : ' ';
-    if (c == '"') {
-      quoted = !quoted;
-    } else if ((c == ' ' || c == '\t') && !quoted) {
-      if (word == "--off") return true;
-      word.clear();
-    } else {
-      word += c;
-    }
-  }
-  return false;
+  return text::CommandLineHas(command_line, "--off");
 }
 
 }  // namespace proxyswitch

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 #include <utility>
 
 #include "common/identifiers.h"
@@ -174,6 +175,7 @@ void ProxyTestWindow::TakeResults() {
   std::vector<proxytest::ProbeResult> arrived;
   arrived.swap(arrived_);
   if (arrived.empty()) return;
+  if (fail_at_first_results_) throw std::runtime_error("a failure made for a test");
   {
     const TextWidths widths(Control(kResultList));
     for (const auto& result : arrived)

@@ -31,6 +31,11 @@ class ProxyTestWindow final : public ui::Window {
   void Load();
   // While Apply runs, "Use" waits: the proxy box is Apply's.
   void AllowUse(bool allowed);
+  // For the tests of the program's end: the first results that arrive fail
+  // as a fault nobody planned for would, while the rest of the run's
+  // connections are open.
+  static constexpr const char* kFailSwitch = "--test-fail-in-proxy-test";
+  void FailAtFirstResults() { fail_at_first_results_ = true; }
 
  private:
   void StartTest();
@@ -43,6 +48,7 @@ class ProxyTestWindow final : public ui::Window {
   void GiveCell(LVITEMA& item) const;
   void UseSelected();
   bool use_allowed_ = true;
+  bool fail_at_first_results_ = false;
   void Close();
   void Detach();
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -364,9 +364,11 @@ void DialogWatcher::SetProbe(std::function<std::string()> probe) {
   probe_ = std::move(probe);
 }
 
-Program::Program(const std::string& folder, const std::string& banner_url) {
+Program::Program(const std::string& folder, const std::string& banner_url,
+                 const std::string& arguments) {
   std::string command = "\"" + folder + R"(\maskfold.exe" --banner-url=)";
   command += banner_url.empty() ? ServerUrl("/cache.gif") : banner_url;
+  if (!arguments.empty()) command += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -120,8 +120,9 @@ class DialogWatcher {
 class Program {
  public:
   // Started with the banner from the test's loopback server, or from the
-  // given URL.
-  explicit Program(const std::string& folder, const std::string& banner_url = "");
+  // given URL; `arguments` follow on the command line.
+  explicit Program(const std::string& folder, const std::string& banner_url = "",
+                   const std::string& arguments = "");
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

@@ -4,7 +4,7 @@
 // within their limit however often the test is started again, and a crowd
 // of hundreds of silent proxies: all reported, on a few threads, in little
 // memory, their connections closed at once by "Test Again", the window's
-// close and Exit.
+// close and Exit, and a failure nobody planned for.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -300,6 +300,49 @@ TEST_F(ProxyTestWindowTest, TestAgainClosingAndExitCloseEveryConnectionAtOnce) {
   program.Click("E&xit");
   EXPECT_TRUE(program.WaitForExit(10000));
   EXPECT_TRUE(closed_within(third, 3000)) << "Exit closes them";
+}
+
+TEST_F(ProxyTestWindowTest, AnUntrappedFailureMidTestClosesEveryConnectionAndTurnsTheProxyOff) {
+  // The silent ones hold their connections; the refused one, last, reports
+  // at once, and its report fails.
+  const auto proxies = crowd::Ask("silent=50&refused=1");
+  ASSERT_EQ(proxies.size(), 51u);
+  std::string list;
+  for (const auto& proxy : proxies)
+    if (proxy.kind == "silent") list += proxy.proxy + "\r\n";
+  for (const auto& proxy : proxies)
+    if (proxy.kind == "refused") list += proxy.proxy + "\r\n";
+  driver::WriteFileBytes(folder_ + "\\proxy.dat", list);
+  const std::set<int> earlier = OpenConnections();
+  Program program(folder_, "", "--test-fail-in-proxy-test");
+  ASSERT_TRUE(program.WaitForMainWindow());
+  program.ApplyAndWait();  // the first silent proxy
+  ASSERT_EQ(driver::ReadDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable"), 1u);
+
+  // Looked at while the report is up: the process still runs then.
+  std::size_t opened = 0;
+  program.SetDialogProbe([&] {
+    const bool closed = WaitUntil(
+        [&] {
+          std::set<int> open = OpenConnections();
+          std::erase_if(open, [&](int id) { return earlier.contains(id); });
+          return open.empty();
+        },
+        3000);
+    opened = crowd::Connections().size() - earlier.size();
+    const DWORD enabled =
+        driver::ReadDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable").value_or(9);
+    return std::string(closed ? "closed" : "open") + " proxy " + std::to_string(enabled);
+  });
+  program.ChooseMenuItem(ids::menu::kTestProxies);
+  DWORD code = 0;
+  ASSERT_TRUE(program.WaitForExit(20000, &code));
+  EXPECT_EQ(code, 1u) << "the report ends the process";
+  const auto dialogs = program.Dialogs();
+  ASSERT_FALSE(dialogs.empty());
+  EXPECT_NE(dialogs.back().find("Run-time error"), std::string::npos) << dialogs.back();
+  EXPECT_NE(dialogs.back().find("|closed proxy 0"), std::string::npos) << dialogs.back();
+  EXPECT_GT(opened, 0u) << "the test had connections open to close";
 }
 
 }  // namespace
