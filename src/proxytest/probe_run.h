@@ -83,9 +83,9 @@ class Prober : public std::enable_shared_from_this<Prober> {
   void Advance(std::list<Attempt>::iterator attempt);
   void Expire(std::int64_t now);
   int UntilFirstDeadline(std::int64_t now) const;
-  void Finish(std::list<Attempt>::iterator attempt, const platform::transfer::Response& answer,
+  void Finish(std::list<Attempt>::iterator attempt, const ProbeOutcome& outcome,
               std::int64_t milliseconds);
-  void Report(ProbeRun& run, std::size_t position, const platform::transfer::Response& answer,
+  void Report(ProbeRun& run, std::size_t position, const ProbeOutcome& outcome,
               std::int64_t milliseconds);
 
   platform::sockets::Network& network_;
