@@ -155,15 +155,32 @@ bool Prober::Step() {
 }
 
 // No run is left without its reports, whatever failed: a window would
-// count "Tested n of m" for ever.
+// count "Tested n of m" for ever. When a report was what failed, its proxy
+// is owed one too. A run whose report fails even here is told nothing
+// more: its own callback is what fails, and each proxy left would only
+// fail it again; nothing is left to tell that failure to.
 void Prober::ReportNotTested() {
   const ProbeOutcome not_tested{ProbeStatus::kProberFailed};
-  for (const Attempt& attempt : attempts_) Report(*attempt.run, attempt.position, not_tested, 0);
   for (const auto& run : runs_) {
-    for (const std::size_t position : run->waiting_names_) Report(*run, position, not_tested, 0);
-    for (; run->next_ < run->Size(); ++run->next_) Report(*run, run->next_, not_tested, 0);
+    const auto heard = [&](std::size_t position) {
+      return failure::Trap(
+          [&] {
+            Report(*run, position, not_tested, 0);
+            return true;
+          },
+          [] { return false; });
+    };
+    bool hearing = !run->unreported_ || heard(*run->unreported_);
+    for (auto attempt = attempts_.begin(); hearing && attempt != attempts_.end(); ++attempt)
+      if (attempt->run == run) hearing = heard(attempt->position);
+    for (auto waiting = run->waiting_names_.begin();
+         hearing && waiting != run->waiting_names_.end(); ++waiting)
+      hearing = heard(*waiting);
+    for (; hearing && run->next_ < run->Size(); ++run->next_) hearing = heard(run->next_);
+    run->next_ = run->Size();
     run->waiting_names_.clear();
     run->under_way_ = 0;
+    run->unreported_.reset();
   }
   attempts_.clear();
   runs_.clear();
@@ -211,8 +228,9 @@ void Prober::TakeLookups() {
     std::lock_guard lock(lookups_->mutex);
     found.swap(lookups_->found);
   }
+  // All counted off at once: a report that fails ends the turn part way.
+  lookups_under_way_ -= found.size();
   for (auto& done : found) {
-    --lookups_under_way_;
     // Gone when its run was cancelled or its time ran out meanwhile.
     const auto attempt = std::find_if(attempts_.begin(), attempts_.end(), [&](const Attempt& a) {
       return a.phase == Attempt::Phase::kLookup && a.lookup == done.id;
@@ -392,13 +410,14 @@ void Prober::Finish(std::list<Attempt>::iterator attempt, const ProbeOutcome& ou
   Report(*run, position, outcome, milliseconds);
 }
 
+// A report that throws fails the turn, which tells the run's proxies left
+// that the test failed, this one among them.
 void Prober::Report(ProbeRun& run, std::size_t position, const ProbeOutcome& outcome,
                     std::int64_t milliseconds) {
   if (run.cancelled_) return;
-  // A failure here has no window to report it: it is passed over, as the
-  // step of one proxy.
-  failure::PassOver(
-      [&] { run.report_(Judge(run.candidates_[position], position, outcome, milliseconds)); });
+  run.unreported_ = position;
+  run.report_(Judge(run.candidates_[position], position, outcome, milliseconds));
+  run.unreported_.reset();
 }
 
 }  // namespace proxytest
