@@ -4,25 +4,15 @@
 // - trapped: the caller handles it where it happens (a message, or going on
 //   quietly with what it has);
 // - ignore-and-continue: the failing step is passed over and the next one
-//   runs. A platform call's status is passed over where that is decided, in
-//   hand and named; PassOver is for a step that may throw.
+//   runs. Only a platform call's status is passed over, where that is
+//   decided, in hand and named; a step that throws is untrapped or trapped,
+//   never passed over.
 #pragma once
 
 #include <exception>
 #include <utility>
 
 namespace failure {
-
-// Ignore-and-continue for one step. False when the step failed.
-template <class Step>
-bool PassOver(Step&& step) noexcept {
-  try {
-    std::forward<Step>(step)();
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
 
 // Trapped: the step's result, or, when the step fails, the result of the
 // caller's own handler for that failure.

@@ -245,10 +245,10 @@ void AnswerReader::End() {
   }
 }
 
-platform::transfer::Response AnswerReader::Answer() const {
-  if (state_ == State::kCutShort) return {true, 0, {}, kClosedEarly};
-  if (state_ != State::kDone) return {true, 0, {}, kInvalidAnswer};
-  return {false, status_, body_, 0};
+ProbeOutcome AnswerReader::Answer() const {
+  if (state_ == State::kCutShort) return {ProbeStatus::kUnreachable};
+  if (state_ != State::kDone) return {ProbeStatus::kNotHttp};
+  return {ProbeStatus::kAnswered, status_, body_};
 }
 
 }  // namespace proxytest

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/transfer.h"
+#include "proxytest/verdict.h"
 
 namespace proxytest {
 
@@ -24,13 +24,6 @@ std::optional<Target> HttpTarget(std::string_view proxy);
 // The GET of the probe URL as a client asks a proxy for it.
 const std::string& ProbeRequest();
 
-// WinINet's code for an answer that is not HTTP at all
-// (ERROR_HTTP_INVALID_SERVER_RESPONSE).
-inline constexpr std::uint32_t kInvalidAnswer = 12152;
-// ... and for a connection closed before the answer's headers ended
-// (ERROR_INTERNET_CONNECTION_ABORTED).
-inline constexpr std::uint32_t kClosedEarly = 12030;
-
 // A proxy's answer taken in pieces as they arrive: the status line, the
 // headers, then the body's first kAnswerBytes, de-chunked. Nothing else is
 // kept, so an answer of any length costs a line's worth of memory.
@@ -45,9 +38,9 @@ class AnswerReader {
   bool Done() const {
     return state_ == State::kDone || state_ == State::kBroken || state_ == State::kCutShort;
   }
-  // The answer as a transfer's response: failed when it ended before its
-  // headers did (kClosedEarly) or broke the protocol (kInvalidAnswer).
-  platform::transfer::Response Answer() const;
+  // What the answer says: kUnreachable when it ended before its headers
+  // did, kNotHttp when it broke the protocol, else kAnswered.
+  ProbeOutcome Answer() const;
 
  private:
   enum class State {

@@ -13,7 +13,6 @@
 namespace proxytest {
 
 using platform::sockets::Address;
-using platform::transfer::Response;
 
 struct Prober::Attempt {
   enum class Phase { kLookup, kConnect, kSend, kRead };
@@ -51,6 +50,12 @@ struct Prober::Lookups {
 
 namespace {
 std::atomic<bool> program_prober_made{false};
+
+// A connection that failed, as Winsock told it.
+ProbeOutcome Failed(std::uint32_t socket_status) {
+  const bool refused = socket_status == platform::sockets::kRefused;
+  return {refused ? ProbeStatus::kRefused : ProbeStatus::kUnreachable, 0, {}, socket_status};
+}
 }  // namespace
 
 const std::shared_ptr<Prober>& Prober::Program() {
@@ -150,15 +155,32 @@ bool Prober::Step() {
 }
 
 // No run is left without its reports, whatever failed: a window would
-// count "Tested n of m" for ever.
+// count "Tested n of m" for ever. When a report was what failed, its proxy
+// is owed one too. A run whose report fails even here is told nothing
+// more: its own callback is what fails, and each proxy left would only
+// fail it again; nothing is left to tell that failure to.
 void Prober::ReportNotTested() {
-  const Response not_tested{true, 0, {}, kProberFailed};
-  for (const Attempt& attempt : attempts_) Report(*attempt.run, attempt.position, not_tested, 0);
+  const ProbeOutcome not_tested{ProbeStatus::kProberFailed};
   for (const auto& run : runs_) {
-    for (const std::size_t position : run->waiting_names_) Report(*run, position, not_tested, 0);
-    for (; run->next_ < run->Size(); ++run->next_) Report(*run, run->next_, not_tested, 0);
+    const auto heard = [&](std::size_t position) {
+      return failure::Trap(
+          [&] {
+            Report(*run, position, not_tested, 0);
+            return true;
+          },
+          [] { return false; });
+    };
+    bool hearing = !run->unreported_ || heard(*run->unreported_);
+    for (auto attempt = attempts_.begin(); hearing && attempt != attempts_.end(); ++attempt)
+      if (attempt->run == run) hearing = heard(attempt->position);
+    for (auto waiting = run->waiting_names_.begin();
+         hearing && waiting != run->waiting_names_.end(); ++waiting)
+      hearing = heard(*waiting);
+    for (; hearing && run->next_ < run->Size(); ++run->next_) hearing = heard(run->next_);
+    run->next_ = run->Size();
     run->waiting_names_.clear();
     run->under_way_ = 0;
+    run->unreported_.reset();
   }
   attempts_.clear();
   runs_.clear();
@@ -206,8 +228,9 @@ void Prober::TakeLookups() {
     std::lock_guard lock(lookups_->mutex);
     found.swap(lookups_->found);
   }
+  // All counted off at once: a report that fails ends the turn part way.
+  lookups_under_way_ -= found.size();
   for (auto& done : found) {
-    --lookups_under_way_;
     // Gone when its run was cancelled or its time ran out meanwhile.
     const auto attempt = std::find_if(attempts_.begin(), attempts_.end(), [&](const Attempt& a) {
       return a.phase == Attempt::Phase::kLookup && a.lookup == done.id;
@@ -216,7 +239,8 @@ void Prober::TakeLookups() {
     if (done.lookup.address)
       Connect(attempt, *done.lookup.address);
     else
-      Finish(attempt, {true, 0, {}, done.lookup.error}, network_.Now() - attempt->start);
+      Finish(attempt, {ProbeStatus::kUnreachable, 0, {}, done.lookup.error},
+             network_.Now() - attempt->start);
   }
 }
 
@@ -246,7 +270,7 @@ void Prober::Begin(const std::shared_ptr<ProbeRun>& run, std::size_t position) {
   // Judged without a probe: an entry that names no http proxy, or whose
   // proxy cannot be reached at all.
   if (!WorthAProbe(proxy) || !target) {
-    Report(*run, position, {true, 0, {}, platform::sockets::kNoSuchHost}, 0);
+    Report(*run, position, {ProbeStatus::kUnreachable}, 0);
     return;
   }
   if (const auto address = network_.Numeric(target->host, target->port)) {
@@ -313,13 +337,13 @@ void Prober::Connect(std::list<Attempt>::iterator attempt, const Address& addres
   std::uint32_t error = 0;
   attempt->stream = network_.Connect(address, error);
   attempt->phase = Attempt::Phase::kConnect;
-  if (!attempt->stream) Finish(attempt, {true, 0, {}, error}, network_.Now() - attempt->start);
+  if (!attempt->stream) Finish(attempt, Failed(error), network_.Now() - attempt->start);
 }
 
 // The attempt's stream is ready: the next step of its exchange.
 void Prober::Advance(std::list<Attempt>::iterator attempt) {
   auto failed = [&](std::uint32_t error) {
-    Finish(attempt, {true, 0, {}, error}, network_.Now() - attempt->start);
+    Finish(attempt, Failed(error), network_.Now() - attempt->start);
   };
   if (attempt->phase == Attempt::Phase::kConnect) {
     if (const std::uint32_t error = attempt->stream->ConnectError()) return failed(error);
@@ -361,7 +385,7 @@ void Prober::Expire(std::int64_t now) {
     const std::uint32_t error = current->stream && current->phase == Attempt::Phase::kConnect
                                     ? current->stream->ConnectError()
                                     : 0;
-    Finish(current, {true, 0, {}, error ? error : platform::transfer::kTimedOut}, limit);
+    Finish(current, error ? Failed(error) : ProbeOutcome{ProbeStatus::kTimedOut}, limit);
   }
 }
 
@@ -377,22 +401,23 @@ int Prober::UntilFirstDeadline(std::int64_t now) const {
   return static_cast<int>(std::clamp<std::int64_t>(first - now, 0, limits_.answer_ms));
 }
 
-void Prober::Finish(std::list<Attempt>::iterator attempt, const Response& answer,
+void Prober::Finish(std::list<Attempt>::iterator attempt, const ProbeOutcome& outcome,
                     std::int64_t milliseconds) {
   const std::shared_ptr<ProbeRun> run = std::move(attempt->run);
   const std::size_t position = attempt->position;
   attempts_.erase(attempt);  // closed before the result is told
   --run->under_way_;
-  Report(*run, position, answer, milliseconds);
+  Report(*run, position, outcome, milliseconds);
 }
 
-void Prober::Report(ProbeRun& run, std::size_t position, const Response& answer,
+// A report that throws fails the turn, which tells the run's proxies left
+// that the test failed, this one among them.
+void Prober::Report(ProbeRun& run, std::size_t position, const ProbeOutcome& outcome,
                     std::int64_t milliseconds) {
   if (run.cancelled_) return;
-  // A failure here has no window to report it: it is passed over, as the
-  // step of one proxy.
-  failure::PassOver(
-      [&] { run.report_(Judge(run.candidates_[position], position, answer, milliseconds)); });
+  run.unreported_ = position;
+  run.report_(Judge(run.candidates_[position], position, outcome, milliseconds));
+  run.unreported_.reset();
 }
 
 }  // namespace proxytest

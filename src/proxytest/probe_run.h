@@ -16,6 +16,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,9 @@ class Prober : public std::enable_shared_from_this<Prober> {
 
   // One turn: takes up new runs and candidates, waits for the network or
   // the first deadline, and reports what that settled. False when no run is
-  // left. A turn that fails reports every proxy not yet reported as not
-  // tested, and the runs under way end there, their connections closed.
+  // left. A turn that fails (a report that throws fails it too) reports
+  // every proxy not yet reported as not tested, and the runs under way end
+  // there, their connections closed.
   bool Step();
 
   // Cancels every run and returns once the prober's thread has closed their
@@ -83,9 +85,9 @@ class Prober : public std::enable_shared_from_this<Prober> {
   void Advance(std::list<Attempt>::iterator attempt);
   void Expire(std::int64_t now);
   int UntilFirstDeadline(std::int64_t now) const;
-  void Finish(std::list<Attempt>::iterator attempt, const platform::transfer::Response& answer,
+  void Finish(std::list<Attempt>::iterator attempt, const ProbeOutcome& outcome,
               std::int64_t milliseconds);
-  void Report(ProbeRun& run, std::size_t position, const platform::transfer::Response& answer,
+  void Report(ProbeRun& run, std::size_t position, const ProbeOutcome& outcome,
               std::int64_t milliseconds);
 
   platform::sockets::Network& network_;
@@ -143,6 +145,7 @@ class ProbeRun {
   std::size_t next_ = 0;
   std::deque<std::size_t> waiting_names_;  // for a lookup thread to come free
   std::size_t under_way_ = 0;
+  std::optional<std::size_t> unreported_;  // whose report is under way, or failed
 };
 
 }  // namespace proxytest

@@ -5,38 +5,48 @@
 #include <string_view>
 
 #include "proxyswitch/proxy_switch.h"
-#include "proxytest/probe.h"
 
 namespace proxytest {
 
 bool WorthAProbe(const std::string& proxy) { return !proxyswitch::CheckProxyText(proxy).problem; }
 
-ProbeResult Judge(const std::string& proxy, std::size_t position,
-                  const platform::transfer::Response& answer, std::int64_t milliseconds) {
-  ProbeResult result{proxy, position, Verdict::kUnreachable, answer.status, milliseconds};
+ProbeResult Judge(const std::string& proxy, std::size_t position, const ProbeOutcome& outcome,
+                  std::int64_t milliseconds) {
+  ProbeResult result{proxy,        position,       Verdict::kUnreachable, outcome.http_status,
+                     milliseconds, outcome.status, outcome.socket_status};
   // Whatever came back through it, such a proxy would not carry pages.
   if (!WorthAProbe(proxy)) {
     result.verdict = Verdict::kNoHttpProxy;
     return result;
   }
-  // Wine reports a receive that ran out of time as an aborted connection
-  // (12030), not as a time-out: a failure that comes when the time is up is
-  // one, whatever its code.
-  // An answer that breaks HTTP came from something that answered.
-  if (answer.failed && answer.error == kProberFailed)
-    result.verdict = Verdict::kNotTested;
-  else if (answer.failed && answer.error == kInvalidAnswer)
-    result.verdict = Verdict::kUnexpectedAnswer;
-  else if (answer.failed)
-    result.verdict = answer.error == platform::transfer::kTimedOut || milliseconds >= kTimeoutMs
-                         ? Verdict::kTimedOut
-                         : Verdict::kUnreachable;
-  else if (answer.status != 200)
-    result.verdict = Verdict::kHttpStatus;
-  else if (std::string_view(answer.body).starts_with(kProbeAnswer))
-    result.verdict = Verdict::kWorks;
-  else
-    result.verdict = Verdict::kUnexpectedAnswer;  // a login page, an advert
+  switch (outcome.status) {
+    case ProbeStatus::kAnswered:
+      if (outcome.http_status != 200)
+        result.verdict = Verdict::kHttpStatus;
+      else if (std::string_view(outcome.body).starts_with(kProbeAnswer))
+        result.verdict = Verdict::kWorks;
+      else
+        result.verdict = Verdict::kUnexpectedAnswer;  // a login page, an advert
+      break;
+    case ProbeStatus::kNotHttp:
+      // An answer that breaks HTTP came from something that answered, even
+      // when the time is up.
+      result.verdict = Verdict::kUnexpectedAnswer;
+      break;
+    case ProbeStatus::kProberFailed:
+      result.verdict = Verdict::kNotTested;
+      break;
+    case ProbeStatus::kTimedOut:
+      result.verdict = Verdict::kTimedOut;
+      break;
+    case ProbeStatus::kRefused:
+    case ProbeStatus::kUnreachable:
+      // A failure that comes when the time is up is a time-out, whatever
+      // the system calls it: Wine, for one, has told a connection that ran
+      // out of time as an aborted one.
+      result.verdict = milliseconds >= kTimeoutMs ? Verdict::kTimedOut : Verdict::kUnreachable;
+      break;
+  }
   return result;
 }
 
@@ -47,7 +57,7 @@ std::string Reason(const ProbeResult& result) {
     case Verdict::kTimedOut:
       return "timed out";
     case Verdict::kHttpStatus:
-      return "HTTP " + std::to_string(result.status);
+      return "HTTP " + std::to_string(result.http_status);
     case Verdict::kUnexpectedAnswer:
       return "unexpected answer";
     case Verdict::kNoHttpProxy:

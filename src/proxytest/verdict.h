@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/transfer.h"
-
 namespace proxytest {
 
 // Windows' own connectivity probe, and what it answers when all is well.
@@ -28,9 +26,28 @@ enum class Verdict {
   kNotTested,    // the test itself failed before its probe ended
 };
 
-// The error of a probe the prober could not finish: its own failure, not
-// the proxy's.
-inline constexpr std::uint32_t kProberFailed = 0xFFFFFFFFu;
+// How a probe ended, as far as the wire tells it.
+enum class ProbeStatus {
+  kAnswered,  // an HTTP answer came: its status and body say the rest
+  kRefused,   // nothing listens there, and the host said so
+  // No connection to speak of: the name was not found, there is no route,
+  // or the proxy hung up before its answer's headers ended. A proxy that
+  // hangs up carries pages no better than one that is not there.
+  kUnreachable,
+  kTimedOut,      // no connection, or no answer, in its time: alive, maybe, but no use
+  kNotHttp,       // something answered, though not in HTTP: unlike a refusal, it is there
+  kProberFailed,  // the prober's own failure: nothing is known of the proxy
+};
+
+// What the verdict is made from.
+struct ProbeOutcome {
+  ProbeStatus status = ProbeStatus::kProberFailed;
+  int http_status = 0;
+  std::string body{};  // its first kAnswerBytes
+  // Winsock's code of the failure, 0 when none: not for the verdict, which
+  // the status settles, but for a test's log.
+  std::uint32_t socket_status = 0;
+};
 
 // False for an entry that Apply would refuse: it is judged without a probe.
 bool WorthAProbe(const std::string& proxy);
@@ -39,12 +56,16 @@ struct ProbeResult {
   std::string proxy;
   std::size_t position = 0;  // in the list tested
   Verdict verdict = Verdict::kUnreachable;
-  int status = 0;
+  int http_status = 0;
   std::int64_t milliseconds = 0;
+  // How the probe ended, for a test's log: one verdict covers a refusal
+  // and a name not found alike.
+  ProbeStatus ended = ProbeStatus::kProberFailed;
+  std::uint32_t socket_status = 0;
 };
 
-ProbeResult Judge(const std::string& proxy, std::size_t position,
-                  const platform::transfer::Response& answer, std::int64_t milliseconds);
+ProbeResult Judge(const std::string& proxy, std::size_t position, const ProbeOutcome& outcome,
+                  std::int64_t milliseconds);
 
 // "works", "refused or unreachable", "timed out", "HTTP 404", "unexpected
 // answer", "no http proxy", "not tested: the test failed".

@@ -21,9 +21,9 @@ class FakeStream final : public platform::sockets::Stream {
   std::int64_t ReadyAt(bool write) const {
     using Kind = FakeProxy::Kind;
     if (write && proxy_.kind == Kind::kRefuses) return opened_ + proxy_.after_ms;
-    if (write)
-      return proxy_.kind == Kind::kSilent || proxy_.kind == Kind::kAnswers ? opened_ : kNever;
-    if (proxy_.kind != Kind::kAnswers || (sent_ && !proxy_.closes)) return kNever;
+    const bool speaks = proxy_.kind == Kind::kResets || proxy_.kind == Kind::kAnswers;
+    if (write) return speaks || proxy_.kind == Kind::kSilent ? opened_ : kNever;
+    if (!speaks || (sent_ && !proxy_.closes)) return kNever;
     return opened_ + proxy_.after_ms;
   }
 
@@ -38,6 +38,7 @@ class FakeStream final : public platform::sockets::Stream {
   }
   platform::sockets::Moved Receive(std::span<char> buffer) override {
     if (ReadyAt(false) > network_.now) return {0, 0, true};
+    if (proxy_.kind == FakeProxy::Kind::kResets) return {0, kReset, false};
     if (sent_) return {0, 0, false};  // closed after the answer
     sent_ = true;
     const std::size_t size = std::min(proxy_.answer.size(), buffer.size());
@@ -73,13 +74,17 @@ platform::sockets::Lookup FakeNetwork::Resolve(const std::string& host, std::uin
 }
 
 std::unique_ptr<platform::sockets::Stream> FakeNetwork::Connect(
-    const platform::sockets::Address& address, std::uint32_t&) {
+    const platform::sockets::Address& address, std::uint32_t& error) {
   const std::string key(reinterpret_cast<const char*>(address.bytes.data()), address.size);
   connections.push_back(key);
-  most_open = std::max(most_open, ++open);
   const auto found = proxies.find(key);
-  return std::make_unique<FakeStream>(*this, key,
-                                      found != proxies.end() ? found->second : FakeProxy{});
+  const FakeProxy proxy = found != proxies.end() ? found->second : FakeProxy{};
+  if (proxy.kind == FakeProxy::Kind::kNoRoute) {
+    error = kNoRoute;
+    return nullptr;
+  }
+  most_open = std::max(most_open, ++open);
+  return std::make_unique<FakeStream>(*this, key, proxy);
 }
 
 void FakeNetwork::Wait(std::span<platform::sockets::Watch> watches, int timeout_ms) {

@@ -1,8 +1,8 @@
 // An in-memory network with a clock of its own, for the proxy test: proxies
-// at numeric addresses that refuse, never accept, accept and stay silent,
-// or answer, each at its time. A wait moves the clock on to the next thing
-// that happens, so a run of eight-second time-outs takes no time. For the
-// prober turned by the test's own thread: nothing here is locked.
+// at numeric addresses that refuse, cannot be reached, never accept, accept
+// and stay silent, reset the connection, or answer, each at its time. A wait moves the clock on to
+// the next thing that happens, so a run of eight-second time-outs takes no time. For the prober
+// turned by the test's own thread: nothing here is locked.
 #pragma once
 
 #include <cstdint>
@@ -15,18 +15,25 @@
 
 namespace fake {
 
+// Winsock's codes for a connection reset (WSAECONNRESET) and a network out
+// of reach (WSAENETUNREACH).
+inline constexpr std::uint32_t kReset = 10054;
+inline constexpr std::uint32_t kNoRoute = 10051;
+
 struct FakeProxy {
   enum class Kind {
     kRefuses,        // the refusal shows as the connection failing
     kRefusesUnseen,  // as some systems' WSAPoll: only asking the socket tells
+    kNoRoute,        // the connection cannot even start
     kNeverAccepts,
     kSilent,  // accepts, reads the request, never answers
+    kResets,  // accepts, reads the request, then the receive fails
     kAnswers,
   };
   FakeProxy(Kind kind = Kind::kRefuses, std::int64_t after_ms = 0, std::string answer = {})
       : kind(kind), after_ms(after_ms), answer(std::move(answer)) {}
   Kind kind;
-  std::int64_t after_ms;  // from the connection: when it refuses or answers
+  std::int64_t after_ms;  // from the connection: when it refuses, resets or answers
   std::string answer;     // sent at once, then the connection is closed...
   bool closes = true;     // ...unless not
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "fake_network.h"
 #include "proxytest/probe.h"
@@ -11,50 +12,48 @@
 #include "proxytest/verdict.h"
 
 namespace {
-using platform::transfer::Response;
-using proxytest::Verdict;
+using fake::kNoRoute;
+using fake::kReset;
+using platform::sockets::kNoSuchHost;
+using platform::sockets::kRefused;
+using proxytest::ProbeOutcome;
+using S = proxytest::ProbeStatus;
+using V = proxytest::Verdict;
+
+constexpr char kGone[] = "refused or unreachable";
 
 TEST(ProxyTest, EachAnswerGivesItsVerdictAndReason) {
   const struct {
     const char* what;
-    Response answer;
-    Verdict verdict;
+    ProbeOutcome answer;
+    V verdict;
     const char* reason;
     int milliseconds = 5;
     const char* proxy = "p:1";
   } cases[] = {
-      {"the probe's own answer",
-       {false, 200, "Microsoft Connect Test", 0},
-       Verdict::kWorks,
-       "works"},
+      {"the probe's own answer", {S::kAnswered, 200, "Microsoft Connect Test"}, V::kWorks, "works"},
       {"a login page",
-       {false, 200, "<html>Please log in</html>", 0},
-       Verdict::kUnexpectedAnswer,
+       {S::kAnswered, 200, "<html>Please log in</html>"},
+       V::kUnexpectedAnswer,
        "unexpected answer"},
-      {"an empty answer", {false, 200, "", 0}, Verdict::kUnexpectedAnswer, "unexpected answer"},
+      {"an empty answer", {S::kAnswered, 200, ""}, V::kUnexpectedAnswer, "unexpected answer"},
       {"the answer further in",
-       {false, 200, "ad: Microsoft Connect Test", 0},
-       Verdict::kUnexpectedAnswer,
+       {S::kAnswered, 200, "ad: Microsoft Connect Test"},
+       V::kUnexpectedAnswer,
        "unexpected answer"},
-      {"not found", {false, 404, "Microsoft Connect Test", 0}, Verdict::kHttpStatus, "HTTP 404"},
-      {"a redirect, not followed", {false, 302, "", 0}, Verdict::kHttpStatus, "HTTP 302"},
-      {"timed out", {true, 0, "", 12002}, Verdict::kTimedOut, "timed out"},
-      {"aborted when the time was up (Wine's code)",
-       {true, 0, "", 12030},
-       Verdict::kTimedOut,
-       "timed out",
-       8003},
-      {"aborted early", {true, 0, "", 12030}, Verdict::kUnreachable, "refused or unreachable"},
-      {"refused", {true, 0, "", 12029}, Verdict::kUnreachable, "refused or unreachable"},
-      {"no such host", {true, 0, "", 12007}, Verdict::kUnreachable, "refused or unreachable"},
+      {"not found", {S::kAnswered, 404, "Microsoft Connect Test"}, V::kHttpStatus, "HTTP 404"},
+      {"a redirect, not followed", {S::kAnswered, 302, ""}, V::kHttpStatus, "HTTP 302"},
+      {"timed out", {S::kTimedOut}, V::kTimedOut, "timed out"},
+      {"reset when time is up", {S::kUnreachable, 0, "", kReset}, V::kTimedOut, "timed out", 8003},
+      {"reset early", {S::kUnreachable, 0, "", kReset}, V::kUnreachable, kGone},
+      {"refused", {S::kRefused, 0, "", kRefused}, V::kUnreachable, kGone},
+      {"no such host", {S::kUnreachable, 0, "", kNoSuchHost}, V::kUnreachable, kGone},
       // It answered, though not in HTTP: a negative chunk size, say.
-      {"an answer that breaks HTTP",
-       {true, 0, "", proxytest::kInvalidAnswer},
-       Verdict::kUnexpectedAnswer,
-       "unexpected answer"},
+      {"an answer that breaks HTTP", {S::kNotHttp}, V::kUnexpectedAnswer, "unexpected answer"},
+      {"... however late", {S::kNotHttp}, V::kUnexpectedAnswer, "unexpected answer", 8003},
       {"https only: pages would go direct",
-       {false, 200, "Microsoft Connect Test", 0},
-       Verdict::kNoHttpProxy,
+       {S::kAnswered, 200, "Microsoft Connect Test"},
+       V::kNoHttpProxy,
        "no http proxy",
        5,
        "https=h:443"},
@@ -67,13 +66,13 @@ TEST(ProxyTest, EachAnswerGivesItsVerdictAndReason) {
 }
 
 TEST(ProxyTest, WorkingProxiesComeFirstFastestFirstThenTheFailuresInListOrder) {
-  auto result = [](const char* proxy, std::size_t position, Verdict verdict, int ms) {
+  auto result = [](const char* proxy, std::size_t position, V verdict, int ms) {
     return proxytest::ProbeResult{proxy, position, verdict, 0, ms};
   };
   std::vector<proxytest::ProbeResult> results = {
-      result("dead", 0, Verdict::kUnreachable, 3), result("slow", 1, Verdict::kWorks, 1500),
-      result("login", 2, Verdict::kUnexpectedAnswer, 40), result("fast", 3, Verdict::kWorks, 20),
-      result("hang", 4, Verdict::kTimedOut, 8000)};
+      result("dead", 0, V::kUnreachable, 3), result("slow", 1, V::kWorks, 1500),
+      result("login", 2, V::kUnexpectedAnswer, 40), result("fast", 3, V::kWorks, 20),
+      result("hang", 4, V::kTimedOut, 8000)};
   proxytest::Rank(results);
   std::vector<std::string> order;
   for (const auto& r : results) order.push_back(r.proxy);
@@ -120,45 +119,46 @@ TEST(ProxyTest, AnAnswerIsReadAsFarAsTheVerdictNeedsHoweverItArrives) {
     const char* what;
     std::string bytes;
     bool closed;  // by the proxy after the bytes
-    bool failed;
-    int status = 0;
+    S status;
+    int http_status = 0;
     const char* body = "";
   } cases[] = {
-      {"with a length", probe_answer + "Microsoft Connect Test", false, false, 200,
+      {"with a length", probe_answer + "Microsoft Connect Test", false, S::kAnswered, 200,
        "Microsoft Connect Test"},
       {"chunked, the text across chunks",
        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n9\r\nMicrosoft\r\nd;x=y\r\n Connect "
        "Test\r\n0\r\n\r\n",
-       false, false, 200, "Microsoft Connect Test"},
+       false, S::kAnswered, 200, "Microsoft Connect Test"},
       {"a body that never ends, judged by its start",
        "HTTP/1.0 200 OK\r\nContent-Length: 1073741824\r\n\r\nMicrosoft Connect Test, and on", false,
-       false, 200, "Microsoft Connect Test"},
-      {"no length: the body ends with the connection", "HTTP/1.0 200 OK\r\n\r\nshort", true, false,
-       200, "short"},
-      {"a body cut short", "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nMicro", true, false, 200,
-       "Micro"},
+       S::kAnswered, 200, "Microsoft Connect Test"},
+      {"no length: the body ends with the connection", "HTTP/1.0 200 OK\r\n\r\nshort", true,
+       S::kAnswered, 200, "short"},
+      {"a body cut short", "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nMicro", true, S::kAnswered,
+       200, "Micro"},
       {"any other status is enough", "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\n", false,
-       false, 404},
+       S::kAnswered, 404},
       {"an interim answer first",
-       "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", false, false,
-       200, "ok"},
+       "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", false,
+       S::kAnswered, 200, "ok"},
       {"blank lines first, headers in any case",
        "\r\nHTTP/1.1 200 OK\r\ntransfer-encoding: gzip, CHUNKED\r\n\r\n2\r\nok\r\n0\r\n\r\n", false,
-       false, 200, "ok"},
+       S::kAnswered, 200, "ok"},
       {"a header longer than is kept",
        "HTTP/1.1 200 OK\r\nX-Pad: " + std::string(5000, 'a') + "\r\nContent-Length: 2\r\n\r\nok",
-       false, false, 200, "ok"},
-      {"no status line: all of it is the body", "Microsoft Connect Test", false, false, 200,
+       false, S::kAnswered, 200, "ok"},
+      {"no status line: all of it is the body", "Microsoft Connect Test", false, S::kAnswered, 200,
        "Microsoft Connect Test"},
-      {"closed before the headers end", "HTTP/1.1 200 OK\r\nContent-", true, true},
-      {"closed without a word", "", true, true},
-      {"a broken status line", "HTTP/1.1 abc\r\n\r\n", false, true},
+      {"closed before the headers end", "HTTP/1.1 200 OK\r\nContent-", true, S::kUnreachable},
+      {"closed without a word", "", true, S::kUnreachable},
+      {"a broken status line", "HTTP/1.1 abc\r\n\r\n", false, S::kNotHttp},
       {"a broken chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false,
-       true},
+       S::kNotHttp},
       {"a negative chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n-5\r\nab",
-       false, true},
+       false, S::kNotHttp},
       {"a chunk size past 64 bits",
-       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1FFFFFFFFFFFFFFFF\r\nab", false, true},
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1FFFFFFFFFFFFFFFF\r\nab", false,
+       S::kNotHttp},
   };
   for (const auto& c : cases)
     for (const std::size_t piece : {c.bytes.size() + 1, std::size_t{1}, std::size_t{7}}) {
@@ -167,22 +167,28 @@ TEST(ProxyTest, AnAnswerIsReadAsFarAsTheVerdictNeedsHoweverItArrives) {
         reader.Take(std::string_view(c.bytes).substr(at, piece));
       EXPECT_EQ(reader.Done(), !c.closed) << c.what << ", in pieces of " << piece;
       if (c.closed) reader.End();
-      const Response answer = reader.Answer();
-      EXPECT_EQ(answer.failed, c.failed) << c.what << ", in pieces of " << piece;
+      const ProbeOutcome answer = reader.Answer();
       EXPECT_EQ(answer.status, c.status) << c.what << ", in pieces of " << piece;
+      EXPECT_EQ(answer.http_status, c.http_status) << c.what << ", in pieces of " << piece;
       EXPECT_EQ(answer.body, c.body) << c.what << ", in pieces of " << piece;
     }
 }
 
-// Runs the prober on the test's thread until every run is done.
+// Runs the prober on the test's thread until every run is done. The first
+// `failing_reports` reports throw.
 std::vector<proxytest::ProbeResult> RunToTheEnd(fake::FakeNetwork& network,
                                                 const std::vector<std::vector<std::string>>& runs,
-                                                proxytest::ProberLimits limits = {}) {
+                                                proxytest::ProberLimits limits = {},
+                                                int failing_reports = 0) {
   const auto prober = proxytest::Prober::Create(network, limits, false);
   std::vector<proxytest::ProbeResult> results;
   for (const auto& candidates : runs)
     proxytest::ProbeRun::Start(
-        candidates, [&](const proxytest::ProbeResult& result) { results.push_back(result); },
+        candidates,
+        [&](const proxytest::ProbeResult& result) {
+          if (failing_reports-- > 0) throw std::runtime_error("the report failed");
+          results.push_back(result);
+        },
         prober);
   while (prober->Step()) {
   }
@@ -190,25 +196,34 @@ std::vector<proxytest::ProbeResult> RunToTheEnd(fake::FakeNetwork& network,
 }
 
 // A failed turn leaves no proxy without its line: the window would count
-// "Tested n of m" for ever.
+// "Tested n of m" for ever. A report that throws fails the turn, its proxy
+// told with the others; one that keeps failing still lets the run end.
 TEST(ProxyTest, AFailedTurnReportsEveryProxyNotYetReportedAsNotTested) {
-  fake::FakeNetwork network;
-  for (const char* proxy : {"10.0.0.1:80", "10.0.0.2:80", "10.0.0.3:80"})
-    network.proxies[proxy] = fake::FakeProxy(fake::FakeProxy::Kind::kSilent);
-  network.wait_fails = true;
-  proxytest::ProberLimits limits;
-  limits.most_in_flight = 2;  // one not taken up yet
-  const auto results =
-      RunToTheEnd(network, {{"10.0.0.1:80", "10.0.0.2:80", "10.0.0.3:80", "https=h:443"}}, limits);
-  std::vector<std::string> reasons;
-  for (const auto& result : results)
-    reasons.push_back(result.proxy + " " + proxytest::Reason(result));
-  std::sort(reasons.begin(), reasons.end());
-  EXPECT_EQ(reasons, (std::vector<std::string>{"10.0.0.1:80 not tested: the test failed",
-                                               "10.0.0.2:80 not tested: the test failed",
-                                               "10.0.0.3:80 not tested: the test failed",
-                                               "https=h:443 no http proxy"}));
-  EXPECT_EQ(network.open, 0u) << "their connections closed";
+  const std::vector<std::string> each = {
+      "10.0.0.1:80 not tested: the test failed", "10.0.0.2:80 not tested: the test failed",
+      "10.0.0.3:80 not tested: the test failed", "https=h:443 no http proxy"};
+  const struct {
+    bool wait_fails;
+    int failing_reports;
+    std::vector<std::string> reasons;
+  } cases[] = {{true, 0, each}, {false, 1, each}, {false, 1000, {}}};
+  for (const auto& c : cases) {
+    fake::FakeNetwork network;
+    for (const char* proxy : {"10.0.0.1:80", "10.0.0.2:80", "10.0.0.3:80"})
+      network.proxies[proxy] = fake::FakeProxy(fake::FakeProxy::Kind::kSilent);
+    network.wait_fails = c.wait_fails;
+    proxytest::ProberLimits limits;
+    limits.most_in_flight = 2;  // one not taken up yet
+    const auto results =
+        RunToTheEnd(network, {{"10.0.0.1:80", "10.0.0.2:80", "10.0.0.3:80", "https=h:443"}}, limits,
+                    c.failing_reports);
+    std::vector<std::string> reasons;
+    for (const auto& result : results)
+      reasons.push_back(result.proxy + " " + proxytest::Reason(result));
+    std::sort(reasons.begin(), reasons.end());
+    EXPECT_EQ(reasons, c.reasons) << c.failing_reports << " failing reports";
+    EXPECT_EQ(network.open, 0u) << "their connections closed";
+  }
 }
 
 TEST(ProxyTest, EachKindOfProxyGetsItsVerdictInItsTime) {
@@ -225,28 +240,42 @@ TEST(ProxyTest, EachKindOfProxyGetsItsVerdictInItsTime) {
     fake::FakeProxy behaviour;
     const char* reason;
     std::int64_t milliseconds;
+    S ended = S::kAnswered;
+    std::uint32_t socket_status = 0;
   } cases[] = {
       {"answers", "10.0.0.1:80", answers(40, works), "works", 40},
       {"answers and never ends", "10.0.0.16:80", endless, "works", 50},
       {"slow but in time", "10.0.0.2:80", answers(7900, works), "works", 7900},
-      {"too slow", "10.0.0.3:80", answers(8100, works), "timed out", 8000},
-      {"refuses", "10.0.0.5:80", {Kind::kRefuses, 5}, "refused or unreachable", 5},
+      {"too slow", "10.0.0.3:80", answers(8100, works), "timed out", 8000, S::kTimedOut},
+      {"refuses", "10.0.0.5:80", {Kind::kRefuses, 5}, kGone, 5, S::kRefused, kRefused},
       {"refuses, told only when asked",
        "10.0.0.6:80",
        {Kind::kRefusesUnseen, 5},
-       "refused or unreachable",
-       3000},
-      {"never accepts", "10.0.0.7:80", {Kind::kNeverAccepts}, "timed out", 3000},
-      {"accepts and stays silent", "10.0.0.8:80", {Kind::kSilent}, "timed out", 8000},
+       kGone,
+       3000,
+       S::kRefused,
+       kRefused},
+      {"never accepts", "10.0.0.7:80", {Kind::kNeverAccepts}, "timed out", 3000, S::kTimedOut},
+      {"accepts and stays silent", "10.0.0.8:80", {Kind::kSilent}, "timed out", 8000, S::kTimedOut},
       {"not found", "10.0.0.9:80", answers(10, "HTTP/1.1 404 Not Found\r\n\r\n"), "HTTP 404", 10},
       {"a login page", "10.0.0.10:80", answers(10, "HTTP/1.1 200 OK\r\n\r\n<html>Log in</html>"),
        "unexpected answer", 10},
-      {"hangs up", "10.0.0.11:80", answers(10, ""), "refused or unreachable", 10},
-      {"https only", "https=10.0.0.12:443", answers(10, works), "no http proxy", 0},
+      {"hangs up", "10.0.0.11:80", answers(10, ""), kGone, 10, S::kUnreachable},
+      {"https only", "https=10.0.0.12:443", answers(10, works), "no http proxy", 0,
+       S::kUnreachable},
       {"per scheme", "http=10.0.0.13:80;https=10.0.0.99:443", answers(30, works), "works", 30},
       {"a host name", "proxy.example:8080", answers(20, works), "works", 20},
-      {"a name that is nowhere", "nowhere.example:8080", {}, "refused or unreachable", 0},
-      {"no port", "10.0.0.15:99999", {}, "refused or unreachable", 0},
+      {"a name found nowhere", "nowhere.example:8080", {}, kGone, 0, S::kUnreachable, kNoSuchHost},
+      {"no port", "10.0.0.15:99999", {}, kGone, 0, S::kUnreachable},
+      {"no route", "10.0.0.17:80", {Kind::kNoRoute}, kGone, 0, S::kUnreachable, kNoRoute},
+      {"resets", "10.0.0.18:80", {Kind::kResets, 10}, kGone, 10, S::kUnreachable, kReset},
+      {"resets at 8 s",
+       "10.0.0.19:80",
+       {Kind::kResets, 8000},
+       "timed out",
+       8000,
+       S::kUnreachable,
+       kReset},
   };
   fake::FakeNetwork network;
   network.names["proxy.example"] = "10.0.0.14";
@@ -265,6 +294,8 @@ TEST(ProxyTest, EachKindOfProxyGetsItsVerdictInItsTime) {
     const auto& c = cases[result.position];
     EXPECT_EQ(proxytest::Reason(result), c.reason) << c.what;
     EXPECT_EQ(result.milliseconds, c.milliseconds) << c.what;
+    EXPECT_EQ(result.ended, c.ended) << c.what;
+    EXPECT_EQ(result.socket_status, c.socket_status) << c.what;
   }
   EXPECT_EQ(network.open, 0u) << "every connection closed";
   EXPECT_TRUE(network.received["10.0.0.1:80"].starts_with(
