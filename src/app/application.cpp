@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <utility>
 
 #include "app/program_end.h"
@@ -69,50 +71,46 @@ void Application::EndProgram(bool by_user) {
   app::EndProgram(by_user ? Ending::kByUser : Ending::kBySession);
 }
 
-void Application::OpenCookieManager() {
-  if (!cookie_manager_ || !cookie_manager_->Handle()) {
-    cookie_manager_.reset();  // a window that Done closed is built anew
-    cookie_manager_ =
-        std::make_unique<windows::CookieManagerWindow>(main_->CookiesFolder(), main_->Handle());
-    cookie_manager_->Load();
-    cookie_manager_->AllowChanges(!cookies_changing_);
+template <typename W, typename Allow, typename Make>
+void Application::OpenToolWindow(std::unique_ptr<W>& slot, Allow allow, Make make) {
+  if (!IsOpen(slot)) {
+    slot.reset();  // a window that was closed is built anew
+    slot = make();
+    slot->Load();
+    std::invoke(allow, *slot, !cookies_changing_);
   }
-  cookie_manager_->Show();
-  ::SetForegroundWindow(cookie_manager_->Handle());
+  slot->Show();
+  ::SetForegroundWindow(slot->Handle());
+}
+
+void Application::OpenCookieManager() {
+  OpenToolWindow(cookie_manager_, &windows::CookieManagerWindow::AllowChanges, [this] {
+    return std::make_unique<windows::CookieManagerWindow>(main_->CookiesFolder(), main_->Handle());
+  });
 }
 
 void Application::OpenProxyTest() {
-  if (!proxy_test_ || !proxy_test_->Handle()) {
-    proxy_test_.reset();
-    proxy_test_ = std::make_unique<windows::ProxyTestWindow>(
+  OpenToolWindow(proxy_test_, &windows::ProxyTestWindow::AllowUse, [this] {
+    auto window = std::make_unique<windows::ProxyTestWindow>(
         main_->ProxyListItems(), main_->Handle(),
         [this](const std::string& proxy) { main_->SetProxyText(proxy); });
     if (text::CommandLineHas(::GetCommandLineA(), windows::ProxyTestWindow::kFailSwitch))
-      proxy_test_->FailAtFirstResults();
-    proxy_test_->Load();
-    proxy_test_->AllowUse(!cookies_changing_);
-  }
-  proxy_test_->Show();
-  ::SetForegroundWindow(proxy_test_->Handle());
+      window->FailAtFirstResults();
+    return window;
+  });
 }
 
 void Application::OpenBrowserCookies() {
-  if (!browser_cookies_ || !browser_cookies_->Handle()) {
-    browser_cookies_.reset();
-    browser_cookies_ =
-        std::make_unique<windows::BrowserCookiesWindow>(main_->CookiesFolder(), main_->Handle());
-    browser_cookies_->Load();
-    browser_cookies_->AllowChanges(!cookies_changing_);
-  }
-  browser_cookies_->Show();
-  ::SetForegroundWindow(browser_cookies_->Handle());
+  OpenToolWindow(browser_cookies_, &windows::BrowserCookiesWindow::AllowChanges, [this] {
+    return std::make_unique<windows::BrowserCookiesWindow>(main_->CookiesFolder(), main_->Handle());
+  });
 }
 
 void Application::CookiesChanging(bool changing) {
   cookies_changing_ = changing;
-  if (cookie_manager_ && cookie_manager_->Handle()) cookie_manager_->AllowChanges(!changing);
-  if (proxy_test_ && proxy_test_->Handle()) proxy_test_->AllowUse(!changing);
-  if (browser_cookies_ && browser_cookies_->Handle()) browser_cookies_->AllowChanges(!changing);
+  if (IsOpen(cookie_manager_)) cookie_manager_->AllowChanges(!changing);
+  if (IsOpen(proxy_test_)) proxy_test_->AllowUse(!changing);
+  if (IsOpen(browser_cookies_)) browser_cookies_->AllowChanges(!changing);
 }
 
 void Application::ShowAbout() {

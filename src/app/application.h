@@ -32,6 +32,17 @@ class Application final : private windows::MainWindow::OtherWindows, private sta
  private:
   static void Dispatch(MSG& message);
 
+  // A tool window that is open now: built, and not closed since.
+  template <typename W>
+  static bool IsOpen(const std::unique_ptr<W>& slot) {
+    return slot && slot->Handle();
+  }
+  // Brings a tool window to the front with the keyboard. One that is
+  // missing or was closed is made anew, loaded, and told whether Apply is
+  // under way (`allow`, its member that takes that).
+  template <typename W, typename Allow, typename Make>
+  void OpenToolWindow(std::unique_ptr<W>& slot, Allow allow, Make make);
+
   // What the main window's menus open.
   void OpenCookieManager() override;
   void OpenProxyTest() override;
