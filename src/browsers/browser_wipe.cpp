@@ -122,11 +122,9 @@ void RemoveLeftoverCopies() {
   }
 }
 
-std::size_t EmptyCacheFolder(const std::string& folder, const WipeProgress& progress) {
-  const cookies::FolderCheck checked = cookies::CheckCookiesFolder(folder);
-  if (!checked) return 0;
+std::size_t EmptyCacheFolder(const cookies::GuardedFolder& folder, const WipeProgress& progress) {
   std::size_t total = 0;
-  return DeleteInside(checked.folder, total, progress);
+  return DeleteInside(folder.Path(), total, progress);
 }
 
 BrowserWipeReport WipeBrowsers(const std::vector<Store>& stores, const ProtectedSites& kept,
@@ -152,8 +150,10 @@ BrowserWipeReport WipeBrowsers(const std::vector<Store>& stores, const Protected
     report.cookies_deleted += wiped.deleted;
     if (progress) progress(report.cookies_deleted + report.cache_files_deleted);
     for (const auto& cache : store.caches) {
+      const cookies::FolderCheck checked = cookies::CheckCookiesFolder(cache);
+      if (!checked) continue;  // a cache that is not a plain folder is left alone
       const std::size_t before = report.cookies_deleted + report.cache_files_deleted;
-      report.cache_files_deleted += EmptyCacheFolder(cache, [&](std::size_t in_folder) {
+      report.cache_files_deleted += EmptyCacheFolder(*checked.folder, [&](std::size_t in_folder) {
         if (progress) progress(before + in_folder);
       });
     }

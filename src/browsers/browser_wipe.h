@@ -13,6 +13,7 @@
 #include "browsers/cookie_database.h"
 #include "browsers/sites.h"
 #include "browsers/stores.h"
+#include "cookies/folder_guard.h"
 
 namespace browsers {
 
@@ -44,9 +45,10 @@ std::string CopyName(const Store& store, int year, int month, int day, int hour,
 // changed only once its copy is in the recycle bin.
 void RemoveLeftoverCopies();
 
-// Deletes everything inside a cache folder, for good: the folder must pass
+// Deletes everything inside a cache folder, for good: the folder has passed
 // the cookies folder's guard, and a link or junction inside is neither
 // followed nor removed. Returns the files deleted.
-std::size_t EmptyCacheFolder(const std::string& folder, const WipeProgress& progress = {});
+std::size_t EmptyCacheFolder(const cookies::GuardedFolder& folder,
+                             const WipeProgress& progress = {});
 
 }  // namespace browsers

@@ -13,7 +13,7 @@
 namespace browsers {
 namespace {
 
-std::string FilePath(const std::string& cookies_folder) {
+std::string FilePath(const cookies::GuardedFolder& cookies_folder) {
   return cookies::JarFolder(cookies_folder) + "\\" + kProtectedSitesFile;
 }
 
@@ -24,7 +24,7 @@ void SortUnique(std::vector<std::string>& sites) {
 
 }  // namespace
 
-std::vector<std::string> ReadProtectedSites(const std::string& cookies_folder) {
+std::vector<std::string> ReadProtectedSites(const cookies::GuardedFolder& cookies_folder) {
   const std::string path = FilePath(cookies_folder);
   if (!platform::files::Exists(path)) return {};
   // Notepad may have saved it as "Unicode" (UTF-16 with its mark), as UTF-8
@@ -45,7 +45,7 @@ std::vector<std::string> ReadProtectedSites(const std::string& cookies_folder) {
   return sites;
 }
 
-std::vector<std::string> JarCookieSites(const std::string& cookies_folder) {
+std::vector<std::string> JarCookieSites(const cookies::GuardedFolder& cookies_folder) {
   std::vector<std::string> sites;
   // Hidden ones too: Apply's restore copies those back as well.
   for (const std::string& name : cookies::CookieFiles(cookies::JarFolder(cookies_folder),
@@ -61,7 +61,7 @@ std::vector<std::string> JarCookieSites(const std::string& cookies_folder) {
   return sites;
 }
 
-std::vector<std::string> AllProtectedSites(const std::string& cookies_folder) {
+std::vector<std::string> AllProtectedSites(const cookies::GuardedFolder& cookies_folder) {
   std::vector<std::string> sites = ReadProtectedSites(cookies_folder);
   const std::vector<std::string> jar = JarCookieSites(cookies_folder);
   sites.insert(sites.end(), jar.begin(), jar.end());
@@ -69,7 +69,7 @@ std::vector<std::string> AllProtectedSites(const std::string& cookies_folder) {
   return sites;
 }
 
-std::optional<std::string> WriteProtectedSites(const std::string& cookies_folder,
+std::optional<std::string> WriteProtectedSites(const cookies::GuardedFolder& cookies_folder,
                                                const std::vector<std::string>& sites) {
   std::vector<std::string> own;
   for (const std::string& site : sites)

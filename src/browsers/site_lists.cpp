@@ -20,7 +20,7 @@ std::string ShownText(const Site& site) {
   return text + ")";
 }
 
-std::string UnreadableFile(const std::string& cookies_folder) {
+std::string UnreadableFile(const cookies::GuardedFolder& cookies_folder) {
   return "The protected sites in " + cookies::JarFolder(cookies_folder) + "\\" +
          kProtectedSitesFile + " could not be read, so they are as they were.";
 }
@@ -41,7 +41,7 @@ std::vector<Listed> UnprotectedSites(const std::vector<Site>& found,
   return listed;
 }
 
-ProtectedRead ReadAllProtectedSites(const std::string& cookies_folder) {
+ProtectedRead ReadAllProtectedSites(const cookies::GuardedFolder& cookies_folder) {
   try {
     return {AllProtectedSites(cookies_folder), std::nullopt};
   } catch (const std::runtime_error&) {
@@ -49,7 +49,8 @@ ProtectedRead ReadAllProtectedSites(const std::string& cookies_folder) {
   }
 }
 
-std::optional<std::string> ProtectSite(const std::string& cookies_folder, const std::string& site) {
+std::optional<std::string> ProtectSite(const cookies::GuardedFolder& cookies_folder,
+                                       const std::string& site) {
   std::vector<std::string> sites;
   try {
     sites = ReadProtectedSites(cookies_folder);
@@ -62,7 +63,7 @@ std::optional<std::string> ProtectSite(const std::string& cookies_folder, const 
   return WriteProtectedSites(cookies_folder, sites);
 }
 
-std::optional<std::string> UnprotectSite(const std::string& cookies_folder,
+std::optional<std::string> UnprotectSite(const cookies::GuardedFolder& cookies_folder,
                                          const std::string& site) {
   const std::string own = SiteOf(site);
   const std::vector<std::string> jar = JarCookieSites(cookies_folder);

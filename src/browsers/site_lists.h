@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "browsers/site_survey.h"
+#include "cookies/folder_guard.h"
 
 namespace browsers {
 
@@ -26,13 +27,14 @@ struct ProtectedRead {
   std::vector<std::string> sites;
   std::optional<std::string> problem;
 };
-ProtectedRead ReadAllProtectedSites(const std::string& cookies_folder);
+ProtectedRead ReadAllProtectedSites(const cookies::GuardedFolder& cookies_folder);
 
 // Adds the site to the jar's file, or takes it out, writing the file whole.
 // A site that a legacy cookie in the jar protects stays protected. Nothing
 // when it went as asked, otherwise the message for the user.
-std::optional<std::string> ProtectSite(const std::string& cookies_folder, const std::string& site);
-std::optional<std::string> UnprotectSite(const std::string& cookies_folder,
+std::optional<std::string> ProtectSite(const cookies::GuardedFolder& cookies_folder,
+                                       const std::string& site);
+std::optional<std::string> UnprotectSite(const cookies::GuardedFolder& cookies_folder,
                                          const std::string& site);
 
 }  // namespace browsers

@@ -54,7 +54,7 @@ int UncComponents(std::string_view path) {
   return components;
 }
 
-FolderCheck Refused(std::string problem) { return {{}, std::move(problem)}; }
+FolderCheck Refused(std::string problem) { return {std::nullopt, std::move(problem)}; }
 
 }  // namespace
 
@@ -89,7 +89,7 @@ FolderCheck CheckCookiesFolder(const std::string& folder) {
     return Refused("is a file, not a folder");
   if (*attributes & platform::files::kAttributeReparsePoint)
     return Refused("is a link to another place");
-  return {resolved, std::nullopt};
+  return {GuardedFolder(std::move(resolved)), std::nullopt};
 }
 
 }  // namespace cookies

@@ -5,15 +5,33 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace cookies {
 
+struct FolderCheck;
+
+// A folder the guard accepted, resolved, without a trailing separator. Only
+// the guard makes one: a step that takes it cannot be handed a text from the
+// registry that reaches somewhere else.
+class GuardedFolder {
+ public:
+  const std::string& Path() const { return path_; }
+  // A file or folder directly inside.
+  std::string Inside(std::string_view name) const { return path_ + "\\" + std::string(name); }
+
+ private:
+  friend FolderCheck CheckCookiesFolder(const std::string& folder);
+  explicit GuardedFolder(std::string path) : path_(std::move(path)) {}
+  std::string path_;
+};
+
 struct FolderCheck {
-  // The resolved folder, without a trailing separator; empty when refused.
-  std::string folder;
+  std::optional<GuardedFolder> folder;  // nothing when refused
   // Why the folder is refused ("is the root of a drive", ...), or nothing.
   std::optional<std::string> problem;
-  explicit operator bool() const { return !problem; }
+  explicit operator bool() const { return folder.has_value(); }
 };
 
 // Accepts only an existing folder, given by a full path, that is not a drive

@@ -6,18 +6,18 @@
 
 namespace cookies {
 
-std::string JarFolder(const std::string& cookies_folder) {
-  return cookies_folder + "\\" + std::string(ids::kJarFolder);
+std::string JarFolder(const GuardedFolder& cookies_folder) {
+  return cookies_folder.Inside(ids::kJarFolder);
 }
 
-bool JarIsLink(const std::string& cookies_folder) {
+bool JarIsLink(const GuardedFolder& cookies_folder) {
   const auto attributes = platform::files::Attributes(JarFolder(cookies_folder));
   return attributes && (*attributes & platform::files::kAttributeReparsePoint);
 }
 
-std::optional<std::string> Protect(const std::string& cookies_folder, const std::string& name) {
+std::optional<std::string> Protect(const GuardedFolder& cookies_folder, const std::string& name) {
   if (name.empty()) return std::nullopt;
-  const std::string source = cookies_folder + "\\" + name;
+  const std::string source = cookies_folder.Inside(name);
   const std::string target = JarFolder(cookies_folder) + "\\" + name;
   if (JarIsLink(cookies_folder) || !platform::files::CopyOneFile(source, target))
     return "The cookie " + name +
@@ -28,7 +28,7 @@ std::optional<std::string> Protect(const std::string& cookies_folder, const std:
   return std::nullopt;
 }
 
-bool EmptyJar(const std::string& cookies_folder) {
+bool EmptyJar(const GuardedFolder& cookies_folder) {
   if (JarIsLink(cookies_folder)) return false;
   const std::string jar = JarFolder(cookies_folder);
   const std::vector<std::string> names = CookieFiles(jar, platform::files::Hidden::kIncluded);

@@ -16,7 +16,7 @@ void RepairJar(Steps& steps, const std::string& cookies_folder) {
   // the Cookie Manager tell the user why they leave it alone.
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(cookies_folder);
   if (!checked) return;
-  const std::string jar = cookies::JarFolder(checked.folder);
+  const std::string jar = cookies::JarFolder(*checked.folder);
   // A file named "Jar" passes too, as it always has.
   if (platform::files::Exists(jar)) return;
   steps.Tell({"The folder " + jar + " is missing--Click OK to restore it.", outcome::Box::kPlain});

@@ -124,8 +124,8 @@ void BrowserCookiesWindow::ShowHint() {
 }
 
 std::optional<std::string> BrowserCookiesWindow::ReadProtectedSites() {
-  if (cookies_folder_.empty()) return std::nullopt;
-  browsers::ProtectedRead read = browsers::ReadAllProtectedSites(cookies_folder_);
+  if (!cookies_folder_) return std::nullopt;
+  browsers::ProtectedRead read = browsers::ReadAllProtectedSites(*cookies_folder_);
   // When the file cannot be read the sites shown stay; a move reads it again.
   if (!read.problem) protected_ = std::move(read.sites);
   return read.problem;
@@ -150,7 +150,7 @@ void BrowserCookiesWindow::ShowLists() {
 }
 
 void BrowserCookiesWindow::MoveSelected(int list) {
-  if (cookies_folder_.empty()) return;
+  if (!cookies_folder_) return;
   const HWND box = Control(list);
   const auto selected = ::SendMessageA(box, LB_GETCURSEL, 0, 0);
   const auto& sites = list == kSiteList ? unprotected_sites_ : protected_shown_;
@@ -158,8 +158,8 @@ void BrowserCookiesWindow::MoveSelected(int list) {
     return;
   const std::string site = sites[static_cast<std::size_t>(selected)];
   const auto alive = Alive();
-  if (const auto problem = list == kSiteList ? browsers::ProtectSite(cookies_folder_, site)
-                                             : browsers::UnprotectSite(cookies_folder_, site)) {
+  if (const auto problem = list == kSiteList ? browsers::ProtectSite(*cookies_folder_, site)
+                                             : browsers::UnprotectSite(*cookies_folder_, site)) {
     platform::ui::ShowMessage(*problem, platform::ui::kStyleInformation);
     if (alive.expired() || !Handle()) return;
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "browsers/site_survey.h"
+#include "cookies/folder_guard.h"
 #include "windows/two_list_window.h"
 
 namespace windows {
@@ -43,9 +44,9 @@ class BrowserCookiesWindow final : public TwoListWindow {
   // As the main window read it, and as the guard resolved it (empty when the
   // guard refused it: the window then shows and changes no protected site).
   const std::string stated_folder_;
-  std::string cookies_folder_;
-  std::optional<browsers::Survey> survey_;  // nothing until the stores are read
-  unsigned reading_ = 0;                    // a survey of an earlier reading is dropped
+  std::optional<cookies::GuardedFolder> cookies_folder_;  // nothing when the guard refused it
+  std::optional<browsers::Survey> survey_;                // nothing until the stores are read
+  unsigned reading_ = 0;  // a survey of an earlier reading is dropped
   std::vector<std::string> protected_;
   // What the lists show, entry by entry.
   std::vector<std::string> unprotected_texts_, unprotected_sites_, protected_shown_;

@@ -63,7 +63,7 @@ void CookieManagerWindow::Load() {
   // One message for a missing jar; the window stays usable.
   if (!RefreshJarList())
     platform::ui::ShowMessage("The protected cookies folder " +
-                                  cookies::JarFolder(cookies_folder_) +
+                                  cookies::JarFolder(*cookies_folder_) +
                                   " does not exist, so its list is empty.",
                               platform::ui::kStyleInformation);
 }
@@ -71,7 +71,7 @@ void CookieManagerWindow::Load() {
 bool CookieManagerWindow::FillList(int list, const std::string& folder, bool cookies_only) {
   const HWND box = Control(list);
   ::SendMessageA(box, LB_RESETCONTENT, 0, 0);
-  if (cookies_folder_.empty()) return false;
+  if (!cookies_folder_) return false;
   const auto attributes = platform::files::Attributes(folder);
   if (!attributes || !(*attributes & platform::files::kAttributeDirectory)) return false;
   // The names first, then room for all of them, then one repaint: the list
@@ -90,11 +90,11 @@ bool CookieManagerWindow::FillList(int list, const std::string& folder, bool coo
 }
 
 bool CookieManagerWindow::RefreshCookieList() {
-  return FillList(kCookieList, cookies_folder_, true);
+  return FillList(kCookieList, cookies_folder_->Path(), true);
 }
 
 bool CookieManagerWindow::RefreshJarList() {
-  return FillList(kJarList, cookies::JarFolder(cookies_folder_), false);
+  return FillList(kJarList, cookies::JarFolder(*cookies_folder_), false);
 }
 
 void CookieManagerWindow::RefreshLists() {
@@ -103,7 +103,7 @@ void CookieManagerWindow::RefreshLists() {
 }
 
 void CookieManagerWindow::MoveSelected(int list) {
-  if (cookies_folder_.empty() || !ChangesAllowed()) return;
+  if (!cookies_folder_ || !ChangesAllowed()) return;
   const HWND box = Control(list);
   const auto selected = ::SendMessageA(box, LB_GETCURSEL, 0, 0);
   if (selected == LB_ERR) return;
@@ -111,13 +111,13 @@ void CookieManagerWindow::MoveSelected(int list) {
                          1);
   ::SendMessageA(box, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name.data()));
   const auto alive = Alive();
-  ui::ShowIfAny(cookies::Protect(cookies_folder_, name.data()));
+  ui::ShowIfAny(cookies::Protect(*cookies_folder_, name.data()));
   if (!alive.expired() && Handle()) RefreshLists();
 }
 
 void CookieManagerWindow::EmptyJar() {
-  if (cookies_folder_.empty()) return;
-  if (cookies::EmptyJar(cookies_folder_)) {
+  if (!cookies_folder_) return;
+  if (cookies::EmptyJar(*cookies_folder_)) {
     RefreshLists();
     return;
   }

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <windows.h>
+#include <optional>
 
 #include <string>
 
+#include "cookies/folder_guard.h"
 #include "windows/two_list_window.h"
 
 namespace windows {
@@ -37,7 +39,7 @@ class CookieManagerWindow final : public TwoListWindow {
   // As the main window read it, and as the guard resolved it (empty when
   // the guard refused it: the window then touches no file).
   const std::string stated_folder_;
-  std::string cookies_folder_;
+  std::optional<cookies::GuardedFolder> cookies_folder_;  // nothing when the guard refused it
 };
 
 }  // namespace windows

@@ -55,7 +55,8 @@ std::function<void(std::size_t)> ProgressTeller(MainWindowState& window, tasks::
 
 // The browsers' own stores, last: the protected sites are read from the jar
 // only now, after the restore.
-void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps, const std::string& folder) {
+void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps,
+                       const cookies::GuardedFolder& folder) {
   struct Outcome {
     browsers::BrowserWipeReport report;
     bool sites_read = true;
@@ -99,21 +100,22 @@ void Restore(MainWindowState& window, tasks::Runner& steps) {
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(window.CookiesFolder());
   if (!checked) return End(window);
   // A jar that leads elsewhere holds files that were never protected here.
-  if (cookies::JarIsLink(checked.folder))
+  const cookies::GuardedFolder& folder = *checked.folder;
+  if (cookies::JarIsLink(folder))
     return End(window,
                Message{"Your protected cookies were not copied back: the protected folder \"" +
-                           cookies::JarFolder(checked.folder) +
+                           cookies::JarFolder(folder) +
                            "\" is a link to another place. The browsers' cookies were left alone "
                            "too: the sites you protected are kept in that folder.",
                        kInformation});
-  const auto record = CookieRestoreRecord(checked.folder);
+  const auto record = CookieRestoreRecord(folder);
   if (!record) {
     window.CookiesAtRisk(false);
-    return WipeBrowserStores(window, steps, checked.folder);
+    return WipeBrowserStores(window, steps, folder);
   }
   window.WipeProgress(Stage::kRestore, 0);
   steps.Run([record = *record] { RunFileOperation(record); },
-            [&window, &steps, folder = checked.folder] {
+            [&window, &steps, folder] {
               window.CookiesAtRisk(false);  // restored
               WipeBrowserStores(window, steps, folder);
             });
@@ -130,7 +132,7 @@ void DeleteCookies(MainWindowState& window, tasks::Runner& steps) {
                                    ", so no cookie was deleted or restored, the browsers' cookies "
                                    "included: the sites you protected are kept in that folder.",
                                kInformation});
-  const auto record = CookieDeleteRecord(checked.folder);
+  const auto record = CookieDeleteRecord(*checked.folder);
   if (!record) return Restore(window, steps);
   // From the delete until the restore is done, the protected cookies are
   // out of the cookies folder.

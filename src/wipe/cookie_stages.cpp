@@ -24,17 +24,17 @@ std::vector<std::string> CookiePaths(const std::string& folder) {
 constexpr unsigned kThisFolderOnly = fileop::kFilesOnly | fileop::kNoRecursion;
 }  // namespace
 
-std::optional<fileop::Record> CookieDeleteRecord(const std::string& folder) {
-  std::vector<std::string> paths = CookiePaths(folder);
+std::optional<fileop::Record> CookieDeleteRecord(const cookies::GuardedFolder& folder) {
+  std::vector<std::string> paths = CookiePaths(folder.Path());
   if (paths.empty()) return std::nullopt;
   return fileop::Record{0, fileop::kDelete, std::move(paths), std::nullopt,
                         fileop::kAllowUndo | kThisFolderOnly};
 }
 
-std::optional<fileop::Record> CookieRestoreRecord(const std::string& folder) {
+std::optional<fileop::Record> CookieRestoreRecord(const cookies::GuardedFolder& folder) {
   std::vector<std::string> paths = CookiePaths(cookies::JarFolder(folder));
   if (paths.empty()) return std::nullopt;
-  return fileop::Record{0, fileop::kCopy, std::move(paths), folder, kThisFolderOnly};
+  return fileop::Record{0, fileop::kCopy, std::move(paths), folder.Path(), kThisFolderOnly};
 }
 
 std::string CookiesFolderFromRegistry(const std::string& stored) {

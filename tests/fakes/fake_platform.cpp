@@ -13,6 +13,13 @@
 #include "platform/transfer.h"
 
 namespace fake {
+
+cookies::GuardedFolder Guarded(const std::string& path) {
+  FakeSystem::Get().attributes.try_emplace(path, platform::files::kAttributeDirectory);
+  cookies::FolderCheck checked = cookies::CheckCookiesFolder(path);
+  if (!checked) throw std::logic_error(path + " " + checked.problem.value_or("is refused"));
+  return *std::move(checked.folder);
+}
 namespace {
 FakeUi ui_state;
 FakeSystem system_state;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cookies/folder_guard.h"
 #include "platform/connections.h"
 #include "platform/transfer.h"
 #include "platform/ui.h"
@@ -72,5 +73,10 @@ struct FakeSystem {
   static FakeSystem& Get();
   static void Reset();
 };
+
+// The folder as the guard accepts it, made a folder of the fake file system
+// first when the test has not; a test whose folder the guard refuses stops
+// there.
+cookies::GuardedFolder Guarded(const std::string& path);
 
 }  // namespace fake

@@ -21,10 +21,10 @@ void ExpectChecks(std::initializer_list<Case> cases) {
     const cookies::FolderCheck checked = cookies::CheckCookiesFolder(c.path);
     if (c.problem) {
       EXPECT_EQ(checked.problem.value_or("<accepted>"), c.problem) << c.path;
-      EXPECT_EQ(checked.folder, "") << c.path;
+      EXPECT_FALSE(checked.folder) << c.path;
     } else {
       EXPECT_FALSE(checked.problem) << c.path << ": " << *checked.problem;
-      EXPECT_EQ(checked.folder, c.resolved) << c.path;
+      EXPECT_EQ(checked.folder ? checked.folder->Path() : "<refused>", c.resolved) << c.path;
     }
   }
 }

@@ -24,7 +24,7 @@ class JarTest : public ::testing::Test {
 };
 
 TEST_F(JarTest, ProtectMovesOneFileAndReplacesTheJarCopy) {
-  EXPECT_FALSE(cookies::Protect(kFolder, "a@site[1].txt"));
+  EXPECT_FALSE(cookies::Protect(fake::Guarded(kFolder), "a@site[1].txt"));
   EXPECT_FALSE(files().count(R"(C:\Cookies\a@site[1].txt)"));
   EXPECT_EQ(files()[R"(C:\Cookies\Jar\a@site[1].txt)"], "new cookie");
 }
@@ -32,7 +32,7 @@ TEST_F(JarTest, ProtectMovesOneFileAndReplacesTheJarCopy) {
 TEST_F(JarTest, AFailedCopyLeavesBothFoldersAndSaysSo) {
   const auto before = files();
   FakeSystem::Get().unwritable.insert(R"(C:\Cookies\Jar\a@site[1].txt)");
-  const auto problem = cookies::Protect(kFolder, "a@site[1].txt");
+  const auto problem = cookies::Protect(fake::Guarded(kFolder), "a@site[1].txt");
   EXPECT_EQ(files(), before);
   ASSERT_TRUE(problem);
   EXPECT_NE(problem->find("could not be copied"), std::string::npos) << *problem;
@@ -40,25 +40,25 @@ TEST_F(JarTest, AFailedCopyLeavesBothFoldersAndSaysSo) {
 
 TEST_F(JarTest, NothingSelectedDoesNothing) {
   const auto before = files();
-  EXPECT_FALSE(cookies::Protect(kFolder, ""));
+  EXPECT_FALSE(cookies::Protect(fake::Guarded(kFolder), ""));
   EXPECT_EQ(files(), before);
 }
 
 TEST_F(JarTest, EmptyDeletesOnlyTheJarsCookieFiles) {
-  EXPECT_TRUE(cookies::EmptyJar(kFolder));
+  EXPECT_TRUE(cookies::EmptyJar(fake::Guarded(kFolder)));
   const std::map<std::string, std::string> expected = {
       {R"(C:\Cookies\a@site[1].txt)", "new cookie"},
       {R"(C:\Cookies\Jar\notes.dat)", "not a cookie"},
       {R"(C:\Cookies\Jar\notes.txtold)", "a cookie by its short name only"}};
   EXPECT_EQ(files(), expected);
-  EXPECT_FALSE(cookies::EmptyJar(kFolder)) << "nothing left to match";
+  EXPECT_FALSE(cookies::EmptyJar(fake::Guarded(kFolder))) << "nothing left to match";
 }
 
 TEST_F(JarTest, AJarThatLinksElsewhereIsNeitherFilledNorEmptied) {
   FakeSystem::Get().attributes[R"(C:\Cookies\Jar)"] = 0x410;  // a folder that is a link
   const auto before = files();
-  EXPECT_TRUE(cookies::Protect(kFolder, "a@site[1].txt"));
-  EXPECT_FALSE(cookies::EmptyJar(kFolder));
+  EXPECT_TRUE(cookies::Protect(fake::Guarded(kFolder), "a@site[1].txt"));
+  EXPECT_FALSE(cookies::EmptyJar(fake::Guarded(kFolder)));
   EXPECT_EQ(files(), before);
 }
 

@@ -64,20 +64,20 @@ TEST_F(ProtectedSitesTest, TheFileAndTheJarCookiesGiveTheSites) {
     if (c.file) Files()[kFile] = *c.file;
     PutJarFiles(c.jar_files);
     const std::string where = c.file.value_or("<no file>");
-    EXPECT_EQ(browsers::ReadProtectedSites(kFolder), c.from_file) << where;
-    EXPECT_EQ(browsers::JarCookieSites(kFolder), c.from_jar) << where;
-    EXPECT_EQ(browsers::AllProtectedSites(kFolder), c.all) << where;
+    EXPECT_EQ(browsers::ReadProtectedSites(fake::Guarded(kFolder)), c.from_file) << where;
+    EXPECT_EQ(browsers::JarCookieSites(fake::Guarded(kFolder)), c.from_jar) << where;
+    EXPECT_EQ(browsers::AllProtectedSites(fake::Guarded(kFolder)), c.all) << where;
   }
   // A file that is there but cannot be read, or read as text, is not an
   // empty one: UTF-16 without its mark, or with half a character.
   for (const std::string& bytes : {"k\0e\0e\0p\0"s, "\xFF\xFEk\0e"s}) {
     FakeSystem::Reset();
     Files()[kFile] = bytes;
-    EXPECT_THROW(browsers::ReadProtectedSites(kFolder), std::runtime_error);
+    EXPECT_THROW(browsers::ReadProtectedSites(fake::Guarded(kFolder)), std::runtime_error);
   }
   Files()[kFile] = "example.com";
   FakeSystem::Get().unreadable.insert(kFile);
-  EXPECT_THROW(browsers::ReadProtectedSites(kFolder), std::runtime_error);
+  EXPECT_THROW(browsers::ReadProtectedSites(fake::Guarded(kFolder)), std::runtime_error);
 }
 
 TEST_F(ProtectedSitesTest, MovesWriteTheWholeFileOrChangeNothing) {
@@ -131,8 +131,9 @@ TEST_F(ProtectedSitesTest, MovesWriteTheWholeFileOrChangeNothing) {
     PutJarFiles(c.jar_files);
     if (c.unwritable) FakeSystem::Get().unwritable.insert(kFile);
     if (c.unreadable) FakeSystem::Get().unreadable.insert(kFile);
-    const auto message = c.move == kProtect ? browsers::ProtectSite(kFolder, c.site)
-                                            : browsers::UnprotectSite(kFolder, c.site);
+    const auto message = c.move == kProtect
+                             ? browsers::ProtectSite(fake::Guarded(kFolder), c.site)
+                             : browsers::UnprotectSite(fake::Guarded(kFolder), c.site);
     if (c.message) {
       ASSERT_TRUE(message) << c.name;
       EXPECT_NE(message->find(c.message), std::string::npos) << c.name << ": " << *message;

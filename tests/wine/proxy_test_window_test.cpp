@@ -57,14 +57,16 @@ std::set<int> OpenConnections() {
   return open;
 }
 
-// True once `done` holds, false after the time-out.
-template <class Done>
-bool WaitUntil(Done done, DWORD timeout_ms) {
-  for (const DWORD start = ::GetTickCount(); !done();) {
-    if (::GetTickCount() - start >= timeout_ms) return false;
-    ::Sleep(50);
-  }
-  return true;
+// True once none of the connections is open, long before the 8-second
+// time-out would close them.
+bool ClosedWithin(const std::set<int>& connections, DWORD timeout_ms) {
+  return driver::WaitUntil(
+      [&] {
+        const auto open = OpenConnections();
+        return std::none_of(connections.begin(), connections.end(),
+                            [&](int id) { return open.contains(id); });
+      },
+      timeout_ms);
 }
 
 class ProxyTestWindowTest : public ::testing::Test {
@@ -227,7 +229,7 @@ TEST_F(ProxyTestWindowTest, HundredsOfSilentProxiesAreAllReportedOnAFewThreadsIn
   ASSERT_TRUE(window);
   int most_threads = 0;
   SIZE_T most_bytes = 0;
-  EXPECT_TRUE(WaitUntil(
+  EXPECT_TRUE(driver::WaitUntil(
       [&] {
         most_threads = std::max(most_threads, driver::ThreadCount(process));
         most_bytes = std::max(most_bytes, driver::PrivateBytes(program.Process()));
@@ -259,23 +261,13 @@ TEST_F(ProxyTestWindowTest, TestAgainClosingAndExitCloseEveryConnectionAtOnce) {
   ASSERT_TRUE(program.WaitForMainWindow());
   // Every proxy holds a connection of the run, besides those of earlier runs.
   auto all_open = [](const std::set<int>& earlier) {
-    return WaitUntil(
+    return driver::WaitUntil(
         [&] {
           std::set<int> open = OpenConnections();
           std::erase_if(open, [&](int id) { return earlier.contains(id); });
           return open.size() == 200;
         },
         8000);
-  };
-  // Closed long before the 8-second time-out would close them.
-  auto closed_within = [](const std::set<int>& connections, DWORD timeout_ms) {
-    return WaitUntil(
-        [&] {
-          const auto open = OpenConnections();
-          return std::none_of(connections.begin(), connections.end(),
-                              [&](int id) { return open.contains(id); });
-        },
-        timeout_ms);
   };
 
   const HWND window = Open(program);
@@ -285,12 +277,12 @@ TEST_F(ProxyTestWindowTest, TestAgainClosingAndExitCloseEveryConnectionAtOnce) {
   DWORD_PTR result = 0;
   ::SendMessageTimeoutA(driver::FindChild(window, "Button", "&Test Again"), BM_CLICK, 0, 0,
                         SMTO_NORMAL, 10000, &result);
-  EXPECT_TRUE(closed_within(first, 3000)) << "Test Again closes the first run's connections";
+  EXPECT_TRUE(ClosedWithin(first, 3000)) << "Test Again closes the first run's connections";
 
   ASSERT_TRUE(all_open(first));
   std::set<int> second = OpenConnections();
   ::SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result);
-  EXPECT_TRUE(closed_within(second, 3000)) << "closing the window closes them";
+  EXPECT_TRUE(ClosedWithin(second, 3000)) << "closing the window closes them";
   EXPECT_FALSE(program.WaitForExit(0));
 
   first.insert(second.begin(), second.end());
@@ -299,7 +291,7 @@ TEST_F(ProxyTestWindowTest, TestAgainClosingAndExitCloseEveryConnectionAtOnce) {
   const std::set<int> third = OpenConnections();
   program.Click("E&xit");
   EXPECT_TRUE(program.WaitForExit(10000));
-  EXPECT_TRUE(closed_within(third, 3000)) << "Exit closes them";
+  EXPECT_TRUE(ClosedWithin(third, 3000)) << "Exit closes them";
 }
 
 TEST_F(ProxyTestWindowTest, AnUntrappedFailureMidTestClosesEveryConnectionAndTurnsTheProxyOff) {
@@ -313,7 +305,8 @@ TEST_F(ProxyTestWindowTest, AnUntrappedFailureMidTestClosesEveryConnectionAndTur
   for (const auto& proxy : proxies)
     if (proxy.kind == "refused") list += proxy.proxy + "\r\n";
   driver::WriteFileBytes(folder_ + "\\proxy.dat", list);
-  const std::set<int> earlier = OpenConnections();
+  std::set<int> earlier;
+  for (const auto& [id, connection] : crowd::Connections()) earlier.insert(id);
   Program program(folder_, "", "--test-fail-in-proxy-test");
   ASSERT_TRUE(program.WaitForMainWindow());
   program.ApplyAndWait();  // the first silent proxy
@@ -322,14 +315,11 @@ TEST_F(ProxyTestWindowTest, AnUntrappedFailureMidTestClosesEveryConnectionAndTur
   // Looked at while the report is up: the process still runs then.
   std::size_t opened = 0;
   program.SetDialogProbe([&] {
-    const bool closed = WaitUntil(
-        [&] {
-          std::set<int> open = OpenConnections();
-          std::erase_if(open, [&](int id) { return earlier.contains(id); });
-          return open.empty();
-        },
-        3000);
-    opened = crowd::Connections().size() - earlier.size();
+    std::set<int> opened_here;
+    for (const auto& [id, connection] : crowd::Connections())
+      if (!earlier.contains(id)) opened_here.insert(id);
+    opened = opened_here.size();
+    const bool closed = ClosedWithin(opened_here, 3000);
     const DWORD enabled =
         driver::ReadDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable").value_or(9);
     return std::string(closed ? "closed" : "open") + " proxy " + std::to_string(enabled);
