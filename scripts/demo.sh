@@ -46,7 +46,12 @@ app_win='C:\Program Files\Maskfold'
 
 pids=()
 cleanup() {
-  [ -n "$shot" ] && wineserver -k >/dev/null 2>&1 || true
+  # Waited for: a next run in this prefix must not meet this one's program,
+  # which would take its start for a second instance's.
+  if [ -n "$shot" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
 }
 trap cleanup EXIT
