@@ -73,7 +73,6 @@ constexpr std::array<ui::ControlSpec, 8> kLayout{{
 // A long wipe's progress shows once it has run this long.
 constexpr UINT kShowProgressAfterMs = 500;
 constexpr UINT_PTR kProgressTimer = 1;
-// Apply's steps report through this message of the window's own.
 
 const std::vector<ui::MenuSpec> kMenus{
     {"&Options",
