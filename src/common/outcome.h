@@ -5,12 +5,13 @@
 //   type named after how the call reports failure: Win32Error for a call
 //   that returns its error code (the registry's, the shell's file
 //   operation), LastError for one that fails with FALSE or a null handle and
-//   leaves the code in the thread's last error (WinINet's options and cache).
+//   leaves the code in the thread's last error (WinINet's per-connection
+//   options).
 //   The code is kept whole; the layer above decides what it means.
-// - The logic returns an Outcome: done; stopped, with the Message for the
-//   window (the step did not happen and the user must know why); or passed
-//   over, with the platform's status in hand (the step did not happen, going
-//   on loses nothing, and the status is kept for a test or a log). A run of
+// - The logic returns an Outcome: done, or stopped with the Message for the
+//   window (the step did not happen and the user must know why). A step
+//   passed over (it did not happen, and going on loses nothing) keeps the
+//   platform's status in hand, for a note, a test or a log. A run of
 //   many steps (the proxy test, the browsers' stores) reports each step in
 //   its own terms and says when a report could not be made.
 // - The registry routines (registry/) report no failure: a read that fails
@@ -70,23 +71,13 @@ class Outcome {
     stopped.why_ = std::move(why);
     return stopped;
   }
-  static Outcome PassedOver(std::uint32_t status) {
-    Outcome passed;
-    passed.status_ = status;
-    return passed;
-  }
 
-  bool IsDone() const { return !why_ && !status_; }
-  explicit operator bool() const { return IsDone(); }
-  bool IsStopped() const { return why_.has_value(); }
+  explicit operator bool() const { return !why_; }  // done
   // What the window shows when the step stopped.
   const std::optional<Message>& Why() const { return why_; }
-  // The platform's status of a step passed over.
-  const std::optional<std::uint32_t>& Status() const { return status_; }
 
  private:
   std::optional<Message> why_;
-  std::optional<std::uint32_t> status_;
 };
 
 }  // namespace outcome
