@@ -158,53 +158,7 @@ void PutBack(const Before& before, const std::vector<std::string>& connections) 
   platform::transfer::NotifySettingsChanged();
 }
 
-std::string Trimmed(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  for (;;) {
-    if (text.starts_with("\xEF\xBB\xBF"))
-      text.remove_prefix(3);
-    else if (!text.empty() && blank(text.front()))
-      text.remove_prefix(1);
-    else
-      break;
-  }
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return std::string(text);
-}
-
-// WinINet's per-scheme form ("http=host:port;https=host:port"): a proxy for
-// plain http is one given for http or for every scheme (no "=").
-bool ProxiesHttp(std::string_view proxy) {
-  bool http = false;
-  std::size_t start = 0;
-  while (start <= proxy.size()) {
-    const std::size_t end = std::min(proxy.find_first_of("; \t", start), proxy.size());
-    const std::string_view entry = proxy.substr(start, end - start);
-    const std::size_t equals = entry.find('=');
-    if (!entry.empty()) {
-      if (equals == std::string_view::npos) http = true;
-      const std::string_view scheme =
-          entry.substr(0, equals == std::string_view::npos ? 0 : equals);
-      if (text::EqualsNoCase(scheme, "http") && equals + 1 < entry.size()) http = true;
-    }
-    start = end + 1;
-  }
-  return http;
-}
-
 }  // namespace
-
-CheckedProxy CheckProxyText(std::string_view typed) {
-  std::string proxy = Trimmed(typed);
-  if (proxy.empty())
-    return {{}, "The proxy box is empty. Type a proxy as host:port, or pick one from the list."};
-  if (!ProxiesHttp(proxy))
-    return {{},
-            "The proxy \"" + proxy +
-                "\" names no proxy for http, so web pages would not go through it. Add one as "
-                "http=host:port, or give host:port alone for every kind of address."};
-  return {std::move(proxy), std::nullopt};
-}
 
 Outcome SwitchOn(const std::string& proxy) {
   const std::lock_guard lock(switching);

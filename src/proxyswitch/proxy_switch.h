@@ -9,16 +9,9 @@
 #include <string_view>
 
 #include "common/outcome.h"
+#include "proxyswitch/proxy_text.h"
 
 namespace proxyswitch {
-
-// A proxy text as the proxy box holds it: without blanks or a UTF-8
-// byte-order mark around it, or refused with why, before anything changes.
-struct CheckedProxy {
-  std::string proxy;
-  std::optional<std::string> problem;
-};
-CheckedProxy CheckProxyText(std::string_view typed);
 
 // What a switch did: done when it took, otherwise stopped with the message
 // that says what did not change and why.

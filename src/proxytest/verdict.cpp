@@ -16,7 +16,7 @@ ProbeResult Judge(const std::string& proxy, std::size_t position, const ProbeOut
                      milliseconds, outcome.status, outcome.socket_status};
   // Whatever came back through it, such a proxy would not carry pages.
   if (!WorthAProbe(proxy)) {
-    result.verdict = Verdict::kNoHttpProxy;
+    result.verdict = Verdict::kRefusedText;
     return result;
   }
   switch (outcome.status) {
@@ -60,8 +60,8 @@ std::string Reason(const ProbeResult& result) {
       return "HTTP " + std::to_string(result.http_status);
     case Verdict::kUnexpectedAnswer:
       return "unexpected answer";
-    case Verdict::kNoHttpProxy:
-      return "no http proxy";
+    case Verdict::kRefusedText:
+      return proxyswitch::CheckProxyText(result.proxy).brief;
     case Verdict::kNotTested:
       return "not tested: the test failed";
     case Verdict::kUnreachable:

@@ -22,7 +22,7 @@ enum class Verdict {
   kTimedOut,
   kHttpStatus,
   kUnexpectedAnswer,
-  kNoHttpProxy,  // a form that names no proxy for http: pages would go direct
+  kRefusedText,  // a text Apply refuses: its form, not a probe, says why
   kNotTested,    // the test itself failed before its probe ended
 };
 
@@ -68,7 +68,8 @@ ProbeResult Judge(const std::string& proxy, std::size_t position, const ProbeOut
                   std::int64_t milliseconds);
 
 // "works", "refused or unreachable", "timed out", "HTTP 404", "unexpected
-// answer", "no http proxy", "not tested: the test failed".
+// answer", "not tested: the test failed"; for a text Apply refuses, its
+// reason in brief ("no port").
 std::string Reason(const ProbeResult& result);
 
 // Working proxies first, fastest first; then the failures in list order.

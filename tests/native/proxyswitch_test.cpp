@@ -51,6 +51,62 @@ TEST(ConnectionValueTest, DecodesWhatItEncodesAndKeepsTheFieldsItDoesNotKnow) {
   EXPECT_EQ(proxyswitch::WithOptions(std::nullopt, {}).rest, Bytes(32, 0));
 }
 
+// The forms Windows and the browsers read alike are accepted; every other
+// text is refused with the form expected and why, and the same in brief.
+TEST(ProxyTextTest, AcceptsHostAndPortOrBothSchemesAndRefusesTheRestWithWhy) {
+  const struct {
+    const char* typed;
+    const char* accepted;  // nullptr: refused, with the brief and a part of the message
+    const char* brief = "";
+    const char* why = "";
+  } cases[] = {
+      {"127.0.0.1:8080", "127.0.0.1:8080"},
+      {"proxy.example-1.net:3128", "proxy.example-1.net:3128"},
+      {"[::1]:8080", "[::1]:8080"},
+      {"[2001:db8::7]:1", "[2001:db8::7]:1"},
+      {"h:65535", "h:65535"},
+      {"\xEF\xBB\xBF \th:1\r\n", "h:1"},
+      {"http=h:1;https=h:2", "http=h:1;https=h:2"},
+      {"HTTPS=h:2;ftp=f:21;HTTP=h:1;", "HTTPS=h:2;ftp=f:21;HTTP=h:1;"},
+      {"http=h:1;https=h:2;socks=s:1080", "http=h:1;https=h:2;socks=s:1080"},
+      {"", nullptr, "empty", "is empty"},
+      {"127.0.0.1", nullptr, "no port", "has no port"},
+      {"h:", nullptr, "no port", "has no port"},
+      {"[::1]", nullptr, "no port", "has no port"},
+      {"h:0", nullptr, "port out of range", "1 to 65535"},
+      {"h:65536", nullptr, "port out of range", "1 to 65535"},
+      {"h:80x", nullptr, "port out of range", "1 to 65535"},
+      {"not a proxy", nullptr, "blanks inside", "blanks"},
+      {"h :1", nullptr, "blanks inside", "blanks"},
+      {"user:pass@127.0.0.1:8080", nullptr, "has a password", "cannot carry a password"},
+      {"http=u@h:1;https=h:2", nullptr, "has a password", "asks for it"},
+      {"http://h:1", nullptr, "not host:port", "http://"},
+      {"::1:8080", nullptr, "not host:port", "brackets"},
+      {"[::g]:1", nullptr, "not host:port", "IPv6"},
+      {"h$t:1", nullptr, "not host:port", "host:port"},
+      {"http=h:1", nullptr, "https would go direct", "https pages (most of the web) would go direct"},
+      {"http=h:1;https=", nullptr, "https would go direct", "show your own address"},
+      {"https=h:443", nullptr, "http would go direct", "names no proxy for http"},
+      {"ftp=h:21;https=h:443", nullptr, "http would go direct", "http=host:port"},
+      {"socks=s:1080", nullptr, "SOCKS only", "SOCKS4 and look every name up on this computer"},
+      {"h:1;https=h:2", nullptr, "not host:port", "mixes"},
+      {"=h:1;https=h:2", nullptr, "not host:port", "scheme=host:port"},
+      {"http=h;https=h:2", nullptr, "no port", "has no port"},
+  };
+  for (const auto& c : cases) {
+    const proxyswitch::CheckedProxy checked = proxyswitch::CheckProxyText(c.typed);
+    if (c.accepted) {
+      EXPECT_EQ(checked.proxy, c.accepted) << c.typed;
+      EXPECT_FALSE(checked.problem) << c.typed << ": " << *checked.problem;
+      continue;
+    }
+    EXPECT_TRUE(checked.proxy.empty()) << c.typed;
+    EXPECT_EQ(checked.brief, c.brief) << c.typed;
+    ASSERT_TRUE(checked.problem) << c.typed;
+    EXPECT_NE(checked.problem->find(c.why), std::string::npos) << *checked.problem;
+  }
+}
+
 class ProxySwitchTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -53,8 +53,8 @@ TEST(ProxyTest, EachAnswerGivesItsVerdictAndReason) {
       {"... however late", {S::kNotHttp}, V::kUnexpectedAnswer, "unexpected answer", 8003},
       {"https only: pages would go direct",
        {S::kAnswered, 200, "Microsoft Connect Test"},
-       V::kNoHttpProxy,
-       "no http proxy",
+       V::kRefusedText,
+       "http would go direct",
        5,
        "https=h:443"},
   };
@@ -201,7 +201,7 @@ std::vector<proxytest::ProbeResult> RunToTheEnd(fake::FakeNetwork& network,
 TEST(ProxyTest, AFailedTurnReportsEveryProxyNotYetReportedAsNotTested) {
   const std::vector<std::string> each = {
       "10.0.0.1:80 not tested: the test failed", "10.0.0.2:80 not tested: the test failed",
-      "10.0.0.3:80 not tested: the test failed", "https=h:443 no http proxy"};
+      "10.0.0.3:80 not tested: the test failed", "https=h:443 http would go direct"};
   const struct {
     bool wait_fails;
     int failing_reports;
@@ -261,12 +261,12 @@ TEST(ProxyTest, EachKindOfProxyGetsItsVerdictInItsTime) {
       {"a login page", "10.0.0.10:80", answers(10, "HTTP/1.1 200 OK\r\n\r\n<html>Log in</html>"),
        "unexpected answer", 10},
       {"hangs up", "10.0.0.11:80", answers(10, ""), kGone, 10, S::kUnreachable},
-      {"https only", "https=10.0.0.12:443", answers(10, works), "no http proxy", 0,
+      {"https only", "https=10.0.0.12:443", answers(10, works), "http would go direct", 0,
        S::kUnreachable},
       {"per scheme", "http=10.0.0.13:80;https=10.0.0.99:443", answers(30, works), "works", 30},
       {"a host name", "proxy.example:8080", answers(20, works), "works", 20},
       {"a name found nowhere", "nowhere.example:8080", {}, kGone, 0, S::kUnreachable, kNoSuchHost},
-      {"no port", "10.0.0.15:99999", {}, kGone, 0, S::kUnreachable},
+      {"no port", "10.0.0.15:99999", {}, "port out of range", 0, S::kUnreachable},
       {"no route", "10.0.0.17:80", {Kind::kNoRoute}, kGone, 0, S::kUnreachable, kNoRoute},
       {"resets", "10.0.0.18:80", {Kind::kResets, 10}, kGone, 10, S::kUnreachable, kReset},
       {"resets at 8 s",

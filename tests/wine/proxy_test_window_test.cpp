@@ -249,7 +249,7 @@ TEST_F(ProxyTestWindowTest, HundredsOfSilentProxiesAreAllReportedOnAFewThreadsIn
   EXPECT_EQ(
       reasons,
       (std::map<std::string, int>{
-          {"works", 2}, {"timed out", 320}, {"refused or unreachable", 40}, {"no http proxy", 1}}));
+          {"works", 2}, {"timed out", 320}, {"refused or unreachable", 40}, {"http would go direct", 1}}));
   EXPECT_TRUE(OpenConnections().empty()) << "every connection closed";
 }
 
