@@ -9,7 +9,8 @@
 
 namespace platform::files {
 
-// The folder of the executable, without a trailing separator.
+// The executable's full path, and its folder without a trailing separator.
+std::string ProgramPath();
 std::string ApplicationFolder();
 // The system's own folder (GetSystemDirectory), where its programs lie.
 std::string SystemFolder();

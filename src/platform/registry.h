@@ -35,6 +35,7 @@ Status SetValueEx(Key key, const char* name, std::uint32_t type, const std::uint
                   std::uint32_t size);
 Status FlushKey(Key key);
 Status DeleteKey(Key key, const char* subkey);
+Status DeleteValue(Key key, const char* name);
 Status CloseKey(Key key);
 
 }  // namespace platform::reg

@@ -8,6 +8,7 @@
 
 #include "common/text.h"
 #include "platform/connections.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/transfer.h"
@@ -136,48 +137,72 @@ std::optional<std::string> ReadBack(bool on, const std::string& proxy, std::uint
   return "the settings read back afterwards do not hold the change";
 }
 
-struct Before {
-  std::optional<std::string> enable, server;
-  std::string record_proxy;
-  bool had_record = false;
-  std::vector<std::optional<ConnectionOptions>> connections;
-};
+// The command that puts a run that ends without Exit right at the next
+// logon, even when the program is never started again.
+status::Win32Error WriteLogonRepair() {
+  return registry::WriteRegText(settings::kRunOnce.root, settings::kRunOnce.subkey,
+                                settings::kRunOnceOff,
+                                "\"" + platform::files::ProgramPath() + "\" --off");
+}
 
-// A switch that did not take leaves the settings as they were before it.
-void PutBack(const Before& before, const std::vector<std::string>& connections) {
+// Once no proxy of the program's is on: the record and the logon repair go.
+void RemoveRecord() {
+  registry::DeleteRegKey(kSwitchRecord.root, kSwitchRecord.subkey);
+  // Not there already is as good as removed; any other failure leaves a
+  // "--off" at the next logon, which finds nothing to do.
+  [[maybe_unused]] const status::Win32Error removed = registry::DeleteRegValue(
+      settings::kRunOnce.root, settings::kRunOnce.subkey, settings::kRunOnceOff);
+}
+
+// A switch that did not take, or that the user takes back, leaves the
+// settings as they were before it.
+void PutBack(const EarlierSettings& before) {
   // Values that were missing read as no proxy.
   settings::WriteDword(kInternetSettings, settings::kProxyEnable, before.enable.value_or("0"));
   settings::WriteText(kInternetSettings, settings::kProxyServer,
                       before.server.value_or(std::string(settings::kProxyNotSet)));
-  for (std::size_t i = 0; i < connections.size(); ++i)
-    if (before.connections[i]) SetConnection(connections[i], *before.connections[i]);
+  for (std::size_t i = 0; i < before.connections.size(); ++i)
+    if (before.options[i]) SetConnection(before.connections[i], *before.options[i]);
   if (before.had_record)
     settings::WriteText(kSwitchRecord, kRecordProxy, before.record_proxy);
   else
-    registry::DeleteRegKey(kSwitchRecord.root, kSwitchRecord.subkey);
+    RemoveRecord();
   platform::transfer::NotifySettingsChanged();
 }
 
 }  // namespace
 
-Outcome SwitchOn(const std::string& proxy) {
+Outcome SwitchOn(const std::string& proxy, EarlierSettings* earlier) {
   const std::lock_guard lock(switching);
   const std::vector<std::string> connections = Connections();
-  Before before{settings::ReadIfThere(kInternetSettings, settings::kProxyEnable),
-                settings::ReadIfThere(kInternetSettings, settings::kProxyServer),
-                settings::Read(kSwitchRecord, kRecordProxy),
-                HasRecord(),
-                {}};
-  for (const auto& connection : connections) before.connections.push_back(UsersNow(connection));
+  EarlierSettings before{settings::ReadIfThere(kInternetSettings, settings::kProxyEnable),
+                         settings::ReadIfThere(kInternetSettings, settings::kProxyServer),
+                         settings::Read(kSwitchRecord, kRecordProxy),
+                         HasRecord(),
+                         connections,
+                         {}};
+  for (const auto& connection : connections) before.options.push_back(UsersNow(connection));
+  if (earlier) *earlier = before;
 
-  // Without the record a run that ends without Exit would strand the user.
+  // Without the record, or the logon repair, a run that ends without Exit
+  // would strand the user.
   if (!Record(proxy, connections)) {
-    PutBack(before, connections);
+    PutBack(before);
     return Outcome::Stopped(
         {"Maskfold did not switch to the proxy " + proxy +
          ": the record of your own settings (HKEY_CURRENT_USER\\Software\\Maskfold) could "
          "not be written. Nothing was deleted: your cookies, cache and typed addresses are as "
          "they were."});
+  }
+  if (const status::Win32Error repair = WriteLogonRepair(); !repair.Succeeded()) {
+    PutBack(before);
+    return Outcome::Stopped(
+        {"Maskfold did not switch to the proxy " + proxy +
+         ": the command that turns it off at your next logon, should Maskfold not end properly "
+         "(HKEY_CURRENT_USER\\" +
+         std::string(settings::kRunOnce.subkey) + "), could not be written (error " +
+         std::to_string(repair.code) +
+         "). Nothing was deleted: your cookies, cache and typed addresses are as they were."});
   }
   settings::WriteDword(kInternetSettings, settings::kProxyEnable, "1");
   settings::WriteText(kInternetSettings, settings::kProxyServer, proxy);
@@ -186,7 +211,7 @@ Outcome SwitchOn(const std::string& proxy) {
     // The user's bypass list and script address stay; detection and the
     // script would take precedence over the proxy, so they go off.
     ConnectionOptions options =
-        Earlier(connections[i]).value_or(before.connections[i].value_or(ConnectionOptions{}));
+        Earlier(connections[i]).value_or(before.options[i].value_or(ConnectionOptions{}));
     options.flags = kDirect | kProxy;
     options.proxy = proxy;
     const std::uint32_t error = SetConnection(connections[i], options);
@@ -194,7 +219,7 @@ Outcome SwitchOn(const std::string& proxy) {
   }
   platform::transfer::NotifySettingsChanged();
   if (const auto why = ReadBack(true, proxy, first_error)) {
-    PutBack(before, connections);
+    PutBack(before);
     return Outcome::Stopped(
         {"Maskfold did not switch to the proxy " + proxy + ": " + *why +
          ". Nothing was deleted: your cookies, cache and typed addresses are as they were."});
@@ -220,8 +245,23 @@ Outcome SwitchOff() {
   }
   platform::transfer::NotifySettingsChanged();
   if (const auto why = ReadBack(false, {}, first_error)) return NotTurnedOff(*why);
-  registry::DeleteRegKey(kSwitchRecord.root, kSwitchRecord.subkey);
+  RemoveRecord();
   return Outcome::Done();
+}
+
+Outcome GoBack(const EarlierSettings& earlier) {
+  const std::lock_guard lock(switching);
+  PutBack(earlier);
+  const bool held =
+      settings::ReadIfThere(kInternetSettings, settings::kProxyEnable).value_or("000") ==
+          earlier.enable.value_or("000") &&
+      settings::ReadIfThere(kInternetSettings, settings::kProxyServer) ==
+          earlier.server.value_or(std::string(settings::kProxyNotSet));
+  if (held) return Outcome::Done();
+  return Outcome::Stopped(
+      {"Maskfold could not put your earlier proxy settings back: the settings read back "
+       "afterwards do not hold them. Nothing was deleted. To set them by hand, open Internet "
+       "Options in the Control Panel, then Connections, LAN settings."});
 }
 
 Outcome NotTurnedOff(std::string_view why) {
@@ -279,7 +319,7 @@ std::optional<std::string> LostRunProxy() {
     in_use = in_use || (now && (now->flags & kProxy) && now->proxy == proxy);
   }
   if (!in_use) {  // the user has moved on since: nothing to put back
-    registry::DeleteRegKey(kSwitchRecord.root, kSwitchRecord.subkey);
+    RemoveRecord();
     return std::nullopt;
   }
   return proxy;

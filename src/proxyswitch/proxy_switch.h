@@ -7,8 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/outcome.h"
+#include "proxyswitch/connection_settings.h"
 #include "proxyswitch/proxy_text.h"
 
 namespace proxyswitch {
@@ -17,10 +19,27 @@ namespace proxyswitch {
 // that says what did not change and why.
 using outcome::Outcome;
 
+// The settings as they were before a switch: the user's own, or an earlier
+// proxy of the program's, for going back to.
+struct EarlierSettings {
+  std::optional<std::string> enable, server;
+  std::string record_proxy;
+  bool had_record = false;
+  std::vector<std::string> connections;  // the LAN first, then each dial-up or VPN entry
+  std::vector<std::optional<ConnectionOptions>> options;
+};
+
 // Records the user's settings (once: a second switch keeps the first one's
-// record), then puts every connection on the proxy, automatic detection and
-// the configuration script off, the bypass list kept.
-Outcome SwitchOn(const std::string& proxy);
+// record) and the command that turns the proxy off at the next logon, then
+// puts every connection on the proxy, automatic detection and the
+// configuration script off, the bypass list kept. `earlier`, when given,
+// receives the settings as they were.
+Outcome SwitchOn(const std::string& proxy, EarlierSettings* earlier = nullptr);
+
+// The settings of `earlier` back, as if the switch had not been made: an
+// earlier proxy of the program's stays recorded, the user's own settings
+// leave no record. Stopped when they do not read back so.
+Outcome GoBack(const EarlierSettings& earlier);
 
 // ProxyEnable 0 and ProxyServer "Not Set", and every connection's flags,
 // script and bypass list as the record has them; the record goes once the

@@ -138,6 +138,31 @@ reg::Status SetRegBinary(Root root, std::string_view subkey, std::string_view va
                          static_cast<std::uint32_t>(bytes.size()));
 }
 
+reg::Status WriteRegText(Root root, std::string_view subkey, std::string_view value_name,
+                         std::string_view text) {
+  const std::string key_path(subkey);
+  const std::string name(value_name);
+  const std::string data(text);  // with its terminating NUL
+  KeyHandle key;
+  if (const reg::Status status = reg::CreateKey(root, key_path.c_str(), key.Out());
+      status != reg::kSuccess)
+    return status;
+  return reg::SetValueEx(key.Get(), name.c_str(), reg::kTypeSz,
+                         reinterpret_cast<const std::uint8_t*>(data.c_str()),
+                         static_cast<std::uint32_t>(data.size() + 1));
+}
+
+reg::Status DeleteRegValue(Root root, std::string_view subkey, std::string_view value_name) {
+  const std::string key_path(subkey);
+  const std::string name(value_name);
+  KeyHandle key;
+  if (const reg::Status status =
+          reg::OpenKeyEx(root, key_path.c_str(), 0, reg::kKeyAllAccess, key.Out());
+      status != reg::kSuccess)
+    return status;
+  return reg::DeleteValue(key.Get(), name.c_str());
+}
+
 void DeleteRegKey(Root root, std::string_view subkey) {
   const std::string key_path(subkey);
   KeyHandle key;

@@ -44,6 +44,13 @@ std::optional<std::vector<std::uint8_t>> GetRegBinary(Root root, std::string_vie
 platform::reg::Status SetRegBinary(Root root, std::string_view subkey, std::string_view value_name,
                                    std::span<const std::uint8_t> bytes);
 
+// A REG_SZ written, and a value deleted, saying what happened: kSuccess,
+// or the platform's status (a value that was not there is kFileNotFound).
+platform::reg::Status WriteRegText(Root root, std::string_view subkey, std::string_view value_name,
+                                   std::string_view text);
+platform::reg::Status DeleteRegValue(Root root, std::string_view subkey,
+                                     std::string_view value_name);
+
 // Deletes a key that has no subkeys, with its values.
 void DeleteRegKey(Root root, std::string_view subkey);
 

@@ -39,6 +39,12 @@ inline constexpr std::string_view kProxySettingsPerUser = "ProxySettingsPerUser"
 // proxy is on.
 inline constexpr Location kSwitchRecord{registry::kCurrentUser, R"(Software\Maskfold)"};
 
+// Run once at the user's next logon, before the browsers start: while the
+// program's proxy is on, the command that turns it off.
+inline constexpr Location kRunOnce{registry::kCurrentUser,
+                                   R"(Software\Microsoft\Windows\CurrentVersion\RunOnce)"};
+inline constexpr std::string_view kRunOnceOff = "Maskfold";
+
 // Under kInternetSettings.
 inline constexpr std::string_view kProxyEnable = "ProxyEnable";  // REG_DWORD
 inline constexpr std::string_view kProxyServer = "ProxyServer";  // REG_SZ

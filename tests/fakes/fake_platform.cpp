@@ -83,6 +83,7 @@ namespace platform::files {
 using fake::system_state;
 
 std::string ApplicationFolder() { return system_state.application_folder; }
+std::string ProgramPath() { return system_state.application_folder + "\\maskfold.exe"; }
 std::string SystemFolder() { return system_state.system_folder; }
 bool Exists(const std::string& path) {
   return system_state.attributes.count(path) != 0 || system_state.files.count(path) != 0;

@@ -185,6 +185,13 @@ Status DeleteKey(Key key, const char* subkey) {
   return kSuccess;
 }
 
+Status DeleteValue(Key key, const char* name) {
+  if (Refused("DeleteValue(" + std::to_string(key) + "," + name + ")")) return kAccessDenied;
+  const std::string path = fake::PathOf(key);
+  if (path.empty()) return fake::kInvalidHandle;
+  return fake::registry.keys[path].erase(fake::Upper(name)) ? kSuccess : fake::kFileNotFound;
+}
+
 Status CloseKey(Key key) {
   if (Refused("CloseKey(" + std::to_string(key) + ")")) return kAccessDenied;
   return fake::registry.open.erase(key) ? kSuccess : fake::kInvalidHandle;

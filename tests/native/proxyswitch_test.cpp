@@ -125,6 +125,12 @@ class ProxySwitchTest : public ::testing::Test {
     if (!value) return std::nullopt;
     return proxyswitch::DecodeConnectionValue(value->data);
   }
+  static std::optional<std::string> RunOnce() {
+    const auto value = FakeRegistry::Get().Value(
+        reg::kCurrentUser, R"(Software\Microsoft\Windows\CurrentVersion\RunOnce)", "Maskfold");
+    if (!value) return std::nullopt;
+    return std::string(value->data.begin(), value->data.end() - 1);
+  }
   static std::string Setting(const char* name) {
     const auto value = FakeRegistry::Get().Value(reg::kCurrentUser, kSettings, name);
     return value ? std::string(value->data.begin(), value->data.end()) : "<none>";
@@ -136,6 +142,7 @@ TEST_F(ProxySwitchTest, EveryConnectionGoesOnTheProxyAndComesBackAsTheUserHadIt)
   const auto before = connections;
   ASSERT_TRUE(proxyswitch::SwitchOn("p:1"));
   ASSERT_TRUE(proxyswitch::SwitchOn("q:2")) << "a second switch keeps the first one's record";
+  EXPECT_TRUE(RunOnce());
   for (const char* name : {"", "Office VPN"}) {
     EXPECT_EQ(connections[name].flags, 3u) << name;  // direct and proxy, no detection or script
     EXPECT_EQ(connections[name].proxy, "q:2") << name;
@@ -154,6 +161,7 @@ TEST_F(ProxySwitchTest, EveryConnectionGoesOnTheProxyAndComesBackAsTheUserHadIt)
   EXPECT_EQ(Stored("DefaultConnectionSettings")->options.flags, 1u | 4 | 8);
   EXPECT_EQ(Setting("ProxyServer"), std::string("Not Set") + '\0');
   EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
+  EXPECT_FALSE(RunOnce());
 }
 
 // Refused outright, or accepted and ignored under the machine policy: the
@@ -253,12 +261,50 @@ TEST_F(ProxySwitchTest, ARecordOfAnotherOrAnUnreadableProcessIsALostRun) {
   }
 }
 
-TEST_F(ProxySwitchTest, NoSwitchWithoutARecordOfTheUsersOwnSettings) {
-  FakeRegistry::Get().refuse = R"(CreateKey(HKCU\SOFTWARE\MASKFOLD))";
-  const proxyswitch::Outcome outcome = proxyswitch::SwitchOn("p:1");
-  ASSERT_FALSE(outcome);
-  EXPECT_NE(outcome.Why()->text.find("record of your own settings"), std::string::npos);
-  EXPECT_EQ(FakeSystem::Get().connections[""].flags, 1u | 4 | 8);
+// Without either, a run that ended without Exit would strand the user.
+TEST_F(ProxySwitchTest, NoSwitchWithoutARecordOfTheUsersOwnSettingsAndTheLogonRepair) {
+  const struct {
+    const char* refused;
+    const char* why;
+  } cases[] = {{R"(CreateKey(HKCU\SOFTWARE\MASKFOLD))", "record of your own settings"},
+               {R"(CreateKey(HKCU\SOFTWARE\MICROSOFT\WINDOWS\CURRENTVERSION\RUNONCE))",
+                "turns it off at your next logon"}};
+  for (const auto& c : cases) {
+    SetUp();
+    FakeRegistry::Get().refuse = c.refused;
+    const proxyswitch::Outcome outcome = proxyswitch::SwitchOn("p:1");
+    ASSERT_FALSE(outcome);
+    EXPECT_NE(outcome.Why()->text.find(c.why), std::string::npos) << outcome.Why()->text;
+    EXPECT_EQ(FakeSystem::Get().connections[""].flags, 1u | 4 | 8);
+    EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
+  }
+}
+
+// Going back after a first switch leaves the user's own settings and no
+// record; after a second, the first proxy with its record.
+TEST_F(ProxySwitchTest, GoingBackPutsTheSettingsBeforeTheSwitchBackWithTheirRecord) {
+  auto& connections = FakeSystem::Get().connections;
+  const auto own = connections;
+  proxyswitch::EarlierSettings earlier;
+  ASSERT_TRUE(proxyswitch::SwitchOn("p:1", &earlier));
+  ASSERT_TRUE(RunOnce());
+  EXPECT_EQ(*RunOnce(), R"("C:\Program Files\Maskfold\maskfold.exe" --off)");
+  ASSERT_TRUE(proxyswitch::GoBack(earlier));
+  EXPECT_EQ(connections[""].flags, own.at("").flags);
+  EXPECT_EQ(connections["Office VPN"].flags, own.at("Office VPN").flags);
+  EXPECT_EQ(Setting("ProxyEnable"), std::string(4, '\0'));
+  EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
+  EXPECT_FALSE(RunOnce());
+
+  ASSERT_TRUE(proxyswitch::SwitchOn("p:1"));
+  ASSERT_TRUE(proxyswitch::SwitchOn("q:2", &earlier));
+  ASSERT_TRUE(proxyswitch::GoBack(earlier));
+  EXPECT_EQ(connections[""].proxy, "p:1");
+  EXPECT_EQ(Setting("ProxyServer"), std::string("p:1") + '\0');
+  EXPECT_TRUE(RunOnce());
+  ASSERT_TRUE(proxyswitch::SwitchOff()) << "the record of the user's own settings was kept";
+  EXPECT_EQ(connections[""].flags, own.at("").flags);
+  EXPECT_FALSE(RunOnce());
 }
 
 TEST(OffCommandTest, OnlyTheWordItself) {

@@ -266,7 +266,7 @@ TEST(ProxyTest, EachKindOfProxyGetsItsVerdictInItsTime) {
       {"per scheme", "http=10.0.0.13:80;https=10.0.0.99:443", answers(30, works), "works", 30},
       {"a host name", "proxy.example:8080", answers(20, works), "works", 20},
       {"a name found nowhere", "nowhere.example:8080", {}, kGone, 0, S::kUnreachable, kNoSuchHost},
-      {"no port", "10.0.0.15:99999", {}, "port out of range", 0, S::kUnreachable},
+      {"a port out of range", "10.0.0.15:99999", {}, "port out of range", 0, S::kUnreachable},
       {"no route", "10.0.0.17:80", {Kind::kNoRoute}, kGone, 0, S::kUnreachable, kNoRoute},
       {"resets", "10.0.0.18:80", {Kind::kResets, 10}, kGone, 10, S::kUnreachable, kReset},
       {"resets at 8 s",

@@ -17,17 +17,19 @@ static_assert(kAttributeNormal == FILE_ATTRIBUTE_NORMAL);
 static_assert(kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY);
 static_assert(kAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
 
-std::string ApplicationFolder() {
+std::string ProgramPath() {
   std::vector<char> path(MAX_PATH);
   for (;;) {
     const DWORD length =
         ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      std::string folder(path.data(), length);
-      return folder.substr(0, folder.find_last_of("\\/"));
-    }
+    if (length < path.size()) return std::string(path.data(), length);
     path.resize(path.size() * 2);
   }
+}
+
+std::string ApplicationFolder() {
+  const std::string program = ProgramPath();
+  return program.substr(0, program.find_last_of("\\/"));
 }
 
 std::string SystemFolder() {

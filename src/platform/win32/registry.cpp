@@ -56,6 +56,8 @@ Status FlushKey(Key key) { return RegFlushKey(ToHkey(key)); }
 
 Status DeleteKey(Key key, const char* subkey) { return RegDeleteKeyA(ToHkey(key), subkey); }
 
+Status DeleteValue(Key key, const char* name) { return RegDeleteValueA(ToHkey(key), name); }
+
 Status CloseKey(Key key) { return RegCloseKey(ToHkey(key)); }
 
 }  // namespace platform::reg
