@@ -127,8 +127,12 @@ std::optional<std::string> ReadBack(bool on, const std::string& proxy, std::uint
   const std::string enable = settings::Read(kInternetSettings, settings::kProxyEnable);
   const std::string server = settings::Read(kInternetSettings, settings::kProxyServer);
   const auto lan = Current("");
+  // Wine's WinINet answers a per-scheme text with its http entry alone.
+  const bool lan_proxy =
+      lan && (lan->proxy == proxy || (proxy.find('=') != std::string::npos &&
+                                      lan->proxy == ProxyForScheme(proxy, "http")));
   const bool held = !error && enable == (on ? "001" : "000") && (!on || server == proxy) && lan &&
-                    ((lan->flags & kProxy) != 0) == on && (!on || lan->proxy == proxy);
+                    ((lan->flags & kProxy) != 0) == on && (!on || lan_proxy);
   if (held) return std::nullopt;
   if (settings::Read(settings::kInternetPolicies, settings::kProxySettingsPerUser) == "000")
     return "your administrator has set one proxy for all users of this computer (the "

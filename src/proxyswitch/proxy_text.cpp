@@ -58,22 +58,23 @@ std::optional<Fault> HostPortFault(std::string_view entry) {
     const std::size_t close = entry.find(']');
     if (close == std::string_view::npos || close == 1 ||
         !std::all_of(entry.begin() + 1, entry.begin() + close, IsIpv6Character))
-      return Fault{"is not an address Maskfold can use. " + std::string(kForm) +
-                       ", or [IPv6 address]:port.",
-                   "not host:port"};
+      return Fault{
+          "is not an address Maskfold can use. " + std::string(kForm) + ", or [IPv6 address]:port.",
+          "not host:port"};
     host = entry.substr(0, close + 1);
     const std::string_view rest = entry.substr(close + 1);
     if (!rest.empty() && rest.front() != ':')
-      return Fault{"is not an address Maskfold can use. " + std::string(kForm) +
-                       ", or [IPv6 address]:port.",
-                   "not host:port"};
+      return Fault{
+          "is not an address Maskfold can use. " + std::string(kForm) + ", or [IPv6 address]:port.",
+          "not host:port"};
     if (!rest.empty()) port = rest.substr(1);
   } else {
     const std::size_t colon = entry.find(':');
     if (colon != std::string_view::npos && entry.find(':', colon + 1) != std::string_view::npos)
-      return Fault{"looks like an IPv6 address without brackets. Type it as [address]:port, for "
-                   "example [::1]:8080: without them the port cannot be told from the address.",
-                   "not host:port"};
+      return Fault{
+          "looks like an IPv6 address without brackets. Type it as [address]:port, for "
+          "example [::1]:8080: without them the port cannot be told from the address.",
+          "not host:port"};
     host = entry.substr(0, colon);
     if (colon != std::string_view::npos) port = entry.substr(colon + 1);
     if (host.empty() || host.size() > kLongestName ||
@@ -104,18 +105,20 @@ std::optional<Fault> PerSchemeFault(std::string_view proxy) {
     if (entry.empty()) continue;
     const std::size_t equals = entry.find('=');
     if (equals == std::string_view::npos)
-      return Fault{"mixes a proxy for every scheme with proxies for some. Give either host:port "
-                   "alone, or every entry as scheme=host:port, as in "
-                   "http=127.0.0.1:8080;https=127.0.0.1:8080.",
-                   "not host:port"};
+      return Fault{
+          "mixes a proxy for every scheme with proxies for some. Give either host:port "
+          "alone, or every entry as scheme=host:port, as in "
+          "http=127.0.0.1:8080;https=127.0.0.1:8080.",
+          "not host:port"};
     const std::string_view scheme = entry.substr(0, equals);
     const std::string_view address = entry.substr(equals + 1);
     if (scheme.empty() || !std::all_of(scheme.begin(), scheme.end(), [](char c) {
           return std::isalpha(static_cast<unsigned char>(c));
         }))
-      return Fault{"has an entry that is not scheme=host:port. Give every entry so, as in "
-                   "http=127.0.0.1:8080;https=127.0.0.1:8080.",
-                   "not host:port"};
+      return Fault{
+          "has an entry that is not scheme=host:port. Give every entry so, as in "
+          "http=127.0.0.1:8080;https=127.0.0.1:8080.",
+          "not host:port"};
     if (address.empty()) continue;  // no proxy for that scheme
     if (auto fault = HostPortFault(address)) return fault;
     http = http || text::EqualsNoCase(scheme, "http");
@@ -123,20 +126,23 @@ std::optional<Fault> PerSchemeFault(std::string_view proxy) {
     socks = socks || text::EqualsNoCase(scheme, "socks");
   }
   if (!http && !https && socks)
-    return Fault{"is a SOCKS proxy. Maskfold does not switch to SOCKS proxies: Windows' programs "
-                 "would use it as SOCKS4 and look every name up on this computer, which shows "
-                 "your own network the sites you visit. Use an HTTP proxy, as host:port.",
-                 "SOCKS only"};
+    return Fault{
+        "is a SOCKS proxy. Maskfold does not switch to SOCKS proxies: Windows' programs "
+        "would use it as SOCKS4 and look every name up on this computer, which shows "
+        "your own network the sites you visit. Use an HTTP proxy, as host:port.",
+        "SOCKS only"};
   if (!http)
-    return Fault{"names no proxy for http, so web pages at http addresses would go direct and "
-                 "show your own address. Add one as http=host:port, or give host:port alone for "
-                 "every kind of address.",
-                 "http would go direct"};
+    return Fault{
+        "names no proxy for http, so web pages at http addresses would go direct and "
+        "show your own address. Add one as http=host:port, or give host:port alone for "
+        "every kind of address.",
+        "http would go direct"};
   if (!https)
-    return Fault{"names no proxy for https, so https pages (most of the web) would go direct and "
-                 "show your own address. Add one as https=host:port, or give host:port alone for "
-                 "every kind of address.",
-                 "https would go direct"};
+    return Fault{
+        "names no proxy for https, so https pages (most of the web) would go direct and "
+        "show your own address. Add one as https=host:port, or give host:port alone for "
+        "every kind of address.",
+        "https would go direct"};
   return std::nullopt;
 }
 
@@ -159,6 +165,19 @@ CheckedProxy CheckProxyText(std::string_view typed) {
     fault = HostPortFault(proxy);
   if (fault) return {{}, "The proxy \"" + proxy + "\" " + fault->why, fault->brief};
   return {std::move(proxy), std::nullopt, {}};
+}
+
+std::string ProxyForScheme(std::string_view proxy, std::string_view scheme) {
+  if (proxy.find('=') == std::string_view::npos) return std::string(proxy);
+  for (std::size_t start = 0; start <= proxy.size();) {
+    const std::size_t end = std::min(proxy.find(';', start), proxy.size());
+    const std::string_view entry = proxy.substr(start, end - start);
+    start = end + 1;
+    const std::size_t equals = entry.find('=');
+    if (equals != std::string_view::npos && text::EqualsNoCase(entry.substr(0, equals), scheme))
+      return std::string(entry.substr(equals + 1));
+  }
+  return {};
 }
 
 }  // namespace proxyswitch

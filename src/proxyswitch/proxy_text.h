@@ -22,4 +22,9 @@ struct CheckedProxy {
 };
 CheckedProxy CheckProxyText(std::string_view typed);
 
+// The entry of a per-scheme text for one scheme ("http=a:1;https=b:2" gives
+// "a:1" for http), empty when it names none; a text for every scheme is
+// that scheme's whole.
+std::string ProxyForScheme(std::string_view proxy, std::string_view scheme);
+
 }  // namespace proxyswitch

@@ -84,7 +84,8 @@ TEST(ProxyTextTest, AcceptsHostAndPortOrBothSchemesAndRefusesTheRestWithWhy) {
       {"::1:8080", nullptr, "not host:port", "brackets"},
       {"[::g]:1", nullptr, "not host:port", "IPv6"},
       {"h$t:1", nullptr, "not host:port", "host:port"},
-      {"http=h:1", nullptr, "https would go direct", "https pages (most of the web) would go direct"},
+      {"http=h:1", nullptr, "https would go direct",
+       "https pages (most of the web) would go direct"},
       {"http=h:1;https=", nullptr, "https would go direct", "show your own address"},
       {"https=h:443", nullptr, "http would go direct", "names no proxy for http"},
       {"ftp=h:21;https=h:443", nullptr, "http would go direct", "http=host:port"},
@@ -105,6 +106,10 @@ TEST(ProxyTextTest, AcceptsHostAndPortOrBothSchemesAndRefusesTheRestWithWhy) {
     ASSERT_TRUE(checked.problem) << c.typed;
     EXPECT_NE(checked.problem->find(c.why), std::string::npos) << *checked.problem;
   }
+  EXPECT_EQ(proxyswitch::ProxyForScheme("HTTPS=b:2;http=a:1", "https"), "b:2");
+  EXPECT_EQ(proxyswitch::ProxyForScheme("http=a:1;https=b:2", "HTTP"), "a:1");
+  EXPECT_EQ(proxyswitch::ProxyForScheme("ftp=f:1", "http"), "");
+  EXPECT_EQ(proxyswitch::ProxyForScheme("a:1", "https"), "a:1");
 }
 
 class ProxySwitchTest : public ::testing::Test {
