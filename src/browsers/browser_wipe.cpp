@@ -127,6 +127,14 @@ std::size_t EmptyCacheFolder(const cookies::GuardedFolder& folder, const WipePro
   return DeleteInside(folder.Path(), total, progress);
 }
 
+std::vector<std::string> RunningBrowsers(const std::vector<Store>& stores) {
+  const std::vector<std::string> running = platform::process::RunningProgramNames();
+  std::vector<std::string> browsers;
+  for (const Store& store : stores)
+    if (IsRunning(running, store.executable)) AddOnce(browsers, store.browser);
+  return browsers;
+}
+
 BrowserWipeReport WipeBrowsers(const std::vector<Store>& stores, const ProtectedSites& kept,
                                const WipeProgress& progress) {
   BrowserWipeReport report;
@@ -147,6 +155,7 @@ BrowserWipeReport WipeBrowsers(const std::vector<Store>& stores, const Protected
       report.left.push_back({wiped.state, store.database});
       continue;
     }
+    AddOnce(report.cleaned, store.browser);
     report.cookies_deleted += wiped.deleted;
     if (progress) progress(report.cookies_deleted + report.cache_files_deleted);
     for (const auto& cache : store.caches) {

@@ -24,6 +24,7 @@ struct BrowserWipeReport {
     std::string database;
   };
   std::vector<Left> left;  // databases left as they are, in the stores' order
+  std::vector<std::string> cleaned;   // browsers with a store cleaned, each once
   std::size_t cookies_deleted = 0;
   std::size_t cache_files_deleted = 0;
   // The one message for the user, when a store was left alone.
@@ -35,6 +36,10 @@ using WipeProgress = std::function<void(std::size_t deleted)>;
 
 BrowserWipeReport WipeBrowsers(const std::vector<Store>& stores, const ProtectedSites& kept,
                                const WipeProgress& progress = {});
+
+// The browsers of the stores that run now, each once, in the stores' order:
+// their stores are left as they are.
+std::vector<std::string> RunningBrowsers(const std::vector<Store>& stores);
 
 // The recycle bin's name for a store's copy: "Cookies of Chrome, Default,
 // before Maskfold 2026-12-07 14.03.sqlite".

@@ -329,6 +329,15 @@ std::optional<std::string> LostRunProxy() {
   return proxy;
 }
 
+std::optional<std::string> ProgramProxyOn() {
+  if (!HasRecord()) return std::nullopt;
+  const auto proxy = settings::ReadIfThere(kSwitchRecord, kRecordProxy);
+  if (!proxy || settings::Read(kInternetSettings, settings::kProxyEnable) != "001" ||
+      settings::Read(kInternetSettings, settings::kProxyServer) != *proxy)
+    return std::nullopt;
+  return proxy;
+}
+
 std::string PutBackMessage(const std::string& proxy) {
   return "Maskfold did not end properly last time, and its proxy " + proxy +
          " was still on. Your earlier proxy settings have been put back.";

@@ -55,6 +55,10 @@ Outcome NotTurnedOff(std::string_view why);
 // there is no such run (a record the user has moved on from is removed).
 std::optional<std::string> LostRunProxy();
 
+// The program's proxy, when the system is on it now; nothing when the
+// user's own settings are in force.
+std::optional<std::string> ProgramProxyOn();
+
 // What the user is told once a lost run's proxy is off.
 std::string PutBackMessage(const std::string& proxy);
 

@@ -14,7 +14,9 @@
 #include "platform/fileop.h"
 #include "platform/ui.h"
 #include "registry/settings.h"
+#include "platform/process.h"
 #include "wipe/cookie_stages.h"
+#include "wipe/status_line.h"
 #include "wipe/url_cache_purge.h"
 
 namespace wipe {
@@ -24,14 +26,23 @@ constexpr auto kInformation = outcome::Box::kInformation;
 // The window is told of the purge's progress no more often than this.
 constexpr std::uint64_t kProgressEveryMs = 25;
 
-// The proxy switched; false, with the window told why, when Apply must end
-// here: wiping the traces without moving the identity gains nothing and
-// cannot be undone.
-bool Switched(MainWindowState& window, const proxyswitch::Outcome& switched) {
+// One Apply, from the click to its end: what its steps share.
+struct Run {
+  MainWindowState& window;
+  tasks::Runner& steps;
+  RouteCheck check;
+  std::string proxy;
+  proxyswitch::EarlierSettings earlier;
+  std::string route_line;  // where the pages go, once checked
+  Cleared cleared;
+};
+using RunPtr = std::shared_ptr<Run>;
+
+// The proxy box and its tip show what the system holds now.
+void ShowProxyNow(MainWindowState& window) {
   const std::string proxy_now = settings::Read(settings::kInternetSettings, settings::kProxyServer);
   window.SetProxyTooltip(proxy_now);
   window.SetProxyText(proxy_now);
-  return static_cast<bool>(switched);
 }
 
 // Every way Apply ends: nothing is at risk any more, and the window records
@@ -41,6 +52,12 @@ void End(MainWindowState& window, std::optional<Message> last = std::nullopt) {
   window.ApplyEnded(last);
 }
 
+// The end of an Apply that went past the route check: the line says where
+// the pages go and what was cleared.
+void EndCleared(const RunPtr& run, std::optional<Message> last = std::nullopt) {
+  run->window.ShowStatus(run->route_line + "\n" + ClearedLine(run->cleared));
+  End(run->window, std::move(last));
+}
 // Tells the window of what the stage has deleted, now and then.
 std::function<void(std::size_t)> ProgressTeller(MainWindowState& window, tasks::Runner& steps,
                                                 Stage stage) {
@@ -55,8 +72,9 @@ std::function<void(std::size_t)> ProgressTeller(MainWindowState& window, tasks::
 
 // The browsers' own stores, last: the protected sites are read from the jar
 // only now, after the restore.
-void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps,
-                       const cookies::GuardedFolder& folder) {
+void WipeBrowserStores(const RunPtr& run, const cookies::GuardedFolder& folder) {
+  MainWindowState& window = run->window;
+  tasks::Runner& steps = run->steps;
   struct Outcome {
     browsers::BrowserWipeReport report;
     bool sites_read = true;
@@ -78,31 +96,34 @@ void WipeBrowserStores(MainWindowState& window, tasks::Runner& steps,
             browsers::FindStores(browsers::ShellUserFolders()), browsers::ProtectedSites(sites),
             ProgressTeller(window, steps, Stage::kBrowserStores));
       },
-      [&window, folder, outcome] {
+      [run, folder, outcome] {
         if (!outcome->sites_read)
-          return End(window, Message{"The browsers' cookies were left alone: the list of the sites "
-                                     "you protected, in the folder \"" +
-                                         cookies::JarFolder(folder) + "\", could not be read.",
-                                     kInformation});
+          return EndCleared(run, Message{"The browsers' cookies were left alone: the list of the "
+                                         "sites you protected, in the folder \"" +
+                                             cookies::JarFolder(folder) + "\", could not be read.",
+                                         kInformation});
+        run->cleared.browsers = outcome->report.cleaned;
         if (const auto message = outcome->report.Message())
-          return End(window, Message{*message, kInformation});
-        End(window);
+          return EndCleared(run, Message{*message, kInformation});
+        EndCleared(run);
       });
 }
 
-// The results of the shell's operations are not looked at: a delete that
-// was declined or failed still lets the restore run, and Apply then ends.
-void RunFileOperation(const platform::fileop::Record& record) {
-  [[maybe_unused]] const status::Win32Error result = platform::fileop::Run(record);
+// A delete that was declined or failed still lets the restore run, and
+// Apply then ends; only what the shell did is counted as cleared.
+bool RunFileOperation(const platform::fileop::Record& record) {
+  return platform::fileop::Run(record).Succeeded();
 }
 
-void Restore(MainWindowState& window, tasks::Runner& steps) {
+void Restore(const RunPtr& run) {
+  MainWindowState& window = run->window;
+  tasks::Runner& steps = run->steps;
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(window.CookiesFolder());
   if (!checked) return End(window);
   // A jar that leads elsewhere holds files that were never protected here.
   const cookies::GuardedFolder& folder = *checked.folder;
   if (cookies::JarIsLink(folder))
-    return End(window,
+    return EndCleared(run,
                Message{"Your protected cookies were not copied back: the protected folder \"" +
                            cookies::JarFolder(folder) +
                            "\" is a link to another place. The browsers' cookies were left alone "
@@ -111,38 +132,46 @@ void Restore(MainWindowState& window, tasks::Runner& steps) {
   const auto record = CookieRestoreRecord(folder);
   if (!record) {
     window.CookiesAtRisk(false);
-    return WipeBrowserStores(window, steps, folder);
+    return WipeBrowserStores(run, folder);
   }
   window.WipeProgress(Stage::kRestore, 0);
   steps.Run([record = *record] { RunFileOperation(record); },
-            [&window, &steps, folder] {
-              window.CookiesAtRisk(false);  // restored
-              WipeBrowserStores(window, steps, folder);
+            [run, folder] {
+              run->window.CookiesAtRisk(false);  // restored
+              WipeBrowserStores(run, folder);
             });
 }
 
-void DeleteCookies(MainWindowState& window, tasks::Runner& steps) {
+void DeleteCookies(const RunPtr& run) {
+  MainWindowState& window = run->window;
+  tasks::Runner& steps = run->steps;
   // Never a pattern outside a real cookies folder: "Not Found\*.txt",
   // "\*.txt" or "C:\.\*.txt" would reach files that are not cookies.
   const std::string folder = window.CookiesFolder();
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(folder);
   if (!checked)
-    return End(window, Message{"Your cookies were left alone: the cookies folder \"" + folder +
+    return EndCleared(run, Message{"Your cookies were left alone: the cookies folder \"" + folder +
                                    "\" " + *checked.problem +
                                    ", so no cookie was deleted or restored, the browsers' cookies "
                                    "included: the sites you protected are kept in that folder.",
                                kInformation});
   const auto record = CookieDeleteRecord(*checked.folder);
-  if (!record) return Restore(window, steps);
+  if (!record) return Restore(run);
   // From the delete until the restore is done, the protected cookies are
   // out of the cookies folder.
   window.CookiesAtRisk(true);
   window.WipeProgress(Stage::kCookieFiles, 0);
-  steps.Run([record = *record] { RunFileOperation(record); },
-            [&window, &steps] { Restore(window, steps); });
+  const auto deleted = std::make_shared<bool>(false);
+  steps.Run([record = *record, deleted] { *deleted = RunFileOperation(record); },
+            [run, deleted, files = record->from.size()] {
+              if (*deleted) run->cleared.cookie_files = files;
+              Restore(run);
+            });
 }
 
-void Purge(MainWindowState& window, tasks::Runner& steps) {
+void Purge(const RunPtr& run) {
+  MainWindowState& window = run->window;
+  tasks::Runner& steps = run->steps;
   const auto report = std::make_shared<PurgeReport>();
   steps.Run(
       [&window, &steps, report] {
@@ -150,25 +179,106 @@ void Purge(MainWindowState& window, tasks::Runner& steps) {
         auto tell = ProgressTeller(window, steps, Stage::kCacheEntries);
         *report = PurgeUrlCache(tell);
       },
-      [&window, &steps, report] {
+      [run, report] {
         for (const PurgeNote& note : report->notes)
-          window.Tell({note.Message(), outcome::Box::kPlain});
-        if (report->outcome == PurgeOutcome::kStop) return End(window);
-        DeleteCookies(window, steps);
+          run->window.Tell({note.Message(), outcome::Box::kPlain});
+        run->cleared.cache_entries = report->entries_deleted;
+        if (report->outcome == PurgeOutcome::kStop) return EndCleared(run);
+        DeleteCookies(run);
+      });
+}
+
+// The route does not carry pages: the user takes the switch back, nothing
+// deleted, or keeps it and Apply goes on.
+void AskAboutRoute(const RunPtr& run, const routecheck::RouteReport& report) {
+  const std::string earlier = run->earlier.had_record
+                                  ? "Maskfold's earlier proxy " + run->earlier.record_proxy
+                                  : "your own settings";
+  const std::size_t answer = run->window.Ask(
+      {"Maskfold switched to the proxy " + run->proxy +
+           ", but your browsers' pages do not get through it:\n\n" +
+           report.Problem().value_or("the check failed.") +
+           "\n\nNothing has been deleted yet. Go Back puts " + earlier +
+           " back and deletes nothing. Keep It keeps this proxy and goes on with Apply.",
+       {"Go Back", "Keep It"}});
+  if (answer != 0) return Purge(run);
+  const auto back = std::make_shared<proxyswitch::Outcome>();
+  run->steps.Run([run, back] { *back = proxyswitch::GoBack(run->earlier); },
+                 [run, back, earlier] {
+                   ShowProxyNow(run->window);
+                   run->window.ShowStatus(StatusAtStart());
+                   if (!*back) return End(run->window, *back->Why());
+                   End(run->window, Message{"Maskfold put " + earlier +
+                                                " back. Nothing was deleted: your cookies, cache "
+                                                "and typed addresses are as they were.",
+                                            kInformation});
+                 });
+}
+
+// Before anything is deleted: the pages must get through the new route.
+void CheckRoute(const RunPtr& run) {
+  run->window.ShowStatus(CheckingLine(run->proxy));
+  const auto report = std::make_shared<routecheck::RouteReport>();
+  run->steps.Run([run, report] { *report = run->check(); },
+                 [run, report] {
+                   run->route_line =
+                       CheckedLine(run->proxy, *report, platform::process::LocalTimeNow());
+                   run->window.ShowStatus(run->route_line);
+                   if (!report->Works()) return AskAboutRoute(run, *report);
+                   Purge(run);
+                 });
+}
+
+void Switch(const RunPtr& run) {
+  const auto switched = std::make_shared<proxyswitch::Outcome>();
+  run->steps.Run([run, switched] { *switched = proxyswitch::SwitchOn(run->proxy, &run->earlier); },
+                 [run, switched] {
+                   // Wiping the traces without moving the identity gains
+                   // nothing and cannot be undone.
+                   ShowProxyNow(run->window);
+                   if (!*switched) return End(run->window, *switched->Why());
+                   CheckRoute(run);
+                 });
+}
+
+// A running browser keeps its cookies and writes them back: the user closes
+// it first, goes on without it, or changes nothing.
+void AskAboutOpenBrowsers(const RunPtr& run) {
+  const auto open = std::make_shared<std::vector<std::string>>();
+  run->steps.Run(
+      [open] {
+        *open = browsers::RunningBrowsers(browsers::FindStores(browsers::ShellUserFolders()));
+      },
+      [run, open] {
+        if (open->empty()) return Switch(run);
+        const std::string names = browsers::InWords(*open);
+        const bool one = open->size() == 1;
+        const std::size_t answer = run->window.Ask(
+            {names + (one ? " is" : " are") +
+                 " open. Maskfold cleans a browser's cookies and settings only while it is "
+                 "closed: an open browser keeps them and writes them back.\n\nClose " +
+                 names + ", then choose Retry. Continue switches the proxy and cleans everything "
+                 "else, leaving " +
+                 (one ? "it" : "them") + " as " + (one ? "it is" : "they are") +
+                 ". Cancel changes nothing.",
+             {"Retry", "Continue", "Cancel"}});
+        if (answer == 0) return AskAboutOpenBrowsers(run);
+        if (answer == 1) return Switch(run);
+        End(run->window);
       });
 }
 
 }  // namespace
 
-void Apply(MainWindowState& window, tasks::Runner& steps) {
+void Apply(MainWindowState& window, tasks::Runner& steps, RouteCheck check) {
   const proxyswitch::CheckedProxy checked = proxyswitch::CheckProxyText(window.ProxyText());
   if (checked.problem) return End(window, Message{*checked.problem, kInformation});
-  const auto switched = std::make_shared<proxyswitch::Outcome>();
-  steps.Run([proxy = checked.proxy, switched] { *switched = proxyswitch::SwitchOn(proxy); },
-            [&window, &steps, switched] {
-              if (!Switched(window, *switched)) return End(window, *switched->Why());
-              Purge(window, steps);
-            });
+  AskAboutOpenBrowsers(std::make_shared<Run>(Run{window, steps, std::move(check), checked.proxy}));
+}
+
+std::string StatusAtStart() {
+  if (const auto proxy = proxyswitch::ProgramProxyOn()) return NotCheckedLine(*proxy);
+  return OwnSettingsLine();
 }
 
 }  // namespace wipe

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/outcome.h"
 #include "common/tasks.h"
 #include "proxyswitch/proxy_switch.h"
+#include "routecheck/route_check.h"
 
 namespace wipe {
 
@@ -24,6 +27,12 @@ enum class Stage {
 // A message for the window to show, and how its box looks.
 using outcome::Message;
 
+// A question for the window to ask in a box with a button for each choice.
+struct Question {
+  std::string text;
+  std::vector<std::string> choices;
+};
+
 // What the commands read from the main window and tell it.
 class MainWindowState {
  public:
@@ -36,6 +45,11 @@ class MainWindowState {
   // that counts nothing): at its start, then now and then.
   virtual void WipeProgress(Stage stage, std::size_t deleted) = 0;
   virtual void Tell(const Message& message) = 0;
+  // Asks, and returns the choice's index once the user has answered.
+  virtual std::size_t Ask(const Question& question) = 0;
+  // The status line under the proxy box: where the user's traffic goes now,
+  // and what Apply is doing or has done.
+  virtual void ShowStatus(const std::string& line) = 0;
   // True from the cookie delete until the restore is done, and while the
   // browsers' stores are changed: a session that ended then would lose
   // cookies, so it is asked to wait. False at every other time.
@@ -45,12 +59,24 @@ class MainWindowState {
   virtual void ApplyEnded(const std::optional<Message>& last) = 0;
 };
 
-// Apply in its order: the proxy text checked and switched (a text that would
-// leave pages unproxied, or a switch that does not take, ends Apply before
-// anything is deleted), the typed addresses deleted, then the cache purge,
-// the cookie delete and the restore, each run through `steps` off the
-// window's thread, each started when the one before has reported. Returns
-// at once; the window is told when Apply has ended.
-void Apply(MainWindowState& window, tasks::Runner& steps);
+// The route the browsers take once switched, checked: blocks, so it runs
+// off the window's thread.
+using RouteCheck = std::function<routecheck::RouteReport()>;
+
+// Apply in its order: the proxy text checked (a text that would leave pages
+// unproxied ends Apply at once), the user asked about open browsers, the
+// proxy switched (a switch that does not take ends Apply), the route
+// checked (a route that fails is the user's to take back or keep), then the
+// typed addresses deleted, the cache purge, the cookie delete and the
+// restore, and the browsers' stores, each run through `steps` off the
+// window's thread, each started when the one before has reported. Nothing
+// is deleted before the route is checked. Returns at once; the window is
+// told when Apply has ended.
+void Apply(MainWindowState& window, tasks::Runner& steps,
+           RouteCheck check = routecheck::CheckBrowsersRoute);
+
+// The status line at the start: the program's proxy when it is on, not
+// checked by this run; otherwise the user's own settings.
+std::string StatusAtStart();
 
 }  // namespace wipe

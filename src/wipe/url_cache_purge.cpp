@@ -91,7 +91,8 @@ cache::EntryFind ReadEntry(Find&& find) {
   return entry;
 }
 
-PurgeOutcome PurgeEntries(const PurgeProgress& progress, std::vector<PurgeNote>& notes) {
+PurgeOutcome PurgeEntries(const PurgeProgress& progress, PurgeReport& report) {
+  std::vector<PurgeNote>& notes = report.notes;
   std::size_t deleted = 0;
   cache::EntryFind entry =
       ReadEntry([](std::uint32_t offered) { return cache::FindFirstEntry(offered); });
@@ -104,9 +105,10 @@ PurgeOutcome PurgeEntries(const PurgeProgress& progress, std::vector<PurgeNote>&
   const Enumeration entries(entry.handle);
   for (;;) {
     if (IsContentEntry(entry.source_url)) {
-      // Whatever the delete does, the purge goes on: its result is not
-      // looked at.
-      [[maybe_unused]] const cache::Result removed = cache::DeleteEntry(entry.source_url);
+      // Whatever the delete does, the purge goes on; only what went is
+      // counted as gone.
+      const cache::Result removed = cache::DeleteEntry(entry.source_url);
+      if (removed.ok) ++report.entries_deleted;
       ++deleted;
       if (progress) progress(deleted);
     }
@@ -125,7 +127,7 @@ PurgeOutcome PurgeEntries(const PurgeProgress& progress, std::vector<PurgeNote>&
 PurgeReport PurgeUrlCache(const PurgeProgress& progress) {
   PurgeReport report;
   report.outcome = PurgeGroups(report.notes);
-  if (report.outcome == PurgeOutcome::kGoOn) report.outcome = PurgeEntries(progress, report.notes);
+  if (report.outcome == PurgeOutcome::kGoOn) report.outcome = PurgeEntries(progress, report);
   return report;
 }
 

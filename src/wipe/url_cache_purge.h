@@ -27,6 +27,7 @@ struct PurgeNote {
 struct PurgeReport {
   PurgeOutcome outcome = PurgeOutcome::kGoOn;
   std::vector<PurgeNote> notes;  // in the order met; shown in a plain box each
+  std::size_t entries_deleted = 0;
 };
 
 PurgeReport PurgeUrlCache(const PurgeProgress& progress = {});
