@@ -25,6 +25,8 @@ LOGIC = {
     "options": {"registry"},
     "proxyswitch": {"registry"},
     "proxytest": {"proxyswitch"},
+    # The route check: the prober's probes of the browsers' proxies.
+    "routecheck": {"proxytest"},
     "browsers": {"cookies", "proxylist"},
     "startup": {"banner", "browsers", "cookies"},
     # Apply: the proxy switch, the cookie stages and the browsers' stores.

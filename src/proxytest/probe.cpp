@@ -90,6 +90,19 @@ const std::string& ProbeRequest() {
   return request;
 }
 
+const std::string& TunnelRequest() {
+  // The target twice, as the request line and as the Host header; nothing
+  // of the user's goes to the proxy.
+  static const std::string request = std::string("CONNECT ") + kTunnelTarget +
+                                     " HTTP/1.1\r\nHost: " + kTunnelTarget +
+                                     "\r\nUser-Agent: Maskfold\r\n\r\n";
+  return request;
+}
+
+const std::string& RequestFor(ProbeKind kind) {
+  return kind == ProbeKind::kConnect ? TunnelRequest() : ProbeRequest();
+}
+
 bool AnswerReader::Take(std::string_view bytes) {
   for (const char byte : bytes) {
     if (Done()) break;
@@ -104,8 +117,13 @@ void AnswerReader::TakeByte(char byte) {
       if (line_.empty() && (byte == '\r' || byte == '\n')) return;  // blank lines before it
       if (line_.size() < kLongestLine) line_ += byte;
       // An answer that does not begin as HTTP's is all body, as WinINet
-      // takes a server of HTTP/0.9 days: a status 200 and what it sent.
+      // takes a server of HTTP/0.9 days: a status 200 and what it sent. No
+      // such server ever made a tunnel.
       if (line_.size() <= 5 && !text::StartsWithNoCase("HTTP/", line_)) {
+        if (kind_ == ProbeKind::kConnect) {
+          state_ = State::kBroken;
+          return;
+        }
         status_ = 200;
         state_ = State::kToTheEnd;
         const std::string sent = std::exchange(line_, {});
@@ -203,8 +221,9 @@ void AnswerReader::EndHeaders() {
     length_.reset();
     return;
   }
-  // Any other status is the verdict: its body says nothing more.
-  if (status_ != 200)
+  // Any other status is the verdict: its body says nothing more. A tunnel's
+  // answer has no body: its 200 is the verdict too.
+  if (status_ != 200 || kind_ == ProbeKind::kConnect)
     state_ = State::kDone;
   else if (chunked_)
     state_ = State::kChunkSize;

@@ -18,7 +18,10 @@ struct Prober::Attempt {
   enum class Phase { kLookup, kConnect, kSend, kRead };
 
   Attempt(std::shared_ptr<ProbeRun> run, std::size_t position, std::int64_t start)
-      : run(std::move(run)), position(position), start(start) {}
+      : run(std::move(run)),
+        position(position),
+        start(start),
+        reader(this->run->items_[position].kind) {}
 
   std::shared_ptr<ProbeRun> run;
   std::size_t position;
@@ -95,15 +98,39 @@ Prober::Prober(platform::sockets::Network& network, ProberLimits limits, bool th
 
 Prober::~Prober() = default;
 
-ProbeRun::ProbeRun(std::vector<std::string> candidates, Report report,
+ProbeRun::ProbeRun(std::vector<ProbeItem> items, Report report, Ended ended,
                    const std::shared_ptr<Prober>& prober)
-    : candidates_(std::move(candidates)), report_(std::move(report)), prober_(prober) {}
+    : items_(std::move(items)),
+      report_(std::move(report)),
+      ended_(std::move(ended)),
+      prober_(prober) {}
 
 std::shared_ptr<ProbeRun> ProbeRun::Start(std::vector<std::string> candidates, Report report,
                                           const std::shared_ptr<Prober>& prober) {
-  std::shared_ptr<ProbeRun> run(new ProbeRun(std::move(candidates), std::move(report), prober));
-  if (run->Size() > 0) prober->Add(run);
+  // Judged without a probe: an entry that names no http proxy, or whose
+  // proxy cannot be reached at all.
+  std::vector<ProbeItem> items;
+  items.reserve(candidates.size());
+  for (auto& proxy : candidates) {
+    std::optional<Target> target = WorthAProbe(proxy) ? HttpTarget(proxy) : std::nullopt;
+    items.push_back({std::move(proxy), std::move(target), ProbeKind::kGet});
+  }
+  return Start(std::move(items), std::move(report), nullptr, prober);
+}
+
+std::shared_ptr<ProbeRun> ProbeRun::Start(std::vector<ProbeItem> items, Report report, Ended ended,
+                                          const std::shared_ptr<Prober>& prober) {
+  std::shared_ptr<ProbeRun> run(
+      new ProbeRun(std::move(items), std::move(report), std::move(ended), prober));
+  if (run->Size() > 0)
+    prober->Add(run);
+  else
+    run->End();
   return run;
+}
+
+void ProbeRun::End() {
+  if (const Ended ended = std::exchange(ended_, nullptr)) ended();
 }
 
 void ProbeRun::Cancel() {
@@ -183,7 +210,16 @@ void Prober::ReportNotTested() {
     run->unreported_.reset();
   }
   attempts_.clear();
-  runs_.clear();
+  // Each told it is over, even one whose reports failed: its owner may be
+  // waiting for the end rather than for the reports.
+  const auto ended = std::exchange(runs_, {});
+  for (const auto& run : ended)
+    failure::Trap(
+        [&] {
+          run->End();
+          return true;
+        },
+        [] { return false; });
 }
 
 bool Prober::StepUntrapped() {
@@ -192,6 +228,9 @@ bool Prober::StepUntrapped() {
   TakeLookups();
   StartAttempts();
   Expire(network_.Now());
+  // A time-out just told may have been a run's last: with no attempt left,
+  // the wait below would have nothing to end it.
+  EndFinishedRuns();
   if (runs_.empty()) return false;
 
   watches_.clear();
@@ -217,9 +256,22 @@ void Prober::TakeNewRuns() {
     for (const auto& run : runs_) run->cancelled_ = true;
 }
 
+// Takes the runs that `over` picks out of the prober's, then tells each it
+// is over.
+template <class Over>
+void Prober::EndRuns(Over over) {
+  std::vector<std::shared_ptr<ProbeRun>> ended;
+  std::erase_if(runs_, [&](const std::shared_ptr<ProbeRun>& run) {
+    if (!over(*run)) return false;
+    ended.push_back(run);
+    return true;
+  });
+  for (const auto& run : ended) run->End();
+}
+
 void Prober::DropCancelledRuns() {
   std::erase_if(attempts_, [](const Attempt& attempt) { return attempt.run->cancelled_.load(); });
-  std::erase_if(runs_, [](const auto& run) { return run->cancelled_.load(); });
+  EndRuns([](const ProbeRun& run) { return run.cancelled_.load(); });
 }
 
 void Prober::TakeLookups() {
@@ -250,7 +302,7 @@ void Prober::StartAttempts() {
       if (!run->waiting_names_.empty() && lookups_under_way_ < limits_.lookup_threads) {
         const std::size_t position = run->waiting_names_.front();
         run->waiting_names_.pop_front();
-        LookUp(run, position, *HttpTarget(run->candidates_[position]));
+        LookUp(run, position, *run->items_[position].target);
       } else if (run->next_ < run->Size()) {
         Begin(run, run->next_++);
       } else {
@@ -258,18 +310,19 @@ void Prober::StartAttempts() {
       }
     }
   }
-  // A run is over once every candidate has been reported.
-  std::erase_if(runs_, [](const auto& run) {
-    return run->next_ >= run->Size() && run->waiting_names_.empty() && run->under_way_ == 0;
+  EndFinishedRuns();
+}
+
+// A run is over once every candidate has been reported.
+void Prober::EndFinishedRuns() {
+  EndRuns([](const ProbeRun& run) {
+    return run.next_ >= run.Size() && run.waiting_names_.empty() && run.under_way_ == 0;
   });
 }
 
 void Prober::Begin(const std::shared_ptr<ProbeRun>& run, std::size_t position) {
-  const std::string& proxy = run->candidates_[position];
-  const auto target = HttpTarget(proxy);
-  // Judged without a probe: an entry that names no http proxy, or whose
-  // proxy cannot be reached at all.
-  if (!WorthAProbe(proxy) || !target) {
+  const auto& target = run->items_[position].target;
+  if (!target) {
     Report(*run, position, {ProbeStatus::kUnreachable}, 0);
     return;
   }
@@ -350,7 +403,7 @@ void Prober::Advance(std::list<Attempt>::iterator attempt) {
     attempt->phase = Attempt::Phase::kSend;
   }
   if (attempt->phase == Attempt::Phase::kSend) {
-    const std::string& request = ProbeRequest();
+    const std::string& request = RequestFor(attempt->run->items_[attempt->position].kind);
     const auto moved = attempt->stream->Send(std::string_view(request).substr(attempt->sent));
     if (moved.error) return failed(moved.error);
     attempt->sent += moved.bytes;
@@ -416,7 +469,8 @@ void Prober::Report(ProbeRun& run, std::size_t position, const ProbeOutcome& out
                     std::int64_t milliseconds) {
   if (run.cancelled_) return;
   run.unreported_ = position;
-  run.report_(Judge(run.candidates_[position], position, outcome, milliseconds));
+  const ProbeItem& item = run.items_[position];
+  run.report_(Judge(item.proxy, position, outcome, milliseconds, item.kind));
   run.unreported_.reset();
 }
 

@@ -1,7 +1,8 @@
 // A test of many proxies at once. One thread of the program's, the prober,
-// makes every probe: it opens a connection per candidate without waiting
-// for it, watches hundreds of them together and reads each answer as it
-// comes, until the answer says enough or the time is up. Host names are
+// makes every probe (a GET of the probe URL, or a tunnel's CONNECT): it
+// opens a connection per candidate without waiting for it, watches hundreds
+// of them together and reads each answer as it comes, until the answer says
+// enough or the time is up. Host names are
 // looked up on a thread or two beside it, since a lookup blocks. Results
 // are reported on the prober's thread as they come; a cancelled run's
 // connections are closed at once.
@@ -76,7 +77,10 @@ class Prober : public std::enable_shared_from_this<Prober> {
   bool StepUntrapped();
   void ReportNotTested();
   void TakeNewRuns();
+  template <class Over>
+  void EndRuns(Over over);
   void DropCancelledRuns();
+  void EndFinishedRuns();
   void TakeLookups();
   void StartAttempts();
   void Begin(const std::shared_ptr<ProbeRun>& run, std::size_t position);
@@ -121,24 +125,36 @@ class ProbeRun {
  public:
   // Called on the prober's thread, once for each candidate.
   using Report = std::function<void(const ProbeResult& result)>;
+  // Called once when the run is over: every item reported, the run
+  // cancelled (by Cancel, or by CloseAll as the program ends), or ended by a
+  // failed turn. On the prober's thread; for a run of no item, at once on
+  // the caller's. One that throws fails the turn, as a report does.
+  using Ended = std::function<void()>;
 
-  // Hands the candidates to the prober and returns at once. The run may be
-  // dropped before it is done: the prober holds what it needs.
+  // Hands the candidates to the prober and returns at once: the GET of the
+  // probe URL through the proxy each names for http. The run may be dropped
+  // before it is done: the prober holds what it needs.
   static std::shared_ptr<ProbeRun> Start(std::vector<std::string> candidates, Report report,
+                                         const std::shared_ptr<Prober>& prober = Prober::Program());
+  // The same for probes of any kind, each with its own target; the results'
+  // positions are the items'.
+  static std::shared_ptr<ProbeRun> Start(std::vector<ProbeItem> items, Report report, Ended ended,
                                          const std::shared_ptr<Prober>& prober = Prober::Program());
 
   // No candidate is taken up after this, nothing more is reported, and the
   // run's connections are closed at once.
   void Cancel();
-  std::size_t Size() const { return candidates_.size(); }
+  std::size_t Size() const { return items_.size(); }
 
  private:
   friend class Prober;
-  ProbeRun(std::vector<std::string> candidates, Report report,
+  ProbeRun(std::vector<ProbeItem> items, Report report, Ended ended,
            const std::shared_ptr<Prober>& prober);
+  void End();
 
-  const std::vector<std::string> candidates_;
+  const std::vector<ProbeItem> items_;
   const Report report_;
+  Ended ended_;  // emptied once called
   const std::weak_ptr<Prober> prober_;
   std::atomic<bool> cancelled_{false};
   // The prober's, on its thread.

@@ -11,17 +11,19 @@ namespace proxytest {
 bool WorthAProbe(const std::string& proxy) { return !proxyswitch::CheckProxyText(proxy).problem; }
 
 ProbeResult Judge(const std::string& proxy, std::size_t position, const ProbeOutcome& outcome,
-                  std::int64_t milliseconds) {
+                  std::int64_t milliseconds, ProbeKind kind) {
   ProbeResult result{proxy,        position,       Verdict::kUnreachable, outcome.http_status,
                      milliseconds, outcome.status, outcome.socket_status};
   // Whatever came back through it, such a proxy would not carry pages.
-  if (!WorthAProbe(proxy)) {
+  if (kind == ProbeKind::kGet && !WorthAProbe(proxy)) {
     result.verdict = Verdict::kRefusedText;
     return result;
   }
   switch (outcome.status) {
     case ProbeStatus::kAnswered:
-      if (outcome.http_status != 200)
+      if (kind == ProbeKind::kConnect)
+        result.verdict = outcome.http_status / 100 == 2 ? Verdict::kWorks : Verdict::kHttpStatus;
+      else if (outcome.http_status != 200)
         result.verdict = Verdict::kHttpStatus;
       else if (std::string_view(outcome.body).starts_with(kProbeAnswer))
         result.verdict = Verdict::kWorks;

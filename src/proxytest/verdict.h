@@ -15,6 +15,14 @@ inline constexpr char kProbeAnswer[] = "Microsoft Connect Test";
 // The verdict looks no further into the body than this: a probe reads no more.
 inline constexpr std::size_t kAnswerBytes = sizeof kProbeAnswer - 1;
 inline constexpr unsigned kTimeoutMs = 8000;
+// Where a tunnel probe asks the proxy to connect: the probe's host, on the
+// port of https.
+inline constexpr char kTunnelTarget[] = "www.msftconnecttest.com:443";
+
+// What a probe asks of a proxy: the probe URL's page, as a proxy for http is
+// asked; or a tunnel to kTunnelTarget, as a proxy for https is asked (no TLS
+// is spoken through it: the proxy's answer to the request says it all).
+enum class ProbeKind { kGet, kConnect };
 
 enum class Verdict {
   kWorks,
@@ -64,8 +72,10 @@ struct ProbeResult {
   std::uint32_t socket_status = 0;
 };
 
+// A tunnel works on any 2xx; a page only on a 200 that begins with the
+// probe's answer.
 ProbeResult Judge(const std::string& proxy, std::size_t position, const ProbeOutcome& outcome,
-                  std::int64_t milliseconds);
+                  std::int64_t milliseconds, ProbeKind kind = ProbeKind::kGet);
 
 // "works", "refused or unreachable", "timed out", "HTTP 404", "unexpected
 // answer", "not tested: the test failed"; for a text Apply refuses, its

@@ -34,6 +34,7 @@ class FakeStream final : public platform::sockets::Stream {
   }
   platform::sockets::Moved Send(std::string_view bytes) override {
     network_.received[key_] += bytes;
+    request_ += bytes;
     return {bytes.size(), 0, false};
   }
   platform::sockets::Moved Receive(std::span<char> buffer) override {
@@ -41,8 +42,11 @@ class FakeStream final : public platform::sockets::Stream {
     if (proxy_.kind == FakeProxy::Kind::kResets) return {0, kReset, false};
     if (sent_) return {0, 0, false};  // closed after the answer
     sent_ = true;
-    const std::size_t size = std::min(proxy_.answer.size(), buffer.size());
-    std::memcpy(buffer.data(), proxy_.answer.data(), size);
+    const std::string& answer = request_.starts_with("CONNECT ") && proxy_.tunnel_answer
+                                    ? *proxy_.tunnel_answer
+                                    : proxy_.answer;
+    const std::size_t size = std::min(answer.size(), buffer.size());
+    std::memcpy(buffer.data(), answer.data(), size);
     return {size, 0, false};
   }
 
@@ -51,6 +55,7 @@ class FakeStream final : public platform::sockets::Stream {
   const std::string key_;
   const FakeProxy proxy_;
   const std::int64_t opened_;
+  std::string request_;  // what this connection was sent
   bool sent_ = false;
 };
 

@@ -1,12 +1,14 @@
 // An in-memory network with a clock of its own, for the proxy test: proxies
 // at numeric addresses that refuse, cannot be reached, never accept, accept
-// and stay silent, reset the connection, or answer, each at its time. A wait moves the clock on to
+// and stay silent, reset the connection, or answer (a tunnel's request as it
+// is told to), each at its time. A wait moves the clock on to
 // the next thing that happens, so a run of eight-second time-outs takes no time. For the prober
 // turned by the test's own thread: nothing here is locked.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +38,8 @@ struct FakeProxy {
   std::int64_t after_ms;  // from the connection: when it refuses, resets or answers
   std::string answer;     // sent at once, then the connection is closed...
   bool closes = true;     // ...unless not
+  // The answer to a request for a tunnel (CONNECT), when not `answer`.
+  std::optional<std::string> tunnel_answer{};
 };
 
 class FakeNetwork final : public platform::sockets::Network {

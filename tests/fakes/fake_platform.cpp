@@ -339,6 +339,18 @@ status::LastError Set(const std::string& connection, const Options& options) {
 
 std::vector<std::string> DialUpEntries() { return fake::system_state.dial_up_entries; }
 
+// As WinHTTP reads the LAN's settings: each part only while its flag is on
+// (2 the proxy, 4 the script, 8 automatic detection).
+status::LastError BrowsersProxyConfig(BrowsersConfig& config) {
+  if (fake::system_state.browsers_config_error) return fake::system_state.browsers_config_error;
+  const Options& lan = fake::system_state.connections[""];
+  config.auto_detect = (lan.flags & 8) != 0;
+  config.script_url = lan.flags & 4 ? lan.script_url : "";
+  config.proxy = lan.flags & 2 ? lan.proxy : "";
+  config.bypass = lan.flags & 2 ? lan.bypass : "";
+  return 0;
+}
+
 }  // namespace platform::connections
 
 namespace platform::process {

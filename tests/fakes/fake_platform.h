@@ -63,6 +63,9 @@ struct FakeSystem {
   std::vector<std::string> dial_up_entries;
   std::uint32_t set_error = 0;
   bool set_ignored = false;
+  // WinHTTP's reading of the LAN's options for the browsers fails with this
+  // when it is not 0.
+  std::uint32_t browsers_config_error = 0;
   // Running processes: id -> start time; and this process's id.
   std::map<std::uint32_t, std::uint64_t> processes{{42, 4200}};
   std::map<std::uint32_t, std::string> images{{42, "maskfold.exe"}, {43, "maskfold.exe"}};

@@ -347,4 +347,117 @@ TEST(ProxyTest, ACancelledRunIsClosedAtOnceAndTheNextOneTakesItsPlace) {
   EXPECT_EQ(network.open, 0u);
 }
 
+// A tunnel's answer ends with its headers: nothing after them is read, and
+// only HTTP makes a tunnel.
+TEST(ProxyTest, ATunnelsAnswerIsItsStatusOnceTheHeadersEnd) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool closed;  // by the proxy after the bytes
+    S status;
+    int http_status = 0;
+  } cases[] = {
+      {"established", "HTTP/1.1 200 Connection established\r\n\r\n", false, S::kAnswered, 200},
+      {"established, with headers and bytes after them",
+       "HTTP/1.0 200 OK\r\nProxy-Agent: x\r\nContent-Length: 9\r\n\r\n\x16\x03\x01", false,
+       S::kAnswered, 200},
+      {"an interim answer first", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n\r\n", false,
+       S::kAnswered, 200},
+      {"refused", "HTTP/1.1 403 Forbidden\r\nContent-Length: 900\r\n\r\n<html>", false,
+       S::kAnswered, 403},
+      {"a password asked for",
+       "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic\r\n\r\n", false,
+       S::kAnswered, 407},
+      {"not HTTP: no status 200 of old days for a tunnel", "SSH-2.0-OpenSSH\r\n", false,
+       S::kNotHttp},
+      {"closed before the headers end", "HTTP/1.1 200 Connection established\r\n", true,
+       S::kUnreachable},
+  };
+  for (const auto& c : cases)
+    for (const std::size_t piece : {c.bytes.size() + 1, std::size_t{1}}) {
+      proxytest::AnswerReader reader(proxytest::ProbeKind::kConnect);
+      for (std::size_t at = 0; at < c.bytes.size() && !reader.Done(); at += piece)
+        reader.Take(std::string_view(c.bytes).substr(at, piece));
+      EXPECT_EQ(reader.Done(), !c.closed) << c.what << ", in pieces of " << piece;
+      if (c.closed) reader.End();
+      EXPECT_EQ(reader.Answer().status, c.status) << c.what << ", in pieces of " << piece;
+      EXPECT_EQ(reader.Answer().http_status, c.http_status) << c.what << ", in pieces of " << piece;
+      EXPECT_EQ(reader.Answer().body, "") << c.what << ", in pieces of " << piece;
+    }
+}
+
+TEST(ProxyTest, ATunnelWorksOnAny2xxAndFailsOnAnyOtherAnswer) {
+  const struct {
+    ProbeOutcome answer;
+    V verdict;
+  } cases[] = {
+      {{S::kAnswered, 200}, V::kWorks},      {{S::kAnswered, 204}, V::kWorks},
+      {{S::kAnswered, 403}, V::kHttpStatus}, {{S::kAnswered, 407}, V::kHttpStatus},
+      {{S::kAnswered, 302}, V::kHttpStatus}, {{S::kNotHttp}, V::kUnexpectedAnswer},
+      {{S::kTimedOut}, V::kTimedOut},        {{S::kRefused}, V::kUnreachable},
+      {{S::kProberFailed}, V::kNotTested},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(proxytest::Judge("p:1", 0, c.answer, 5, proxytest::ProbeKind::kConnect).verdict,
+              c.verdict)
+        << c.answer.http_status;
+}
+
+// Probes given as items: each to its own target, with its own request, and
+// the run told once that it is over, however it ended.
+TEST(ProxyTest, ItemsAreProbedAsTheySayAndTheRunIsToldItsEnd) {
+  using Kind = fake::FakeProxy::Kind;
+  fake::FakeProxy both(Kind::kAnswers, 20,
+                       "HTTP/1.1 200 OK\r\nContent-Length: 22\r\n\r\nMicrosoft Connect Test");
+  both.tunnel_answer = "HTTP/1.1 403 Forbidden\r\n\r\n";
+  const std::vector<proxytest::ProbeItem> items = {
+      {"shown as given", proxytest::Target{"10.4.0.1", 3128}, proxytest::ProbeKind::kGet},
+      {"10.4.0.1:3128", proxytest::Target{"10.4.0.1", 3128}, proxytest::ProbeKind::kConnect},
+      {"10.4.0.2:8080", proxytest::Target{"10.4.0.2", 8080}, proxytest::ProbeKind::kConnect},
+      {"no target", std::nullopt, proxytest::ProbeKind::kConnect},
+  };
+  enum class End { kAnswered, kCancelled, kFailedTurn };
+  for (const End end : {End::kAnswered, End::kCancelled, End::kFailedTurn}) {
+    fake::FakeNetwork network;
+    network.proxies["10.4.0.1:3128"] = both;
+    network.proxies["10.4.0.2:8080"] = {Kind::kSilent};
+    network.wait_fails = end == End::kFailedTurn;
+    const auto prober = proxytest::Prober::Create(network, {}, false);
+    std::vector<std::string> reasons(items.size(), "-");
+    int ended = 0;
+    const auto run = proxytest::ProbeRun::Start(
+        items,
+        [&](const proxytest::ProbeResult& result) {
+          EXPECT_EQ(ended, 0) << "a report after the end";
+          reasons[result.position] = result.proxy + " " + proxytest::Reason(result);
+        },
+        [&] { ++ended; }, prober);
+    if (end == End::kCancelled) {
+      prober->Step();
+      run->Cancel();
+    }
+    while (prober->Step()) {
+    }
+    EXPECT_EQ(ended, 1) << static_cast<int>(end);
+    EXPECT_EQ(network.open, 0u) << static_cast<int>(end);
+    if (end != End::kAnswered) continue;
+    EXPECT_EQ(reasons, (std::vector<std::string>{"shown as given works", "10.4.0.1:3128 HTTP 403",
+                                                 "10.4.0.2:8080 timed out",
+                                                 "no target refused or unreachable"}));
+    const std::string& sent = network.received["10.4.0.1:3128"];
+    EXPECT_NE(sent.find("GET http://www.msftconnecttest.com/connecttest.txt HTTP/1.1\r\n"),
+              std::string::npos);
+    EXPECT_NE(sent.find("CONNECT www.msftconnecttest.com:443 HTTP/1.1\r\n"
+                        "Host: www.msftconnecttest.com:443\r\n"),
+              std::string::npos)
+        << sent;
+  }
+  int ended = 0;
+  fake::FakeNetwork network;
+  proxytest::ProbeRun::Start(
+      std::vector<proxytest::ProbeItem>{}, [](const proxytest::ProbeResult&) {}, [&] { ++ended; },
+      proxytest::Prober::Create(network, {}, false));
+  EXPECT_EQ(ended, 1) << "a run of nothing is over at once";
+}
+
 }  // namespace
