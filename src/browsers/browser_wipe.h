@@ -23,8 +23,8 @@ struct BrowserWipeReport {
     StoreState why;  // never kDone or kBusy
     std::string database;
   };
-  std::vector<Left> left;  // databases left as they are, in the stores' order
-  std::vector<std::string> cleaned;   // browsers with a store cleaned, each once
+  std::vector<Left> left;            // databases left as they are, in the stores' order
+  std::vector<std::string> cleaned;  // browsers with a store cleaned, each once
   std::size_t cookies_deleted = 0;
   std::size_t cache_files_deleted = 0;
   // The one message for the user, when a store was left alone.

@@ -12,9 +12,9 @@
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/fileop.h"
+#include "platform/process.h"
 #include "platform/ui.h"
 #include "registry/settings.h"
-#include "platform/process.h"
 #include "wipe/cookie_stages.h"
 #include "wipe/status_line.h"
 #include "wipe/url_cache_purge.h"
@@ -123,12 +123,12 @@ void Restore(const RunPtr& run) {
   // A jar that leads elsewhere holds files that were never protected here.
   const cookies::GuardedFolder& folder = *checked.folder;
   if (cookies::JarIsLink(folder))
-    return EndCleared(run,
-               Message{"Your protected cookies were not copied back: the protected folder \"" +
-                           cookies::JarFolder(folder) +
-                           "\" is a link to another place. The browsers' cookies were left alone "
-                           "too: the sites you protected are kept in that folder.",
-                       kInformation});
+    return EndCleared(
+        run, Message{"Your protected cookies were not copied back: the protected folder \"" +
+                         cookies::JarFolder(folder) +
+                         "\" is a link to another place. The browsers' cookies were left alone "
+                         "too: the sites you protected are kept in that folder.",
+                     kInformation});
   const auto record = CookieRestoreRecord(folder);
   if (!record) {
     window.CookiesAtRisk(false);
@@ -150,11 +150,12 @@ void DeleteCookies(const RunPtr& run) {
   const std::string folder = window.CookiesFolder();
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(folder);
   if (!checked)
-    return EndCleared(run, Message{"Your cookies were left alone: the cookies folder \"" + folder +
-                                   "\" " + *checked.problem +
-                                   ", so no cookie was deleted or restored, the browsers' cookies "
-                                   "included: the sites you protected are kept in that folder.",
-                               kInformation});
+    return EndCleared(
+        run, Message{"Your cookies were left alone: the cookies folder \"" + folder + "\" " +
+                         *checked.problem +
+                         ", so no cookie was deleted or restored, the browsers' cookies "
+                         "included: the sites you protected are kept in that folder.",
+                     kInformation});
   const auto record = CookieDeleteRecord(*checked.folder);
   if (!record) return Restore(run);
   // From the delete until the restore is done, the protected cookies are
@@ -257,7 +258,8 @@ void AskAboutOpenBrowsers(const RunPtr& run) {
             {names + (one ? " is" : " are") +
                  " open. Maskfold cleans a browser's cookies and settings only while it is "
                  "closed: an open browser keeps them and writes them back.\n\nClose " +
-                 names + ", then choose Retry. Continue switches the proxy and cleans everything "
+                 names +
+                 ", then choose Retry. Continue switches the proxy and cleans everything "
                  "else, leaving " +
                  (one ? "it" : "them") + " as " + (one ? "it is" : "they are") +
                  ". Cancel changes nothing.",
@@ -273,7 +275,8 @@ void AskAboutOpenBrowsers(const RunPtr& run) {
 void Apply(MainWindowState& window, tasks::Runner& steps, RouteCheck check) {
   const proxyswitch::CheckedProxy checked = proxyswitch::CheckProxyText(window.ProxyText());
   if (checked.problem) return End(window, Message{*checked.problem, kInformation});
-  AskAboutOpenBrowsers(std::make_shared<Run>(Run{window, steps, std::move(check), checked.proxy}));
+  AskAboutOpenBrowsers(
+      std::make_shared<Run>(Run{window, steps, std::move(check), checked.proxy, {}, {}, {}}));
 }
 
 std::string StatusAtStart() {

@@ -40,8 +40,8 @@ std::string CheckedLine(const std::string& proxy, const routecheck::RouteReport&
   std::snprintf(time, sizeof time, "%02d:%02d", at.hour % 100, at.minute % 100);
   const std::string start = "Through " + Through(proxy, report) + ", checked at " + time + ": ";
   if (report.Works())
-    return start + "pages load (http " + std::to_string(report.http.milliseconds) +
-           " ms, https " + std::to_string(report.https.milliseconds) + " ms)";
+    return start + "pages load (http " + std::to_string(report.http.milliseconds) + " ms, https " +
+           std::to_string(report.https.milliseconds) + " ms)";
   if (report.http.works) return start + "https pages do not load";
   if (report.https.works) return start + "http pages do not load";
   return start + "pages do not load";
@@ -51,7 +51,8 @@ std::string ClearedLine(const Cleared& cleared) {
   std::vector<std::string> parts;
   if (cleared.cache_entries)
     parts.push_back(Count(cleared.cache_entries, "cache entry", "cache entries"));
-  if (cleared.cookie_files) parts.push_back(Count(cleared.cookie_files, "cookie file", "cookie files"));
+  if (cleared.cookie_files)
+    parts.push_back(Count(cleared.cookie_files, "cookie file", "cookie files"));
   if (!cleared.browsers.empty()) parts.push_back(browsers::InWords(cleared.browsers));
   if (parts.empty()) return "Nothing needed clearing";
   std::string line = "Cleared ";

@@ -2,6 +2,8 @@
 // step at once: Apply runs to its end inside the call.
 #pragma once
 
+#include <algorithm>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +42,35 @@ struct FakeMainWindow : wipe::MainWindowState {
     events.push_back("Tell");
     platform::ui::ShowMessage(message);
   }
+  // The questions asked, each answered with the next of `answers` by its
+  // text, and when none is left as a user who goes on would: Continue,
+  // Keep It.
+  std::vector<wipe::Question> questions;
+  std::deque<std::string> answers;
+  std::size_t Ask(const wipe::Question& question) override {
+    events.push_back("Ask");
+    questions.push_back(question);
+    std::string wanted = "Continue";
+    if (!answers.empty()) {
+      wanted = answers.front();
+      answers.pop_front();
+    } else if (std::count(question.choices.begin(), question.choices.end(), "Keep It")) {
+      wanted = "Keep It";
+    }
+    const auto found = std::find(question.choices.begin(), question.choices.end(), wanted);
+    return static_cast<std::size_t>(found - question.choices.begin());
+  }
+  std::vector<std::string> status;  // every line shown, in order
+  void ShowStatus(const std::string& line) override { status.push_back(line); }
+  // What the route check finds, and how often it was made.
+  routecheck::RouteReport route = Working();
+  int route_checks = 0;
+  static routecheck::RouteReport Working() {
+    routecheck::RouteReport report;
+    report.http = {"http", "p:1", true, 120, "", true};
+    report.https = {"https", "p:1", true, 130, "", true};
+    return report;
+  }
   // What was at risk when each message showed and Apply ended, in order:
   // "AtRisk", "Safe", "Tell", "Ended".
   std::vector<std::string> events;
@@ -55,7 +86,10 @@ struct FakeMainWindow : wipe::MainWindowState {
   // Apply, run to its end.
   void Apply() {
     RunAtOnce steps;
-    wipe::Apply(*this, steps);
+    wipe::Apply(*this, steps, [this] {
+      ++route_checks;
+      return route;
+    });
   }
 };
 

@@ -9,6 +9,9 @@
 #include "fake_platform.h"
 #include "fake_registry.h"
 #include "fake_urlcache.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "wipe/status_line.h"
 
 namespace {
 using fake::FakeRegistry;
@@ -126,3 +129,152 @@ TEST_F(ApplyTest, TheEndSaysHowToTurnTheProxyOffWhenTheRegistryRefusesEveryCall)
 }
 
 }  // namespace
+
+namespace {
+
+// A Chrome profile with a cookies store, Chrome running or not.
+void ChromeProfile(bool running) {
+  auto& system = FakeSystem::Get();
+  const std::string chrome = system.local_app_data + R"(\Google\Chrome\User Data)";
+  for (const char* path : {"", "\\Default", "\\Default\\Network"})
+    system.attributes[chrome + path] = platform::files::kAttributeDirectory;
+  system.attributes[chrome + R"(\Default\Network\Cookies)"] = platform::files::kAttributeNormal;
+  if (running) system.running_programs = {"chrome.exe"};
+}
+
+routecheck::RouteReport Failing(const char* scheme_failing, const char* problem) {
+  routecheck::RouteReport report = Window::Working();
+  auto& failed = std::string_view(scheme_failing) == "http" ? report.http : report.https;
+  failed.works = false;
+  failed.problem = problem;
+  return report;
+}
+
+}  // namespace
+
+// A route that does not carry pages is the user's to take back before
+// anything is deleted: Go Back leaves the settings as they were and no
+// record; Keep It goes on with Apply.
+TEST_F(ApplyTest, AFailingRouteIsAskedAboutBeforeAnythingIsDeleted) {
+  for (const bool go_back : {true, false}) {
+    SetUp();
+    FakeRegistry::Get().PutText(reg::kCurrentUser, kTyped, "url1", "http://old.example/");
+    Window window;
+    window.proxy = "127.0.0.1:3128";
+    window.route = Failing("https", "refused the tunnel (HTTP 403)");
+    window.answers = {go_back ? "Go Back" : "Keep It"};
+    FakeSystem::Get().attributes[R"(C:\Cookies)"] = platform::files::kAttributeDirectory;
+    FakeSystem::Get().files[R"(C:\Cookies\a.txt)"] = "x";
+    window.Apply();
+    ASSERT_EQ(window.questions.size(), 1u);
+    EXPECT_EQ(window.questions[0].choices, (std::vector<std::string>{"Go Back", "Keep It"}));
+    EXPECT_NE(window.questions[0].text.find("Nothing has been deleted yet"), std::string::npos);
+    EXPECT_NE(window.questions[0].text.find("your own settings"), std::string::npos);
+    EXPECT_EQ(window.ended, 1);
+    EXPECT_EQ(FakeRegistry::Get().HasKey(reg::kCurrentUser, kTyped), go_back);
+    EXPECT_EQ(FakeSystem::Get().file_operations.empty(), go_back);
+    ASSERT_GE(window.status.size(), 2u);
+    EXPECT_EQ(window.status[0], "Checking the route through 127.0.0.1:3128...");
+    EXPECT_NE(window.status[1].find("https pages do not load"), std::string::npos)
+        << window.status[1];
+    if (go_back) {
+      EXPECT_EQ(Stored("ProxyEnable"), (RegValue{4, {0, 0, 0, 0}}));
+      EXPECT_FALSE(FakeRegistry::Get().HasKey(reg::kCurrentUser, R"(Software\Maskfold)"));
+      EXPECT_EQ(window.status.back(), "Your own settings: no Maskfold proxy");
+      EXPECT_EQ(window.proxy, "Not Set");
+      ASSERT_EQ(fake::FakeUi::Get().calls.size(), 1u);
+      EXPECT_NE(fake::FakeUi::Get().calls[0].find("Nothing was deleted"), std::string::npos);
+    } else {
+      EXPECT_EQ(Stored("ProxyServer"), Text("127.0.0.1:3128"));
+      EXPECT_NE(window.status.back().find("https pages do not load\nCleared 1 cookie file;"),
+                std::string::npos)
+          << window.status.back();
+    }
+  }
+}
+
+// Going back after a second Apply puts the first Apply's proxy back, with its
+// record, and the line no longer claims a check.
+TEST_F(ApplyTest, GoingBackAfterASecondApplyKeepsTheFirstProxy) {
+  Window window;
+  window.proxy = "a:1";
+  window.Apply();
+  window.proxy = "b:2";
+  window.route = Failing("http", "timed out");
+  window.answers = {"Go Back"};
+  window.Apply();
+  ASSERT_EQ(window.questions.size(), 1u);
+  EXPECT_NE(window.questions[0].text.find("Maskfold's earlier proxy a:1"), std::string::npos)
+      << window.questions[0].text;
+  EXPECT_EQ(Stored("ProxyServer"), Text("a:1"));
+  EXPECT_EQ(window.proxy, "a:1");
+  EXPECT_EQ(window.status.back(), "Through a:1: not checked");
+  EXPECT_EQ(wipe::StatusAtStart(), "Through a:1: not checked");
+}
+
+// An open browser is asked about before the proxy is switched: Retry asks
+// again, Cancel changes nothing, Continue switches and wipes the rest.
+TEST_F(ApplyTest, OpenBrowsersAreAskedAboutBeforeTheSwitch) {
+  const struct {
+    std::deque<std::string> answers;
+    std::size_t questions;
+    bool switched;
+  } cases[] = {{{"Cancel"}, 1, false}, {{"Retry", "Cancel"}, 2, false}, {{"Continue"}, 1, true}};
+  for (const auto& c : cases) {
+    SetUp();
+    ChromeProfile(true);
+    FakeRegistry::Get().PutText(reg::kCurrentUser, kTyped, "url1", "http://old.example/");
+    Window window;
+    window.answers = c.answers;
+    window.Apply();
+    ASSERT_EQ(window.questions.size(), c.questions) << c.answers.front();
+    EXPECT_EQ(window.questions[0].choices,
+              (std::vector<std::string>{"Retry", "Continue", "Cancel"}));
+    EXPECT_EQ(window.questions[0].text.rfind("Chrome is open.", 0), 0u) << window.questions[0].text;
+    EXPECT_EQ(Stored("ProxyServer").has_value(), c.switched);
+    EXPECT_EQ(window.route_checks, c.switched ? 1 : 0);
+    EXPECT_EQ(FakeRegistry::Get().HasKey(reg::kCurrentUser, kTyped), !c.switched);
+    EXPECT_EQ(window.ended, 1);
+  }
+  SetUp();
+  ChromeProfile(false);
+  Window window;
+  window.Apply();
+  EXPECT_TRUE(window.questions.empty()) << "a closed browser is no question";
+}
+
+// The line says where the pages go, checked, and what Apply cleared, in
+// words a user reads at a glance.
+TEST_F(ApplyTest, TheStatusLineSaysTheRouteCheckedAndWhatWasCleared) {
+  Window window;
+  window.Apply();
+  ASSERT_FALSE(window.status.empty());
+  const std::string& last = window.status.back();
+  EXPECT_EQ(last.rfind("Through p:1, checked at ", 0), 0u) << last;
+  EXPECT_NE(last.find(": pages load (http 120 ms, https 130 ms)\nNothing needed clearing"),
+            std::string::npos)
+      << last;
+
+  const routecheck::RouteReport works = Window::Working();
+  routecheck::RouteReport split = works;
+  split.https.proxy = "q:2";
+  const platform::process::LocalTime at{2026, 12, 8, 9, 5};
+  EXPECT_EQ(wipe::CheckedLine("p:1", works, at),
+            "Through p:1, checked at 09:05: pages load (http 120 ms, https 130 ms)");
+  EXPECT_EQ(wipe::CheckedLine("x", split, at).rfind("Through p:1 (http) and q:2 (https), ", 0), 0u);
+  EXPECT_NE(wipe::CheckedLine("p:1", Failing("http", "x"), at).find(": http pages do not load"),
+            std::string::npos);
+  const struct {
+    wipe::Cleared cleared;
+    const char* line;
+  } cases[] = {
+      {{5000, 300, {"Chrome", "Firefox"}},
+       "Cleared 5,000 cache entries, 300 cookie files, Chrome and Firefox; copies in the Recycle "
+       "Bin"},
+      {{1, 0, {}}, "Cleared 1 cache entry"},
+      {{0, 1, {}}, "Cleared 1 cookie file; copies in the Recycle Bin"},
+      {{1234567, 0, {"Edge"}}, "Cleared 1,234,567 cache entries, Edge; copies in the Recycle Bin"},
+      {{}, "Nothing needed clearing"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(wipe::ClearedLine(c.cleared), c.line);
+}

@@ -411,7 +411,7 @@ TEST(ProxyTest, ItemsAreProbedAsTheySayAndTheRunIsToldItsEnd) {
                        "HTTP/1.1 200 OK\r\nContent-Length: 22\r\n\r\nMicrosoft Connect Test");
   both.tunnel_answer = "HTTP/1.1 403 Forbidden\r\n\r\n";
   const std::vector<proxytest::ProbeItem> items = {
-      {"shown as given", proxytest::Target{"10.4.0.1", 3128}, proxytest::ProbeKind::kGet},
+      {"http=a:1;https=b:2", proxytest::Target{"10.4.0.1", 3128}, proxytest::ProbeKind::kGet},
       {"10.4.0.1:3128", proxytest::Target{"10.4.0.1", 3128}, proxytest::ProbeKind::kConnect},
       {"10.4.0.2:8080", proxytest::Target{"10.4.0.2", 8080}, proxytest::ProbeKind::kConnect},
       {"no target", std::nullopt, proxytest::ProbeKind::kConnect},
@@ -441,7 +441,7 @@ TEST(ProxyTest, ItemsAreProbedAsTheySayAndTheRunIsToldItsEnd) {
     EXPECT_EQ(ended, 1) << static_cast<int>(end);
     EXPECT_EQ(network.open, 0u) << static_cast<int>(end);
     if (end != End::kAnswered) continue;
-    EXPECT_EQ(reasons, (std::vector<std::string>{"shown as given works", "10.4.0.1:3128 HTTP 403",
+    EXPECT_EQ(reasons, (std::vector<std::string>{"http=a:1;https=b:2 works", "10.4.0.1:3128 HTTP 403",
                                                  "10.4.0.2:8080 timed out",
                                                  "no target refused or unreachable"}));
     const std::string& sent = network.received["10.4.0.1:3128"];
