@@ -50,6 +50,7 @@ enum Control : int {
   kBannerFrame,
   kWipeLabel,  // shown while a long Apply runs
   kWipeBar,
+  kStatusLine,  // under the proxy box: where the pages go, what Apply did
 };
 }  // namespace main_window
 

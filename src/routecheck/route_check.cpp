@@ -190,7 +190,10 @@ std::optional<std::string> RouteReport::Problem() const {
   if (alike) return line(http, true);
   std::string lines;
   for (const SchemeCheck* check : {&http, &https})
-    if (!check->works) lines += (lines.empty() ? "" : "\n") + line(*check, false);
+    if (!check->works) {
+      if (!lines.empty()) lines += '\n';
+      lines += line(*check, false);
+    }
   return lines;
 }
 

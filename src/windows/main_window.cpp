@@ -19,6 +19,7 @@
 #include "ui/gif_view.h"
 #include "ui/menu.h"
 #include "ui/messages.h"
+#include "ui/question_box.h"
 #include "ui/resource.h"
 #include "wipe/cookie_stages.h"
 
@@ -32,22 +33,28 @@ constexpr DWORD kPushButton = WS_TABSTOP | BS_PUSHBUTTON;
 // In tab order, which is also the order from the top down: the banner and
 // the wipe's progress lie over their frame, so they come before it. The
 // progress shows in the frame below the banner while a long Apply runs.
-constexpr std::array<ui::ControlSpec, 8> kLayout{{
+// The status line has room for its two parts, the route and what was
+// cleared, at their longest for a proxy given by its address.
+constexpr std::array<ui::ControlSpec, 9> kLayout{{
     {.id = kApplyButton,
      .window_class = WC_BUTTONA,
      .text = "&Apply",
      .style = kPushButton,
-     .rect = {120, 2145, 855, 375}},
+     .rect = {120, 3525, 855, 375}},
     {.id = kExitButton,
      .window_class = WC_BUTTONA,
      .text = "E&xit",
      .style = kPushButton,
-     .rect = {1455, 2145, 855, 375}},
+     .rect = {1455, 3525, 855, 375}},
     // The height includes the drop-down list; the edit field keeps its own.
     {.id = kProxyBox,
      .window_class = WC_COMBOBOXA,
      .style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
      .rect = {105, 1710, 2235, 2400}},
+    {.id = kStatusLine,
+     .window_class = WC_STATICA,
+     .style = SS_LEFT | SS_NOPREFIX | SS_NOTIFY,  // notified: the tip shows over it
+     .rect = {120, 2100, 2205, 1365}},
     {.id = kProxyLabel,
      .window_class = WC_STATICA,
      .text = "Current Proxy && Port",
@@ -197,7 +204,7 @@ MainWindow::MainWindow(OtherWindows& other_windows) : other_windows_(other_windo
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
       0,
       2445,
-      2640,
+      4020,
       ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MASKFOLD)),
   };
   Create(frame, kLayout, nullptr, ui::BuildMenuBar(kMenus));
@@ -230,6 +237,7 @@ void MainWindow::Load() {
       settings::Read(settings::kCookiesPath, settings::kCookiesDirectory));
   options::SetInitialTicks(Id());
   CreateTooltips();
+  ShowStatus(wipe::StatusAtStart());
 }
 
 void MainWindow::ReloadBanner() {
@@ -248,6 +256,7 @@ void MainWindow::CreateTooltips() {
   tooltips_ = std::make_unique<ui::Tooltips>(Handle());
   for (HWND tool : ProxyBoxParts()) tooltips_->Add(tool, proxy_tooltip_);
   tooltips_->AddArea(kBannerFrame, ControlRect(kBannerFrame), "Click Here");
+  tooltips_->Add(Control(kStatusLine), status_line_);
 }
 
 // The combo box and its edit field: the tip shows over both.
@@ -417,6 +426,18 @@ void MainWindow::ApplyEnded(const std::optional<wipe::Message>& last) {
 
 void MainWindow::Tell(const wipe::Message& message) { platform::ui::ShowMessage(message); }
 
+std::size_t MainWindow::Ask(const wipe::Question& question) {
+  return ui::AskQuestion(Handle(), ids::kProgramTitle, question.text, question.choices,
+                         question.if_closed);
+}
+
+void MainWindow::ShowStatus(const std::string& line) {
+  status_line_ = line;
+  ::SetWindowTextA(Control(kStatusLine), line.c_str());
+  // A proxy named at length may run past the line: the tip holds it whole.
+  if (tooltips_) tooltips_->SetText(Control(kStatusLine), line);
+}
+
 // Short enough for the label at every count Apply reaches.
 void MainWindow::WipeProgress(wipe::Stage stage, std::size_t deleted) {
   const std::string count = std::to_string(deleted);
@@ -435,6 +456,7 @@ void MainWindow::WipeProgress(wipe::Stage stage, std::size_t deleted) {
       break;
   }
   if (progress_shown_) ::SetWindowTextA(Control(kWipeLabel), progress_text_.c_str());
+  ::SetWindowTextA(Control(kStatusLine), (status_line_ + "\n" + progress_text_).c_str());
 }
 
 void MainWindow::ShowWipeProgress(bool shown) {

@@ -61,6 +61,8 @@ class MainWindow final : public ui::Window,
   void Append(const std::string& entry) override;
   void WipeProgress(wipe::Stage stage, std::size_t deleted) override;
   void Tell(const wipe::Message& message) override;
+  std::size_t Ask(const wipe::Question& question) override;
+  void ShowStatus(const std::string& line) override;
   void CookiesAtRisk(bool at_risk) override;
   void ApplyEnded(const std::optional<wipe::Message>& last) override;
 
@@ -90,6 +92,7 @@ class MainWindow final : public ui::Window,
   platform::win32::UniqueCursor hand_from_file_;
   std::unique_ptr<ui::Tooltips> tooltips_;
   std::string proxy_tooltip_;
+  std::string status_line_;
   HWND focus_ = nullptr;
   bool activated_before_ = false;
   ui::ClickArea banner_frame_click_;

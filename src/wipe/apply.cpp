@@ -263,7 +263,8 @@ void AskAboutOpenBrowsers(const RunPtr& run) {
                  "else, leaving " +
                  (one ? "it" : "them") + " as " + (one ? "it is" : "they are") +
                  ". Cancel changes nothing.",
-             {"Retry", "Continue", "Cancel"}});
+             {"Retry", "Continue", "Cancel"},
+             2});
         if (answer == 0) return AskAboutOpenBrowsers(run);
         if (answer == 1) return Switch(run);
         End(run->window);

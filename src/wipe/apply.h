@@ -31,6 +31,8 @@ using outcome::Message;
 struct Question {
   std::string text;
   std::vector<std::string> choices;
+  // The answer of a box closed without one: the choice that changes least.
+  std::size_t if_closed = 0;
 };
 
 // What the commands read from the main window and tell it.

@@ -64,9 +64,13 @@ std::string ClearedLine(const Cleared& cleared) {
 }
 
 std::string WithThousands(std::size_t number) {
-  std::string digits = std::to_string(number);
-  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-  return digits;
+  const std::string digits = std::to_string(number);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
 }
 
 }  // namespace wipe
