@@ -87,7 +87,7 @@ class CheckState {
       pending_[scheme] = false;
       if (pending_[0] || pending_[1]) return;
     }
-    Finish(kStopped);
+    Finish(kStopped);  // nothing is pending: told at once, before the run's end
   }
 
   // Tells the report once; a scheme still pending is told as `unfinished`.
@@ -123,11 +123,13 @@ class CheckState {
       check.problem = "decided by " + *route.decided_by + ", not by the proxy set";
       return check;
     }
+    if (!proxy && route.unread) {
+      check.problem = "goes direct: the browsers cannot read the proxy settings (error " +
+                      std::to_string(route.unread->code) + ")";
+      return check;
+    }
     if (!proxy) {
-      check.problem = route.unread ? "goes direct: the browsers cannot read the proxy settings "
-                                     "(error " +
-                                         std::to_string(route.unread->code) + ")"
-                                   : "goes direct, not through the proxy";
+      check.problem = "goes direct, not through the proxy";
       return check;
     }
     check.proxy = proxy->HostPort();
@@ -137,8 +139,9 @@ class CheckState {
                       NameOf(proxy->scheme) + "), which the check cannot try";
       return check;
     }
-    pending_[kind == ProbeKind::kGet ? 0 : 1] = true;
-    scheme_of_.push_back(kind == ProbeKind::kGet ? 0 : 1);
+    const std::size_t index = kind == ProbeKind::kGet ? 0 : 1;
+    pending_[index] = true;
+    scheme_of_.push_back(index);
     items_.push_back({*check.proxy, proxy->target, kind});
     return check;
   }
@@ -155,7 +158,7 @@ std::shared_ptr<proxytest::ProbeRun> Start(const std::shared_ptr<CheckState>& st
                                            const std::shared_ptr<proxytest::Prober>& prober) {
   std::vector<proxytest::ProbeItem> items = state->TakeItems();
   if (items.empty()) {
-    state->Finish(kStopped);  // nothing pending: only told
+    state->Finish(kStopped);  // nothing is pending: told as planned
     return nullptr;
   }
   return proxytest::ProbeRun::Start(

@@ -386,23 +386,6 @@ TEST(ProxyTest, ATunnelsAnswerIsItsStatusOnceTheHeadersEnd) {
     }
 }
 
-TEST(ProxyTest, ATunnelWorksOnAny2xxAndFailsOnAnyOtherAnswer) {
-  const struct {
-    ProbeOutcome answer;
-    V verdict;
-  } cases[] = {
-      {{S::kAnswered, 200}, V::kWorks},      {{S::kAnswered, 204}, V::kWorks},
-      {{S::kAnswered, 403}, V::kHttpStatus}, {{S::kAnswered, 407}, V::kHttpStatus},
-      {{S::kAnswered, 302}, V::kHttpStatus}, {{S::kNotHttp}, V::kUnexpectedAnswer},
-      {{S::kTimedOut}, V::kTimedOut},        {{S::kRefused}, V::kUnreachable},
-      {{S::kProberFailed}, V::kNotTested},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(proxytest::Judge("p:1", 0, c.answer, 5, proxytest::ProbeKind::kConnect).verdict,
-              c.verdict)
-        << c.answer.http_status;
-}
-
 // Probes given as items: each to its own target, with its own request, and
 // the run told once that it is over, however it ended.
 TEST(ProxyTest, ItemsAreProbedAsTheySayAndTheRunIsToldItsEnd) {

@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
-"""Loopback HTTP proxies for the tests of the proxy test: each answers every
-request the same way, as a proxy on the internet might.
+"""Loopback HTTP proxies for the tests of the proxy test and the route check:
+each answers every request of a kind the same way, as a proxy on the
+internet might. A tunnel's request (CONNECT) is answered 200 and the
+connection then held until the caller closes it, unless the kind says
+otherwise.
 
     probe_proxies.py PORTS_FILE LOG_FILE CONNECTIONS_LOG
 
 Once all listen, writes "name=port" entries, comma-separated, to PORTS_FILE:
   fast      answers the connectivity probe at once
   slow      answers it after a second and a half
-  notfound  answers 404
+  notfound  answers 404 (a tunnel's request too)
   login     answers 200 with a login page
-  silent    accepts and never answers
+  silent    accepts and never answers (a tunnel's request neither)
   trickle   answers the probe one byte every half second (11 s in all)
   endless   answers the probe after half a second, then never ends the body
   closed    a port nothing listens on
@@ -23,10 +26,14 @@ answers one "kind port" line for each, every one on a port of its own:
   blackhole  never accepts: its queue is full, so the system drops the
              connection request and the caller waits
   refused    a port nothing listens on (held, so that it stays so)
-  fast       answers the connectivity probe at once
-  slow       answers it after slow_ms milliseconds (1500 unless told)
+  fast       answers the connectivity probe at once, and a tunnel's request
+  slow       answers them after slow_ms milliseconds (1500 unless told)
+  login      answers the probe with a login page; a tunnel's request, 200
+  auth       asks for a proxy password (407), for the probe and a tunnel
+  noconnect  answers the probe, refuses a tunnel (403)
 Each connection a crowd's proxy accepts is logged to CONNECTIONS_LOG as
-"open ID KIND PORT" and, once the caller closes it, "close ID KIND PORT".
+"open ID KIND PORT", its request as "request ID KIND PORT REQUEST-LINE"
+and, once the caller closes it, "close ID KIND PORT".
 """
 import asyncio
 import http.server
@@ -40,6 +47,26 @@ from urllib.parse import parse_qs, urlsplit
 
 PROBE_ANSWER = b'Microsoft Connect Test'
 LOGIN_PAGE = b'<html><body>Please log in to use this hotspot.</body></html>'
+TUNNEL = b'HTTP/1.1 200 Connection established\r\n\r\n'
+
+
+def page(status, reason, body, headers=b''):
+    return (b'HTTP/1.1 %d %s\r\nContent-Type: text/plain\r\n%sContent-Length: %d\r\n\r\n%s'
+            % (status, reason, headers, len(body), body))
+
+
+PASSWORD = page(407, b'Proxy Authentication Required', b'',
+                b'Proxy-Authenticate: Basic realm="probe"\r\n')
+# What the crowd's kinds answer to a page's request and to a tunnel's; None:
+# nothing.
+CROWD_ANSWERS = {
+    'silent': (None, None),
+    'fast': (page(200, b'OK', PROBE_ANSWER), TUNNEL),
+    'slow': (page(200, b'OK', PROBE_ANSWER), TUNNEL),
+    'login': (page(200, b'OK', LOGIN_PAGE), TUNNEL),
+    'auth': (PASSWORD, PASSWORD),
+    'noconnect': (page(200, b'OK', PROBE_ANSWER), page(403, b'Forbidden', b'')),
+}
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
@@ -75,6 +102,28 @@ def handler(name, log_file, lock):
             if name == 'endless':
                 self.wfile.flush()
                 time.sleep(3600)
+
+        def do_CONNECT(self):
+            with lock, open(log_file, 'a') as log:
+                log.write(f'{name} {self.requestline}\n')
+            if name == 'silent':
+                time.sleep(3600)
+                return
+            if name == 'notfound':
+                self.send_response(404)
+                self.send_header('Content-Length', '0')
+                self.end_headers()
+                return
+            if name == 'slow':
+                time.sleep(1.5)
+            self.send_response(200, 'Connection established')
+            self.end_headers()
+            self.wfile.flush()
+            # The tunnel is held, with nothing beyond it, until the caller
+            # closes it.
+            while self.rfile.read(1):
+                pass
+            self.close_connection = True
 
         def log_message(self, fmt, *args):
             pass
@@ -119,7 +168,7 @@ class Crowd:
             filler = socket.create_connection(('127.0.0.1', port))
             self.kept += [listener, filler]
             return port
-        delay = {'silent': None, 'fast': 0, 'slow': slow_ms / 1000}[kind]
+        delay = slow_ms / 1000 if kind == 'slow' else 0
         server = await asyncio.start_server(
             lambda reader, writer: self._serve(kind, delay, reader, writer), '127.0.0.1', 0,
             backlog=1024)
@@ -131,11 +180,14 @@ class Crowd:
         name = f'{self.last_id} {kind} {writer.get_extra_info("sockname")[1]}'
         self.log.write(f'open {name}\n')
         try:
-            await reader.readuntil(b'\r\n\r\n')
-            if delay is not None:
+            head = await reader.readuntil(b'\r\n\r\n')
+            request_line = head.split(b'\r\n', 1)[0].decode('latin-1')
+            self.log.write(f'request {name} {request_line}\n')
+            for_page, for_tunnel = CROWD_ANSWERS[kind]
+            answer = for_tunnel if request_line.startswith('CONNECT ') else for_page
+            if answer is not None:
                 await asyncio.sleep(delay)
-                writer.write(b'HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n'
-                             b'Content-Length: %d\r\n\r\n%s' % (len(PROBE_ANSWER), PROBE_ANSWER))
+                writer.write(answer)
                 await writer.drain()
             while await reader.read(4096):
                 pass
@@ -150,7 +202,7 @@ def control_handler(crowd):
         def do_GET(self):
             url = urlsplit(self.path)
             query = {key: int(values[0]) for key, values in parse_qs(url.query).items()}
-            kinds = ('silent', 'blackhole', 'refused', 'fast', 'slow')
+            kinds = ('silent', 'blackhole', 'refused', 'fast', 'slow', 'login', 'auth', 'noconnect')
             if url.path != '/crowd' or not set(query) <= set(kinds) | {'slow_ms'}:
                 self.send_error(404)
                 return

@@ -39,15 +39,17 @@ std::map<int, Connection> Connections() {
   const char* log = std::getenv("MASKFOLD_PROBE_CONNECTIONS");
   std::istringstream lines(log ? driver::ReadFileBytes(log) : "");
   std::map<int, Connection> connections;
-  // "open ID KIND PORT" or "close ID KIND PORT"; a last line may be half
-  // written.
+  // "open ID KIND PORT", "request ID KIND PORT REQUEST-LINE" or "close ID
+  // KIND PORT"; a last line may be half written.
   for (std::string line; std::getline(lines, line);) {
     std::istringstream words(line);
     std::string event, kind, port;
     int id = 0;
     if (!(words >> event >> id >> kind >> port)) continue;
     connections[id].kind = kind;
+    connections[id].port = port;
     if (event == "close") connections[id].closed = true;
+    if (event == "request") std::getline(words >> std::ws, connections[id].request);
   }
   return connections;
 }

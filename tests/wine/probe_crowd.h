@@ -9,7 +9,8 @@
 namespace crowd {
 
 struct Proxy {
-  std::string kind;   // silent, blackhole, refused, fast, slow
+  // silent, blackhole, refused, fast, slow, login, auth, noconnect
+  std::string kind;
   std::string proxy;  // "127.0.0.1:port"
 };
 
@@ -19,6 +20,8 @@ std::vector<Proxy> Ask(const std::string& query);
 
 struct Connection {
   std::string kind;
+  std::string port;
+  std::string request;  // its request line, once it came
   bool closed = false;
 };
 // Every connection the crowds' proxies accepted so far, by its number.
