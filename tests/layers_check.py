@@ -29,8 +29,9 @@ LOGIC = {
     "routecheck": {"proxytest"},
     "browsers": {"cookies", "proxylist"},
     "startup": {"banner", "browsers", "cookies"},
-    # Apply: the proxy switch, the cookie stages and the browsers' stores.
-    "wipe": {"proxyswitch", "cookies", "browsers", "registry"},
+    # Apply: the proxy switch, the route check, the cookie stages and the
+    # browsers' stores.
+    "wipe": {"proxyswitch", "routecheck", "cookies", "browsers", "registry"},
 }
 LAYERS = [
     ["common"],

@@ -424,9 +424,9 @@ TEST(ProxyTest, ItemsAreProbedAsTheySayAndTheRunIsToldItsEnd) {
     EXPECT_EQ(ended, 1) << static_cast<int>(end);
     EXPECT_EQ(network.open, 0u) << static_cast<int>(end);
     if (end != End::kAnswered) continue;
-    EXPECT_EQ(reasons, (std::vector<std::string>{"http=a:1;https=b:2 works", "10.4.0.1:3128 HTTP 403",
-                                                 "10.4.0.2:8080 timed out",
-                                                 "no target refused or unreachable"}));
+    EXPECT_EQ(reasons, (std::vector<std::string>{
+                           "http=a:1;https=b:2 works", "10.4.0.1:3128 HTTP 403",
+                           "10.4.0.2:8080 timed out", "no target refused or unreachable"}));
     const std::string& sent = network.received["10.4.0.1:3128"];
     EXPECT_NE(sent.find("GET http://www.msftconnecttest.com/connecttest.txt HTTP/1.1\r\n"),
               std::string::npos);

@@ -246,10 +246,10 @@ TEST_F(ProxyTestWindowTest, HundredsOfSilentProxiesAreAllReportedOnAFewThreadsIn
   EXPECT_EQ(rows[1][0] + " " + rows[1][1], slow + " works");
   std::map<std::string, int> reasons;
   for (const auto& row : rows) ++reasons[row[1]];
-  EXPECT_EQ(
-      reasons,
-      (std::map<std::string, int>{
-          {"works", 2}, {"timed out", 320}, {"refused or unreachable", 40}, {"http would go direct", 1}}));
+  EXPECT_EQ(reasons, (std::map<std::string, int>{{"works", 2},
+                                                 {"timed out", 320},
+                                                 {"refused or unreachable", 40},
+                                                 {"http would go direct", 1}}));
   EXPECT_TRUE(OpenConnections().empty()) << "every connection closed";
 }
 
