@@ -25,7 +25,8 @@ LOGIC = {
     "options": {"registry"},
     "proxyswitch": {"registry"},
     "proxytest": {"proxyswitch"},
-    "browsers": {"cookies", "proxylist"},
+    # The WebRTC settings' record is the registry's.
+    "browsers": {"cookies", "proxylist", "registry"},
     "startup": {"banner", "browsers", "cookies"},
     # Apply: the proxy switch, the cookie stages and the browsers' stores.
     "wipe": {"proxyswitch", "cookies", "browsers", "registry"},
