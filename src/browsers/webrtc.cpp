@@ -121,7 +121,7 @@ Read ReadFile(const std::string& file) {
   try {
     return {files::ReadWholeFile(file), {}};
   } catch (const std::runtime_error&) {
-    return {std::nullopt, files::Exists(file) ? "it could not be read" : "it is missing"};
+    return {std::nullopt, "it could not be read"};
   }
 }
 
@@ -130,6 +130,9 @@ constexpr char kNotJson[] = "it is not a JSON object, as the browser writes it";
 // Keeps one file to the proxy; why not, when it was left as it is.
 std::optional<std::string> Keep(const Store& store, const std::string& file,
                                 std::optional<std::vector<std::string>>& entries) {
+  // A profile whose browser has not saved its settings yet: nothing to
+  // change, and a file made here would be the browser's to fill in.
+  if (!files::Exists(file)) return std::nullopt;
   const Read read = ReadFile(file);
   if (!read.text) return read.why;
   const PrefsFormat format = FormatOf(file);

@@ -17,7 +17,12 @@ using Json = nlohmann::ordered_json;  // members in the file's order
 constexpr int kMaxDepth = 200;
 constexpr char kObject[] = "webrtc";
 constexpr char kMember[] = "ip_handling_policy";
-constexpr std::string_view kFirefoxPref = "media.peerconnection.ice.proxy_only_if_behind_proxy";
+// As Chromium and Firefox write them.
+constexpr std::string_view kObjectStart = R"("webrtc":{)";
+constexpr std::string_view kMemberStart = R"("ip_handling_policy":)";
+constexpr std::string_view kQuotedPref = R"("media.peerconnection.ice.proxy_only_if_behind_proxy")";
+constexpr std::string_view kPrefLineStart =
+    R"(user_pref("media.peerconnection.ice.proxy_only_if_behind_proxy", )";
 constexpr std::size_t kMaxSplices = 4;
 
 std::optional<Json> Parsed(std::string_view text) {
@@ -58,11 +63,9 @@ std::optional<WebRtcSetting> PreferencesSetting(const Json& preferences) {
   return WebRtcSetting{Kind::kValue, member->dump()};
 }
 
-std::string Member(const std::string& literal) {
-  return "\"" + std::string(kMember) + "\":" + literal;
-}
+std::string Member(const std::string& literal) { return std::string(kMemberStart) + literal; }
 std::string ObjectWith(const std::string& member) {
-  return "\"" + std::string(kObject) + "\":{" + member + "}";
+  return std::string(kObjectStart) + member + "}";
 }
 
 // Chromium writes Preferences compactly ({"a":1,"b":{...}}), so the member
@@ -98,7 +101,7 @@ std::vector<std::string> Splices(const std::string& text, const WebRtcSetting& n
     each(Member(now.literal), removed);
     each(ObjectWith(Member(now.literal)), removed);
   } else if (wanted && now.kind == Kind::kAbsent) {
-    each("\"" + std::string(kObject) + "\":{",
+    each(std::string(kObjectStart),
          [&](std::size_t at, std::size_t size) { return inserted(at + size, Member(*wanted)); });
   } else if (wanted) {
     // No "webrtc" yet: first in the document's own object.
@@ -142,7 +145,6 @@ struct ValueAt {
 };
 std::optional<ValueAt> PrefValue(std::string_view line) {
   constexpr std::string_view kBlanks = " \t\r";
-  const std::string quoted = "\"" + std::string(kFirefoxPref) + "\"";
   std::size_t at = 0;
   const auto take = [&](std::string_view word) {
     at = line.find_first_not_of(kBlanks, at);
@@ -150,7 +152,7 @@ std::optional<ValueAt> PrefValue(std::string_view line) {
     at += word.size();
     return true;
   };
-  if (!take("user_pref") || !take("(") || !take(quoted) || !take(",")) return std::nullopt;
+  if (!take("user_pref") || !take("(") || !take(kQuotedPref) || !take(",")) return std::nullopt;
   const std::size_t close = line.rfind(')');
   if (close == std::string_view::npos || close < at) return std::nullopt;
   const std::size_t semicolon = line.find_first_not_of(kBlanks, close + 1);
@@ -195,8 +197,7 @@ std::optional<std::string> PrefsJsWith(const std::string& text, const WebRtcSett
       return text.substr(0, line->value.start) + setting.literal + text.substr(line->value.end);
     // A line of its own at the end, with the file's own line breaks.
     const std::string line_break = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-    const std::string added =
-        "user_pref(\"" + std::string(kFirefoxPref) + "\", " + setting.literal + ");";
+    const std::string added = std::string(kPrefLineStart) + setting.literal + ");";
     if (text.empty() || text.back() == '\n') return text + added + line_break;
     return text + line_break + added;
   }

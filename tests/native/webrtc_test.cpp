@@ -143,6 +143,10 @@ class WebRtcTest : public ::testing::Test {
                      R"(Network\Cookies)", "{}");
     system.attributes[brave_] |= files::kAttributeReparsePoint;
     vivaldi_ = Profile(local + R"(\Vivaldi\User Data\Default)", "Cookies", "{}");
+    // Its browser has not saved its settings yet: nothing to keep.
+    Profile(local + R"(\Chromium\User Data\Default)", "Cookies", "");
+    system.files.erase(local + R"(\Chromium\User Data\Default\Preferences)");
+    system.attributes.erase(local + R"(\Chromium\User Data\Default\Preferences)");
     const std::string fox = system.roaming_app_data + R"(\Mozilla\Firefox)";
     system.files[fox + R"(\profiles.ini)"] = "[Profile0]\nPath=Profiles/a.default\n";
     firefox_ = Profile(fox + R"(\Profiles\a.default)", "cookies.sqlite",
