@@ -4,11 +4,13 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "browsers/browser_wipe.h"
 #include "browsers/protected_sites.h"
 #include "browsers/stores.h"
+#include "browsers/webrtc.h"
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/fileop.h"
@@ -34,10 +36,16 @@ bool Switched(MainWindowState& window, const proxyswitch::Outcome& switched) {
   return static_cast<bool>(switched);
 }
 
+// What the WebRTC step found that the user must hear of, for Apply's last
+// message. The window thread's, as every step's report is.
+std::optional<std::string> webrtc_note;
+
 // Every way Apply ends: nothing is at risk any more, and the window records
 // the end before it shows the last message.
 void End(MainWindowState& window, std::optional<Message> last = std::nullopt) {
   window.CookiesAtRisk(false);
+  if (const auto note = std::exchange(webrtc_note, std::nullopt))
+    last = last ? Message{last->text + "\n\n" + *note, last->box} : Message{*note, kInformation};
   window.ApplyEnded(last);
 }
 
@@ -158,6 +166,19 @@ void Purge(MainWindowState& window, tasks::Runner& steps) {
       });
 }
 
+// Once the proxy is on: WebRTC of the closed browsers kept to it.
+void KeepWebRtc(MainWindowState& window, tasks::Runner& steps) {
+  const auto report = std::make_shared<browsers::WebRtcReport>();
+  steps.Run(
+      [report] {
+        *report = browsers::KeepWebRtcToProxy(browsers::FindStores(browsers::ShellUserFolders()));
+      },
+      [&window, &steps, report] {
+        webrtc_note = report->KeptMessage();
+        Purge(window, steps);
+      });
+}
+
 }  // namespace
 
 void Apply(MainWindowState& window, tasks::Runner& steps) {
@@ -167,7 +188,7 @@ void Apply(MainWindowState& window, tasks::Runner& steps) {
   steps.Run([proxy = checked.proxy, switched] { *switched = proxyswitch::SwitchOn(proxy); },
             [&window, &steps, switched] {
               if (!Switched(window, *switched)) return End(window, *switched->Why());
-              Purge(window, steps);
+              KeepWebRtc(window, steps);
             });
 }
 

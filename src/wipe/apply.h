@@ -47,7 +47,8 @@ class MainWindowState {
 
 // Apply in its order: the proxy text checked and switched (a text that would
 // leave pages unproxied, or a switch that does not take, ends Apply before
-// anything is deleted), the typed addresses deleted, then the cache purge,
+// anything is deleted), WebRTC of the closed browsers kept to the proxy, the
+// typed addresses deleted, then the cache purge,
 // the cookie delete and the restore, each run through `steps` off the
 // window's thread, each started when the one before has reported. Returns
 // at once; the window is told when Apply has ended.

@@ -7,8 +7,10 @@
 #include <nlohmann/json.hpp>
 
 #include "browsers/webrtc_prefs.h"
+#include "fake_main_window.h"
 #include "fake_platform.h"
 #include "fake_registry.h"
+#include "fake_urlcache.h"
 #include "platform/files.h"
 
 namespace {
@@ -131,6 +133,7 @@ class WebRtcTest : public ::testing::Test {
     FakeSystem::Reset();
     FakeRegistry::Reset();
     fake::FakeUi::Reset();
+    fake::FakeUrlCache::Reset();
     auto& system = FakeSystem::Get();
     const std::string local = system.local_app_data;
     chrome_ = Profile(local + R"(\Google\Chrome\User Data\Default)", R"(Network\Cookies)",
@@ -269,6 +272,24 @@ TEST_F(WebRtcTest, TheRecordNeverPutsBackWhatTheFileNoLongerHolds) {
   EXPECT_EQ(unrecorded.not_changed.back().why,
             "Maskfold's record of its earlier setting could not be written");
   EXPECT_EQ(system.files[chrome_old_], before_[chrome_old_]);
+}
+
+// Apply keeps WebRTC once its proxy is on, and names an open browser in its
+// last message; a proxy that is refused changes nothing.
+TEST_F(WebRtcTest, ApplyKeepsWebRtcOnceTheProxyIsOn) {
+  FakeSystem::Get().running_programs = {"firefox.exe"};
+  fake::FakeMainWindow window;
+  window.proxy = "https=h:443";
+  window.Apply();
+  EXPECT_TRUE(Changed().empty());
+  fake::FakeUi::Reset();
+  window.proxy = "p:1";
+  window.Apply();
+  EXPECT_EQ(Changed(), (std::vector<std::string>{chrome_, chrome_old_, vivaldi_}));
+  ASSERT_FALSE(fake::FakeUi::Get().calls.empty());
+  EXPECT_NE(fake::FakeUi::Get().calls.back().find("WebRTC in Firefox was not kept to the proxy"),
+            std::string::npos)
+      << fake::FakeUi::Get().calls.back();
 }
 
 }  // namespace
