@@ -21,58 +21,64 @@ using fake::FakeSystem;
 using Kind = WebRtcSetting::Kind;
 namespace files = platform::files;
 
-constexpr char kPolicy[] = R"("disable_non_proxied_udp")";
+constexpr PrefsFormat kJson = PrefsFormat::kPreferences, kJs = PrefsFormat::kPrefsJs;
+constexpr char kLine[] = R"(user_pref("media.peerconnection.ice.proxy_only_if_behind_proxy", )";
 
-// Every Preferences below keeps its bytes through Keep and PutBack, but the
-// one laid out by another hand, which keeps its values.
-TEST(WebRtcPrefsTest, PreferencesGetThePolicyAndComeBackAsTheyWere) {
+// Kept, then put back: every file comes back byte for byte, but for the
+// Preferences laid out by another hand, which keeps its values.
+TEST(WebRtcPrefsTest, EachFileGetsItsValueAndComesBackAsItWas) {
   const struct {
-    const char* text;
+    PrefsFormat format;
+    std::string text;
     WebRtcSetting earlier;
     bool same_bytes = true;
   } cases[] = {
-      {R"({"browser":{"x":1},"webrtc":{"multiple_routes_enabled":false},"zoom":1.5})",
+      {kJson,
+       R"({"browser":{"x":1},"webrtc":{"multiple_routes_enabled":false},"zoom":1.5})",
        {Kind::kAbsent, {}}},
-      {R"({"webrtc":{"ip_handling_policy":"default_public_interface_only","udp_port_range":"1-2"}})",
-       {Kind::kValue, R"("default_public_interface_only")"}},
-      {R"({"webrtc":{"udp_port_range":"1-2","ip_handling_policy":"default"}})",
+      {kJson,
+       R"({"webrtc":{"udp_port_range":"1-2","ip_handling_policy":"default"}})",
        {Kind::kValue, R"("default")"}},
-      // Written in forms nlohmann would write otherwise: <, an upper-case
-      // escape, a double with ".0", a large exponent, raw UTF-8.
-      {R"({"a":{"b":[1,{"c":"\u003C\u00E9\"\\\u2028 Zoë"}]},"f":13.0,"n":1e+20,"w":"webrtc"})",
+      // Forms the library would write otherwise: <, an upper-case escape, a
+      // double with ".0", a large exponent, raw UTF-8.
+      {kJson,
+       R"({"a":{"b":[1,{"c":"\u003C\u00E9\"\\\u2028 Zoë"}]},"f":13.0,"n":1e+20,"w":"webrtc"})",
        {Kind::kAbsentWithItsObject, {}}},
-      {"\xEF\xBB\xBF {\"only\":true}", {Kind::kAbsentWithItsObject, {}}},
-      {"{}", {Kind::kAbsentWithItsObject, {}}},
-      {R"({"webrtc":{}})", {Kind::kAbsent, {}}},
-      {"{\n  \"webrtc\": {\n    \"ip_handling_policy\": \"default\"\n  },\n  \"x\": [ 1, 2 ]\n}\n",
+      {kJson, "\xEF\xBB\xBF {}", {Kind::kAbsentWithItsObject, {}}},
+      {kJson, R"({"webrtc":{}})", {Kind::kAbsent, {}}},
+      {kJson,
+       "{\n  \"webrtc\": {\n    \"ip_handling_policy\": \"default\"\n  },\n  \"x\": [ 1 ]\n}\n",
        {Kind::kValue, R"("default")"},
        false},
+      {kJs, "// Mozilla User Preferences\n\nuser_pref(\"a\", 1);\n", {Kind::kAbsent, {}}},
+      {kJs, "// Mozilla\r\n\r\nuser_pref(\"a\", 1);\r\n", {Kind::kAbsent, {}}},
+      {kJs, "user_pref(\"a\", 1);", {Kind::kAbsent, {}}},
+      {kJs, "", {Kind::kAbsent, {}}},
+      {kJs,
+       "user_pref(\"a\", 1);\n" + std::string(kLine) + "false);\nuser_pref(\"z\", \"\");\n",
+       {Kind::kValue, "false"}},
+      {kJs,
+       " user_pref ( \"media.peerconnection.ice.proxy_only_if_behind_proxy\" ,  false ) ;\r",
+       {Kind::kValue, "false"}},
+      // The last line is the one Firefox goes by.
+      {kJs, std::string(kLine) + "false);\n" + kLine + "0);\n", {Kind::kValue, "0"}},
+      // Not the pref: another's value, a longer name.
+      {kJs,
+       "user_pref(\"x\", \"media.peerconnection.ice.proxy_only_if_behind_proxy\");\n"
+       "user_pref(\"media.peerconnection.ice.proxy_only_if_behind_proxy2\", false);\n",
+       {Kind::kAbsent, {}}},
   };
   for (const auto& c : cases) {
-    const auto before = browsers::SettingIn(PrefsFormat::kPreferences, c.text);
-    ASSERT_TRUE(before) << c.text;
-    EXPECT_EQ(*before, c.earlier) << c.text;
-    const auto kept = browsers::WithSetting(PrefsFormat::kPreferences, c.text,
-                                            browsers::KeptToProxy(PrefsFormat::kPreferences));
+    const WebRtcSetting ours = browsers::KeptToProxy(c.format);
+    EXPECT_EQ(browsers::SettingIn(c.format, c.text), c.earlier) << c.text;
+    const auto kept = browsers::WithSetting(c.format, c.text, ours);
     ASSERT_TRUE(kept) << c.text;
-    auto with = nlohmann::json::parse(*kept);
-    EXPECT_EQ(with["webrtc"]["ip_handling_policy"].dump(), kPolicy) << *kept;
-    // Nothing else changed: the member (and an object made for it) taken
-    // away again leaves the original's values.
-    with["webrtc"].erase("ip_handling_policy");
-    if (c.earlier.kind == Kind::kAbsentWithItsObject) with.erase("webrtc");
-    auto original = nlohmann::json::parse(std::string_view(c.text).substr(
-        std::string_view(c.text).starts_with("\xEF\xBB\xBF") ? 3 : 0));
-    if (c.earlier.kind == Kind::kValue) original["webrtc"].erase("ip_handling_policy");
-    EXPECT_EQ(with.dump(), original.dump()) << *kept;
-    // Kept twice is kept once.
-    EXPECT_EQ(browsers::WithSetting(PrefsFormat::kPreferences, *kept,
-                                    browsers::KeptToProxy(PrefsFormat::kPreferences)),
-              *kept);
-    const auto back = browsers::WithSetting(PrefsFormat::kPreferences, *kept, c.earlier);
-    ASSERT_TRUE(back) << c.text;
+    EXPECT_EQ(browsers::SettingIn(c.format, *kept), ours) << *kept;
+    EXPECT_EQ(browsers::WithSetting(c.format, *kept, ours), *kept) << "kept twice";
+    const auto back = browsers::WithSetting(c.format, *kept, c.earlier);
+    ASSERT_TRUE(back) << *kept;
     if (c.same_bytes)
-      EXPECT_EQ(*back, c.text);
+      EXPECT_EQ(*back, c.text) << *kept;
     else
       EXPECT_EQ(nlohmann::json::parse(*back).dump(), nlohmann::json::parse(c.text).dump());
   }
@@ -82,48 +88,9 @@ TEST(WebRtcPrefsTest, APreferencesThatIsNoJsonObjectIsNeverRewritten) {
   const std::string deep = std::string(300, '[') + std::string(300, ']');
   for (const std::string text : {"", "not json", "[1,2]", R"({"webrtc":"x"})", R"({"a":)",
                                  "{\"a\":\"\xFF\"}", R"({"a":1} trailing)", deep.c_str()}) {
-    EXPECT_FALSE(browsers::SettingIn(PrefsFormat::kPreferences, text)) << text;
-    EXPECT_FALSE(browsers::WithSetting(PrefsFormat::kPreferences, text,
-                                       browsers::KeptToProxy(PrefsFormat::kPreferences)))
-        << text;
+    EXPECT_FALSE(browsers::SettingIn(kJson, text)) << text;
+    EXPECT_FALSE(browsers::WithSetting(kJson, text, browsers::KeptToProxy(kJson))) << text;
   }
-}
-
-TEST(WebRtcPrefsTest, PrefsJsGetsItsLineAndEveryOtherLineStays) {
-  constexpr char kLine[] = R"(user_pref("media.peerconnection.ice.proxy_only_if_behind_proxy", )";
-  const std::string header = "// Mozilla User Preferences\n\n";
-  const struct {
-    std::string text;
-    WebRtcSetting earlier;
-  } cases[] = {
-      {header + "user_pref(\"a\", 1);\n", {Kind::kAbsent, {}}},
-      {"// Mozilla\r\n\r\nuser_pref(\"a\", 1);\r\n", {Kind::kAbsent, {}}},
-      {"user_pref(\"a\", 1);", {Kind::kAbsent, {}}},
-      {"", {Kind::kAbsent, {}}},
-      {header + "user_pref(\"a\", 1);\n" + kLine + "false);\nuser_pref(\"z\", \"\");\n",
-       {Kind::kValue, "false"}},
-      {header +
-           " user_pref ( \"media.peerconnection.ice.proxy_only_if_behind_proxy\" ,  false ) ;\r",
-       {Kind::kValue, "false"}},
-      // The last line is the one Firefox goes by.
-      {std::string(kLine) + "false);\n" + kLine + "0);\n", {Kind::kValue, "0"}},
-      // Not the pref: another's value, a longer name.
-      {"user_pref(\"x\", \"media.peerconnection.ice.proxy_only_if_behind_proxy\");\n"
-       "user_pref(\"media.peerconnection.ice.proxy_only_if_behind_proxy2\", false);\n",
-       {Kind::kAbsent, {}}},
-  };
-  const WebRtcSetting ours = browsers::KeptToProxy(PrefsFormat::kPrefsJs);
-  for (const auto& c : cases) {
-    EXPECT_EQ(browsers::SettingIn(PrefsFormat::kPrefsJs, c.text), c.earlier) << c.text;
-    const auto kept = browsers::WithSetting(PrefsFormat::kPrefsJs, c.text, ours);
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(browsers::SettingIn(PrefsFormat::kPrefsJs, *kept), ours) << *kept;
-    EXPECT_EQ(browsers::WithSetting(PrefsFormat::kPrefsJs, *kept, ours), *kept);
-    EXPECT_EQ(browsers::WithSetting(PrefsFormat::kPrefsJs, *kept, c.earlier), c.text) << *kept;
-  }
-  EXPECT_NE(browsers::WithSetting(PrefsFormat::kPrefsJs, header, ours)
-                ->find(std::string(kLine) + "true);\n"),
-            std::string::npos);
 }
 
 // Profiles of several browsers in the fake file system, and the record.
@@ -173,11 +140,6 @@ class WebRtcTest : public ::testing::Test {
     return folder + "\\" + name;
   }
 
-  std::optional<WebRtcSetting> Now(const std::string& file) const {
-    return browsers::SettingIn(
-        file.ends_with("prefs.js") ? PrefsFormat::kPrefsJs : PrefsFormat::kPreferences,
-        FakeSystem::Get().files.at(file));
-  }
   static browsers::WebRtcReport Keep() {
     return browsers::KeepWebRtcToProxy(browsers::FindStores(browsers::ShellUserFolders()));
   }
@@ -195,7 +157,7 @@ class WebRtcTest : public ::testing::Test {
   std::map<std::string, std::string> before_;
 };
 
-TEST_F(WebRtcTest, KeepsTheClosedBrowsersAndPutsEveryFileBackAsItWas) {
+TEST_F(WebRtcTest, KeepsTheClosedBrowsersAndPutsEveryFileBackOnceItsBrowserIsClosed) {
   FakeSystem::Get().running_programs = {"VIVALDI.EXE"};
   const auto kept = Keep();
   EXPECT_EQ(kept.left_open, std::vector<std::string>{"Vivaldi"});
@@ -209,33 +171,22 @@ TEST_F(WebRtcTest, KeepsTheClosedBrowsersAndPutsEveryFileBackAsItWas) {
             std::string::npos);
   EXPECT_EQ(Changed(), (std::vector<std::string>{chrome_, chrome_old_, firefox_}));
   for (const auto& file : Changed())
-    EXPECT_EQ(Now(file),
-              browsers::KeptToProxy(file.ends_with("prefs.js") ? PrefsFormat::kPrefsJs
-                                                               : PrefsFormat::kPreferences));
+    EXPECT_EQ(browsers::SettingIn(file.ends_with("prefs.js") ? kJs : kJson,
+                                  FakeSystem::Get().files[file]),
+              browsers::KeptToProxy(file.ends_with("prefs.js") ? kJs : kJson));
 
   // A second Apply records nothing anew: the user's values stay the record's.
   const auto record = FakeRegistry::Get().keys;
   Keep();
   EXPECT_EQ(FakeRegistry::Get().keys, record);
 
-  FakeSystem::Get().running_programs.clear();
-  const auto back = browsers::PutBackWebRtc();
-  EXPECT_TRUE(back.left_open.empty());
-  EXPECT_TRUE(back.not_changed.empty());
-  EXPECT_FALSE(back.PutBackMessage());
-  EXPECT_TRUE(Changed().empty());
-  EXPECT_FALSE(HasRecord());
-}
-
-TEST_F(WebRtcTest, AnOpenBrowserKeepsItsRecordUntilItIsClosed) {
-  Keep();
+  // An open browser keeps its record until it is closed.
   FakeSystem::Get().running_programs = {"chrome.exe"};
   const auto first = browsers::PutBackWebRtc();
   EXPECT_EQ(first.left_open, std::vector<std::string>{"Chrome"});
   EXPECT_NE(first.PutBackMessage()->find("WebRTC in Chrome still goes only through a proxy"),
             std::string::npos);
   EXPECT_EQ(Changed(), (std::vector<std::string>{chrome_, chrome_old_}));
-  EXPECT_TRUE(HasRecord());
   FakeSystem::Get().running_programs.clear();
   EXPECT_FALSE(browsers::PutBackWebRtc().PutBackMessage());
   EXPECT_TRUE(Changed().empty());
