@@ -27,7 +27,8 @@ LOGIC = {
     "proxytest": {"proxyswitch"},
     # The route check: the prober's probes of the browsers' proxies.
     "routecheck": {"proxytest"},
-    "browsers": {"cookies", "proxylist"},
+    # The WebRTC settings' record is the registry's.
+    "browsers": {"cookies", "proxylist", "registry"},
     "startup": {"banner", "browsers", "cookies"},
     # Apply: the proxy switch, the route check, the cookie stages and the
     # browsers' stores.

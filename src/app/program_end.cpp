@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "browsers/webrtc.h"
 #include "platform/ui.h"
 #include "proxyswitch/proxy_switch.h"
 #include "proxytest/probe_run.h"
@@ -17,13 +18,22 @@ bool ended = false;  // the window thread's: the end runs once
 std::optional<std::string> TurnEverythingOff() {
   proxytest::CloseEveryProbe();
   const proxyswitch::Outcome off = proxyswitch::SwitchOff();
-  if (off) return std::nullopt;
-  return off.Why()->text;
+  // Once the proxy is off: WebRTC kept to it until then.
+  const auto webrtc = browsers::PutBackWebRtc().PutBackMessage();
+  if (off) return webrtc;
+  return off.Why()->text + (webrtc ? "\n\n" + *webrtc : "");
 }
 
 std::optional<std::string> PutRightAfterLostRun() {
   const auto proxy = proxyswitch::LostRunProxy();
-  if (!proxy) return std::nullopt;
+  if (!proxy) {
+    // No proxy of Maskfold's is on, yet an earlier run may have left WebRTC
+    // kept to it (its browser was open at the end). A browser still open
+    // keeps it for a later start, without a word: the user heard at Exit.
+    browsers::WebRtcReport leftover = browsers::PutBackWebRtc();
+    leftover.left_open.clear();
+    return leftover.PutBackMessage();
+  }
   if (auto problem = TurnEverythingOff()) return problem;
   return proxyswitch::PutBackMessage(*proxy);
 }

@@ -9,13 +9,16 @@
 namespace app {
 
 // Closes the proxy test's connections, then turns the proxy off (the
-// settings the record holds put back). The problem when the proxy stays on,
-// with how to turn it off by hand.
+// settings the record holds put back) and puts the browsers' WebRTC
+// settings back. The problem when the proxy stays on, with how to turn it
+// off by hand, or when a WebRTC setting is not back (its browser open, or
+// its file not writable).
 std::optional<std::string> TurnEverythingOff();
 
 // At start, before anything shows the proxy: a run that ended without Exit
-// may have left its proxy on, which goes off the one way. The message to
-// show once, or nothing.
+// may have left its proxy on, which goes off the one way; without one, the
+// WebRTC settings an earlier run could not put back are put back now. The
+// message to show once, or nothing.
 std::optional<std::string> PutRightAfterLostRun();
 
 // How the program ends: asked by the user, who is told of a proxy left on,

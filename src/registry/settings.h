@@ -38,6 +38,9 @@ inline constexpr std::string_view kProxySettingsPerUser = "ProxySettingsPerUser"
 // The program's one record of its own: the settings it changed, while its
 // proxy is on.
 inline constexpr Location kSwitchRecord{registry::kCurrentUser, R"(Software\Maskfold)"};
+// The browsers' WebRTC settings as they were before Maskfold changed them,
+// until they are back: beside the switch's record, which goes with the proxy.
+inline constexpr Location kWebRtcRecord{registry::kCurrentUser, R"(Software\Maskfold WebRTC)"};
 
 // Run once at the user's next logon, before the browsers start: while the
 // program's proxy is on, the command that turns it off.

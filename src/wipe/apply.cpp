@@ -4,11 +4,13 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "browsers/browser_wipe.h"
 #include "browsers/protected_sites.h"
 #include "browsers/stores.h"
+#include "browsers/webrtc.h"
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/fileop.h"
@@ -35,6 +37,7 @@ struct Run {
   proxyswitch::EarlierSettings earlier;
   std::string route_line;  // where the pages go, once checked
   Cleared cleared;
+  std::optional<std::string> webrtc_note;  // for Apply's last message
 };
 using RunPtr = std::shared_ptr<Run>;
 
@@ -56,6 +59,9 @@ void End(MainWindowState& window, std::optional<Message> last = std::nullopt) {
 // the pages go and what was cleared.
 void EndCleared(const RunPtr& run, std::optional<Message> last = std::nullopt) {
   run->window.ShowStatus(run->route_line + "\n" + ClearedLine(run->cleared));
+  // What the WebRTC step found comes with the last message.
+  if (const auto& note = run->webrtc_note)
+    last = last ? Message{last->text + "\n\n" + *note, last->box} : Message{*note, kInformation};
   End(run->window, std::move(last));
 }
 // Tells the window of what the stage has deleted, now and then.
@@ -189,6 +195,19 @@ void Purge(const RunPtr& run) {
       });
 }
 
+// Once the route is taken: WebRTC of the closed browsers kept to the proxy.
+void KeepWebRtc(const RunPtr& run) {
+  const auto report = std::make_shared<browsers::WebRtcReport>();
+  run->steps.Run(
+      [report] {
+        *report = browsers::KeepWebRtcToProxy(browsers::FindStores(browsers::ShellUserFolders()));
+      },
+      [run, report] {
+        run->webrtc_note = report->KeptMessage();
+        Purge(run);
+      });
+}
+
 // The route does not carry pages: the user takes the switch back, nothing
 // deleted, or keeps it and Apply goes on.
 void AskAboutRoute(const RunPtr& run, const routecheck::RouteReport& report) {
@@ -202,7 +221,7 @@ void AskAboutRoute(const RunPtr& run, const routecheck::RouteReport& report) {
            "\n\nNothing has been deleted yet. Go Back puts " + earlier +
            " back and deletes nothing. Keep It keeps this proxy and goes on with Apply.",
        {"Go Back", "Keep It"}});
-  if (answer != 0) return Purge(run);
+  if (answer != 0) return KeepWebRtc(run);
   const auto back = std::make_shared<proxyswitch::Outcome>();
   run->steps.Run([run, back] { *back = proxyswitch::GoBack(run->earlier); },
                  [run, back, earlier] {
@@ -226,7 +245,7 @@ void CheckRoute(const RunPtr& run) {
                        CheckedLine(run->proxy, *report, platform::process::LocalTimeNow());
                    run->window.ShowStatus(run->route_line);
                    if (!report->Works()) return AskAboutRoute(run, *report);
-                   Purge(run);
+                   KeepWebRtc(run);
                  });
 }
 
@@ -277,7 +296,7 @@ void Apply(MainWindowState& window, tasks::Runner& steps, RouteCheck check) {
   const proxyswitch::CheckedProxy checked = proxyswitch::CheckProxyText(window.ProxyText());
   if (checked.problem) return End(window, Message{*checked.problem, kInformation});
   AskAboutOpenBrowsers(
-      std::make_shared<Run>(Run{window, steps, std::move(check), checked.proxy, {}, {}, {}}));
+      std::make_shared<Run>(Run{window, steps, std::move(check), checked.proxy, {}, {}, {}, {}}));
 }
 
 std::string StatusAtStart() {

@@ -68,9 +68,9 @@ using RouteCheck = std::function<routecheck::RouteReport()>;
 // Apply in its order: the proxy text checked (a text that would leave pages
 // unproxied ends Apply at once), the user asked about open browsers, the
 // proxy switched (a switch that does not take ends Apply), the route
-// checked (a route that fails is the user's to take back or keep), then the
-// typed addresses deleted, the cache purge, the cookie delete and the
-// restore, and the browsers' stores, each run through `steps` off the
+// checked (a route that fails is the user's to take back or keep), WebRTC
+// of the closed browsers kept to the proxy, then the typed addresses deleted, the cache purge, the
+// cookie delete and the restore, and the browsers' stores, each run through `steps` off the
 // window's thread, each started when the one before has reported. Nothing
 // is deleted before the route is checked. Returns at once; the window is
 // told when Apply has ended.

@@ -8,6 +8,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "driver.h"
 #include "sqlite3.h"
 
 namespace driver {
@@ -122,6 +123,25 @@ std::string MakeFirefoxStore(const std::string& profile, const std::vector<Cooki
   ::CloseHandle(ini);
   return MakeStore(home + R"(\Profiles\)" + profile + R"(\cookies.sqlite)", kFirefoxSchema,
                    kFirefoxInsert, cookies, true);
+}
+
+OpenBrowser::OpenBrowser(const std::string& executable) {
+  const std::string folder = R"(C:\Browser)";
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string path = folder + "\\" + executable;
+  ::CopyFileA((BuildFolder() + R"(\idle_program.exe)").c_str(), path.c_str(), FALSE);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string command = "\"" + path + "\"";
+  ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                   nullptr, &startup, &info_);
+}
+
+OpenBrowser::~OpenBrowser() {
+  ::TerminateProcess(info_.hProcess, 0);
+  ::WaitForSingleObject(info_.hProcess, 5000);
+  ::CloseHandle(info_.hProcess);
+  ::CloseHandle(info_.hThread);
 }
 
 std::string MakeDatabase(const std::string& path, const char* sql) {

@@ -1,6 +1,8 @@
 // Browsers' cookie stores made for a test, in each browser's own schema, at
-// the paths the browsers use in the prefix.
+// the paths the browsers use in the prefix; and a browser that runs.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -27,6 +29,20 @@ std::string MakeChromiumStore(const std::string& user_data, const std::string& p
 // A Firefox profile listed in profiles.ini (relative to the Firefox folder)
 // with a cookies.sqlite holding the cookies; returns the database's path.
 std::string MakeFirefoxStore(const std::string& profile, const std::vector<Cookie>& cookies);
+
+// A running process under a browser's program name ("chrome.exe"), ended
+// with the test, by its own handle.
+class OpenBrowser {
+ public:
+  explicit OpenBrowser(const std::string& executable);
+  ~OpenBrowser();
+  OpenBrowser(const OpenBrowser&) = delete;
+  OpenBrowser& operator=(const OpenBrowser&) = delete;
+  bool Running() const { return info_.hProcess != nullptr; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
 
 // Any SQLite database, made with the statements; returns its path.
 std::string MakeDatabase(const std::string& path, const char* sql);

@@ -17,38 +17,13 @@
 namespace {
 
 using driver::Cookie;
+using driver::OpenBrowser;
 
 std::vector<Cookie> Hosts(std::initializer_list<const char*> hosts) {
   std::vector<Cookie> cookies;
   for (const char* host : hosts) cookies.push_back({host});
   return cookies;
 }
-
-// A running process under a browser's program name, ended with the test.
-class OpenBrowser {
- public:
-  explicit OpenBrowser(const std::string& executable) {
-    const std::string folder = R"(C:\Browser)";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string path = folder + "\\" + executable;
-    ::CopyFileA((driver::BuildFolder() + R"(\idle_program.exe)").c_str(), path.c_str(), FALSE);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    std::string command = "\"" + path + "\"";
-    ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                     nullptr, &startup, &info_);
-  }
-  ~OpenBrowser() {
-    ::TerminateProcess(info_.hProcess, 0);
-    ::WaitForSingleObject(info_.hProcess, 5000);
-    ::CloseHandle(info_.hProcess);
-    ::CloseHandle(info_.hThread);
-  }
-  bool Running() const { return info_.hProcess != nullptr; }
-
- private:
-  PROCESS_INFORMATION info_{};
-};
 
 bool Emptied(const std::string& folder) {
   return driver::FolderEntries(folder) == std::vector<std::string>{".", ".."};
