@@ -9,7 +9,9 @@ Requests are routed by path, whether they come in proxy form
   /hang.gif                accepts and never answers
   /headers/PATH            the request headers of the last request for /PATH
   /count                   how many requests came in proxy form
-Any other request in proxy form is answered "proxied <url>".
+Any other request in proxy form is answered "proxied <url>"; Windows'
+connectivity probe and a tunnel to its host, as Apply's route check asks
+for them, are answered as the internet would, and not counted.
 The GIFs take query words: "trickle" sends the first 64 bytes one every 3 s,
 "pad" pads the GIF to 2 MiB, "cookie=NAME" sets a cookie of that name.
 
@@ -31,6 +33,8 @@ RED, BLUE, GREEN = (255, 0, 0), (0, 0, 255), (0, 255, 0)
 TWO_FRAMES = gif_bytes(WIDTH, HEIGHT, [RED, BLUE], [solid(WIDTH, HEIGHT, 0), solid(WIDTH, HEIGHT, 1)],
                        [30, 30], 0)
 ONE_GREEN = gif_bytes(WIDTH, HEIGHT, [GREEN, GREEN], [solid(WIDTH, HEIGHT, 0)])
+PROBE_URL = 'http://www.msftconnecttest.com/connecttest.txt'
+PROBE_TUNNEL = 'www.msftconnecttest.com:443'
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -71,7 +75,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             pass  # the client gave up
 
+    def do_CONNECT(self):
+        # The route check's tunnel to the probe's host: granted, and closed
+        # unused.
+        self.send_response(200 if self.path == PROBE_TUNNEL else 403)
+        self.end_headers()
+        self.close_connection = True
+
     def do_GET(self):
+        if self.path == PROBE_URL:  # the route check's, not counted
+            return self.reply(200, b'Microsoft Connect Test', 'text/plain')
         proxy_form = self.path.startswith('http://')
         path = urlsplit(self.path).path
         with Handler.lock:

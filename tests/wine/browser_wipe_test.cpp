@@ -104,7 +104,7 @@ TEST_F(BrowserWipeTest, ApplyKeepsTheProtectedSitesAndLeavesAnOpenBrowserAlone) 
     ASSERT_TRUE(chrome.Running());
     driver::Program program(driver::InstallProgram("Maskfold Browsers"));
     ASSERT_TRUE(program.WaitForMainWindow());
-    program.ApplyAndWait();
+    program.ApplyAndWait(driver::LoopbackProxy());
     const auto dialogs = program.Dialogs();
     ASSERT_FALSE(dialogs.empty());
     const std::string& told = dialogs.back();
@@ -128,7 +128,7 @@ TEST_F(BrowserWipeTest, ApplyKeepsTheProtectedSitesAndLeavesAnOpenBrowserAlone) 
   const std::string elsewhere_bytes = driver::ReadFileBytes(elsewhere_);
   driver::Program program(driver::InstallProgram("Maskfold Browsers Again"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  program.ApplyAndWait();
+  program.ApplyAndWait(driver::LoopbackProxy());
   ASSERT_FALSE(program.Dialogs().empty());
   const std::string told = program.Dialogs().back();
   EXPECT_NE(told.find("links to files elsewhere, so they were left as they are:\n" + linked_store_),
@@ -173,7 +173,7 @@ TEST_F(BrowserWipeTest, AStoreHeldOpenWithoutSharingIsNamedAsOpen) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   driver::Program program(driver::InstallProgram("Maskfold Held Store"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  program.ApplyAndWait();
+  program.ApplyAndWait(driver::LoopbackProxy());
   ::CloseHandle(held);
   ASSERT_FALSE(program.Dialogs().empty());
   const std::string told = program.Dialogs().back();
@@ -197,7 +197,7 @@ TEST_F(BrowserWipeTest, NoStoreChangesWhenTheRecycleBinCannotTakeItsCopy) {
   {
     driver::Program program(driver::InstallProgram("Maskfold No Bin"));
     ASSERT_TRUE(program.WaitForMainWindow());
-    program.ApplyAndWait();
+    program.ApplyAndWait(driver::LoopbackProxy());
     ASSERT_FALSE(program.Dialogs().empty());
     const std::string told = program.Dialogs().back();
     EXPECT_NE(told.find("could not be copied to the recycle bin first"), std::string::npos) << told;
@@ -218,7 +218,8 @@ TEST_F(BrowserWipeTest, TheSessionEndingWhileApplysLastMessageIsUpTurnsTheProxyO
   ASSERT_TRUE(chrome.Running());
   driver::Program program(driver::InstallProgram("Maskfold Session End"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
+  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(driver::LoopbackProxy().c_str()));
   // The shell's confirmation of the cookie delete comes first; Apply has
   // ended (its buttons are back) when its last message shows.
   const HWND apply = program.Button("&Apply");

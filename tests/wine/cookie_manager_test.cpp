@@ -248,7 +248,7 @@ TEST_F(CookieManagerTest, NoPathToTheDriveRootTouchesAFileThere) {
     Click(manager, "Empty Protected Cookies");
     Click(manager, "Done");
 
-    program.ApplyAndWait();
+    program.ApplyAndWait(driver::LoopbackProxy());
     ASSERT_EQ(program.Dialogs().size(), before + 2) << folder;
     EXPECT_EQ(program.Dialogs().back().rfind("Maskfold|Your cookies were left alone", 0), 0u)
         << program.Dialogs().back();

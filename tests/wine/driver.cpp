@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -96,6 +97,11 @@ std::string ServerUrl(const std::string& path) {
   const char* port = std::getenv("MASKFOLD_SERVER_PORT");
   if (!port) throw std::runtime_error("MASKFOLD_SERVER_PORT is not set");
   return std::string("http://127.0.0.1:") + port + path;
+}
+
+std::string LoopbackProxy() {
+  const std::string url = ServerUrl("");
+  return url.substr(url.find("//") + 2);
 }
 
 std::string InstallProgram(const std::string& name, bool with_hand_cursor) {
@@ -320,6 +326,16 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM data) {
     *reinterpret_cast<std::string*>(data) += "|" + text;
   return TRUE;
 }
+// The buttons of a dialog by their text, without its access key's "&".
+BOOL CALLBACK CollectButton(HWND child, LPARAM data) {
+  char name[64] = {};
+  ::GetClassNameA(child, name, sizeof name);
+  if (lstrcmpiA(name, "Button") != 0) return TRUE;
+  std::string text = WindowText(child);
+  std::erase(text, '&');
+  reinterpret_cast<std::map<std::string, HWND>*>(data)->emplace(text, child);
+  return TRUE;
+}
 }  // namespace
 
 void DialogWatcher::Watch() {
@@ -348,15 +364,33 @@ void DialogWatcher::Watch() {
           record += probe_();
         }
       }
-      const int answer = ::GetDlgItem(dialog, IDYES) ? IDYES : IDOK;
+      std::map<std::string, HWND> buttons;
+      ::EnumChildWindows(dialog, &CollectButton, reinterpret_cast<LPARAM>(&buttons));
+      std::vector<std::string> wanted = {"Yes", "OK", "Keep It", "Continue"};
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!answers_.empty() && buttons.count(answers_.front())) {
+          wanted.insert(wanted.begin(), answers_.front());
+          answers_.pop_front();
+        }
+      }
+      HWND button = nullptr;
+      for (const auto& text : wanted)
+        if (!button && buttons.count(text)) button = buttons[text];
+      const int answer = button ? ::GetDlgCtrlID(button) : IDOK;
       ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(::GetDlgItem(dialog, answer)));
+                     reinterpret_cast<LPARAM>(button));
       answered_.insert(dialog);
       std::lock_guard<std::mutex> lock(mutex_);
       seen_.push_back(record);
     }
     ::Sleep(50);
   }
+}
+
+void DialogWatcher::Answer(std::vector<std::string> buttons) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  answers_.assign(buttons.begin(), buttons.end());
 }
 
 void DialogWatcher::SetProbe(std::function<std::string()> probe) {
@@ -416,7 +450,12 @@ void Program::ClickAndWait(const char* caption) const {
     throw std::runtime_error(std::string("the click on ") + caption + " did not return");
 }
 
-void Program::ApplyAndWait() const {
+void Program::SetProxyText(const std::string& proxy) const {
+  ::SendMessageA(ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(proxy.c_str()));
+}
+
+void Program::ApplyAndWait(const std::string& proxy) const {
+  if (!proxy.empty()) SetProxyText(proxy);
   ClickAndWait("&Apply");
   // Its steps go on after the click's handler: Apply has ended when the
   // button is back.

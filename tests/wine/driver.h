@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -26,6 +27,10 @@ void EmptyTrash();
 
 // "http://127.0.0.1:PORT" + path on the test's loopback server.
 std::string ServerUrl(const std::string& path);
+
+// "127.0.0.1:PORT" of the test's loopback server, as a proxy: it answers the
+// route check as the internet would.
+std::string LoopbackProxy();
 
 // Copies maskfold.exe (and hand.cur unless told not to) into a fresh folder
 // of the prefix whose name has a space, and returns that folder.
@@ -89,10 +94,11 @@ HWND FindChild(HWND parent, const char* window_class, const char* text = nullptr
 std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns);
 int ListViewSelection(HWND list);
 
-// Answers every dialog box a process shows, as a user would: Yes where
-// there is one, otherwise OK. Records each as "caption|text|text...", then
-// "|(visible: CLASS ...)" naming the other windows of the process that were
-// visible at the time, if any.
+// Answers every dialog box a process shows, as a user who goes on would:
+// Yes, OK, Keep It or Continue, the first there is; or with the buttons a
+// test names, one dialog each, in turn. Records each as
+// "caption|text|text...", then "|(visible: CLASS ...)" naming the other
+// windows of the process that were visible at the time, if any.
 class DialogWatcher {
  public:
   explicit DialogWatcher(DWORD process);
@@ -103,6 +109,8 @@ class DialogWatcher {
   // Runs on the watcher's thread before each new dialog is answered; what it
   // returns ends the dialog's record, after "|".
   void SetProbe(std::function<std::string()> probe);
+  // The next dialogs' answers by their buttons' text ("Go Back"), in order.
+  void Answer(std::vector<std::string> buttons);
 
  private:
   void Watch();
@@ -112,6 +120,7 @@ class DialogWatcher {
   std::vector<std::string> seen_;
   std::set<HWND> answered_;
   std::function<std::string()> probe_;
+  std::deque<std::string> answers_;
   std::thread thread_;
 };
 
@@ -138,8 +147,11 @@ class Program {
   void Click(const char* caption) const;
   // Sends a button click and returns when its handler has finished.
   void ClickAndWait(const char* caption) const;
-  // Clicks Apply and returns once Apply has ended.
-  void ApplyAndWait() const;
+  // Types a proxy into the proxy box, as the user would.
+  void SetProxyText(const std::string& proxy) const;
+  // Clicks Apply (with the proxy typed first, when given) and returns once
+  // Apply has ended.
+  void ApplyAndWait(const std::string& proxy = "") const;
   // Chooses a menu item by its command identifier and waits for the handler.
   void ChooseMenuItem(int id) const;
   // The tooltip text of a child control, read from inside the program.
@@ -155,6 +167,7 @@ class Program {
   // The dialog boxes shown so far, the program's own and the platform's.
   std::vector<std::string> Dialogs() const { return watcher_->Seen(); }
   void SetDialogProbe(std::function<std::string()> probe) { watcher_->SetProbe(std::move(probe)); }
+  void AnswerDialogs(std::vector<std::string> buttons) { watcher_->Answer(std::move(buttons)); }
 
  private:
   PROCESS_INFORMATION info_{};

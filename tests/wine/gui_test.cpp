@@ -61,7 +61,7 @@ TEST_F(MainWindowTest, ShowsTheCurrentProxyAndPutsTheFocusOnApply) {
   RECT client{};
   ::GetClientRect(main, &client);
   EXPECT_EQ(client.right, twips::ToPixels(2445, dpi));
-  EXPECT_EQ(client.bottom, twips::ToPixels(2640, dpi));
+  EXPECT_EQ(client.bottom, twips::ToPixels(4020, dpi));
 
   // Centred on the screen.
   RECT outer{};
@@ -91,22 +91,23 @@ TEST_F(MainWindowTest, WithoutAProxyValueTheProxyBoxShowsNotFound) {
 TEST_F(MainWindowTest, ApplyPointsTheBrowserAtTheTypedProxyAndExitTurnsItOff) {
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
-  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
+  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(driver::LoopbackProxy().c_str()));
   program.ApplyAndWait();
 
   EXPECT_FALSE(driver::KeyExists(HKEY_CURRENT_USER, driver::kTypedUrls));
   EXPECT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
   EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")),
-            "127.0.0.1:9999");
-  EXPECT_EQ(program.Tooltip(program.ProxyBox()), "127.0.0.1:9999");
+            driver::LoopbackProxy());
+  EXPECT_EQ(program.Tooltip(program.ProxyBox()), driver::LoopbackProxy());
 
   // An empty proxy would leave pages unproxied: refused, with one message,
   // and the proxy stays.
   ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
   program.ApplyAndWait();
   EXPECT_EQ(Text(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyServer")),
-            "127.0.0.1:9999");
-  EXPECT_EQ(program.Tooltip(program.ProxyBox()), "127.0.0.1:9999");
+            driver::LoopbackProxy());
+  EXPECT_EQ(program.Tooltip(program.ProxyBox()), driver::LoopbackProxy());
   ASSERT_EQ(program.Dialogs().size(), 1u);
   EXPECT_NE(program.Dialogs()[0].find("The proxy box is empty"), std::string::npos);
 
@@ -128,7 +129,7 @@ TEST_F(MainWindowTest, ClosingTheWindowTurnsTheProxyOffLikeExit) {
   Program program(folder_);
   const HWND main = program.WaitForMainWindow();
   ASSERT_TRUE(main);
-  program.ApplyAndWait();
+  program.ApplyAndWait(driver::LoopbackProxy());
   ASSERT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
   ::PostMessageA(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(program.WaitForExit(10000));
@@ -156,7 +157,7 @@ TEST_F(MainWindowTest, ApplyAndExitWaitWhileApplyRunsAndACloseWaitsForItsEnd) {
   };
   program.SetDialogProbe(state);
   driver::WriteFileBytes(R"(C:\cookies\tracker.txt)", "a cookie");
-  program.ApplyAndWait();
+  program.ApplyAndWait(driver::LoopbackProxy());
   ASSERT_FALSE(confirmations().empty());
   for (const auto& seen : confirmations()) EXPECT_EQ(seen, "apply off, exit off");
   EXPECT_EQ(state(), "apply on, exit on");
@@ -183,7 +184,8 @@ TEST_F(MainWindowTest, ApplyAndExitWaitWhileApplyRunsAndACloseWaitsForItsEnd) {
 TEST_F(MainWindowTest, TheEndOfTheSessionTurnsTheProxyOffLikeExit) {
   Program program(folder_);
   ASSERT_TRUE(program.WaitForMainWindow());
-  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
+  ::SendMessageA(program.ProxyBox(), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(driver::LoopbackProxy().c_str()));
   program.ApplyAndWait();
   ASSERT_EQ(Dword(driver::Read(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable")), 1u);
 
@@ -203,7 +205,8 @@ TEST_F(MainWindowTest, ASecondStartBringsTheRunningWindowToTheFrontAndEnds) {
   Program first(folder_);
   const HWND main = first.WaitForMainWindow();
   ASSERT_TRUE(main);
-  ::SendMessageA(first.ProxyBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("127.0.0.1:9999"));
+  ::SendMessageA(first.ProxyBox(), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(driver::LoopbackProxy().c_str()));
   first.ApplyAndWait();
   ::ShowWindow(main, SW_MINIMIZE);
   driver::WaitUntil([&] { return ::IsIconic(main) != FALSE; });

@@ -309,7 +309,7 @@ TEST_F(ProxyTestWindowTest, AnUntrappedFailureMidTestClosesEveryConnectionAndTur
   for (const auto& [id, connection] : crowd::Connections()) earlier.insert(id);
   Program program(folder_, "", "--test-fail-in-proxy-test");
   ASSERT_TRUE(program.WaitForMainWindow());
-  program.ApplyAndWait();  // the first silent proxy
+  program.ApplyAndWait(driver::LoopbackProxy());
   ASSERT_EQ(driver::ReadDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable"), 1u);
 
   // Looked at while the report is up: the process still runs then.

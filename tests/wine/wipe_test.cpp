@@ -118,7 +118,7 @@ TEST_F(WipeTest, ApplyEmptiesTheCacheAndKeepsOnlyTheProtectedCookies) {
 
   driver::Program program(driver::InstallProgram("Maskfold Wipe"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  program.ApplyAndWait();
+  program.ApplyAndWait(driver::LoopbackProxy());
 
   EXPECT_TRUE(ContentEntries().empty());
   EXPECT_EQ(Files(cookies_, "*.txt"), Files(jar_, "*.txt"));
@@ -153,7 +153,7 @@ TEST_F(WipeTest, AHostileCookiesFolderDeletesAndCopiesNothing) {
     ASSERT_TRUE(program.WaitForMainWindow()) << folder;
     // Start-up may have told of a missing jar already; Apply says one thing.
     const std::size_t before = program.Dialogs().size();
-    program.ApplyAndWait();
+    program.ApplyAndWait(driver::LoopbackProxy());
     const auto dialogs = program.Dialogs();
     ASSERT_EQ(dialogs.size(), before + 1) << folder;
     EXPECT_EQ(dialogs.back().rfind("Maskfold|Your cookies were left alone", 0), 0u)
@@ -185,6 +185,7 @@ TEST_F(WipeTest, TheShellsDialogsAreUncoveredAndTheSessionEndWaitsForTheRestore)
     ended = true;
     return topmost;
   });
+  program.SetProxyText(driver::LoopbackProxy());
   program.Click("&Apply");
   const HWND apply = program.Button("&Apply");
   for (int i = 0; i < 600 && (::IsWindowEnabled(apply) || program.Dialogs().empty()); ++i)
@@ -213,13 +214,13 @@ TEST(LongUrlWipeTest, ALongTrackingUrlInTheCacheIsDeletedWithoutAMessage) {
 
   driver::Program program(driver::InstallProgram("Maskfold Long Url"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  program.ApplyAndWait();
+  program.ApplyAndWait(driver::LoopbackProxy());
   EXPECT_TRUE(ContentEntries().empty());
 
   // Among others, where it is not the first entry read.
   for (int i = 0; i < 3; ++i) AddCacheEntry("http://cache.example/again" + std::to_string(i), "");
   AddCacheEntry(tracking + "y", "among others");
-  program.ApplyAndWait();
+  program.ApplyAndWait(driver::LoopbackProxy());
   EXPECT_TRUE(ContentEntries().empty());
   for (const auto& dialog : program.Dialogs())
     EXPECT_NE(dialog.rfind("Maskfold|", 0), 0u) << dialog;
@@ -257,7 +258,7 @@ TEST(WideNameWipeTest, ACookiesFolderNamedInJapaneseIsWipedAndRestored) {
 
   driver::Program program(driver::InstallProgram("Maskfold Wide"));
   ASSERT_TRUE(program.WaitForMainWindow());
-  program.ApplyAndWait();
+  program.ApplyAndWait(driver::LoopbackProxy());
   for (const auto& dialog : program.Dialogs())
     EXPECT_NE(dialog.rfind("Maskfold|", 0), 0u) << dialog;
   EXPECT_EQ(::GetFileAttributesW((cookies + L"\\tracker.txt").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -319,6 +320,7 @@ TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsPro
   const HWND label = ::GetDlgItem(main, ids::main_window::kWipeLabel);
   ASSERT_TRUE(bar && label);
   EXPECT_FALSE(::IsWindowVisible(bar));
+  program.SetProxyText(driver::LoopbackProxy());
   program.Click("&Apply");
   for (int i = 0; i < 200 && ::IsWindowEnabled(apply); ++i) ::Sleep(5);
   ASSERT_FALSE(::IsWindowEnabled(apply)) << "Apply started";
