@@ -17,8 +17,10 @@
 #include <set>
 #include <sstream>
 
+#include "browser_stores.h"
 #include "common/identifiers.h"
 #include "driver.h"
+#include "probe_crowd.h"
 
 namespace {
 
@@ -77,11 +79,21 @@ std::string BrowserCookies(const std::string& url) {
   return driver::Run(command).output;
 }
 
+// The line under the proxy box, as the user reads it.
+std::string StatusLine(driver::Program& program) {
+  return driver::WindowText(
+      ::GetDlgItem(program.WaitForMainWindow(), ids::main_window::kStatusLine));
+}
+
 class WipeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     cookies_ = driver::UseCookiesFolder();
     jar_ = cookies_ + "\\" + std::string(ids::kJarFolder);
+    // The prefix is the test program's: an earlier test's cookie files go.
+    for (const std::string& folder : {cookies_, jar_})
+      for (const auto& [name, bytes] : Files(folder, "*.txt"))
+        ::DeleteFileA((folder + "\\" + name).c_str());
 
     // Persistent cookies, written by WinINet as the browser writes them.
     for (const char* site : {"protected", "tracker", "other"}) {
@@ -141,6 +153,14 @@ TEST_F(WipeTest, ApplyEmptiesTheCacheAndKeepsOnlyTheProtectedCookies) {
   EXPECT_EQ(BrowserCookies("http://protected.example/"), "id=protected");
   EXPECT_EQ(BrowserCookies("http://tracker.example/"), "");
   EXPECT_EQ(BrowserCookies("http://other.example/"), "");
+
+  // The line under the proxy box says the route was checked, and what went.
+  const std::string status = StatusLine(program);
+  EXPECT_EQ(status.rfind("Through " + driver::LoopbackProxy() + ", checked at ", 0), 0u) << status;
+  EXPECT_NE(status.find(": pages load (http "), std::string::npos) << status;
+  EXPECT_NE(status.find("\nCleared 3 cache entries, 3 cookie files; copies in the Recycle Bin"),
+            std::string::npos)
+      << status;
 }
 
 TEST_F(WipeTest, AHostileCookiesFolderDeletesAndCopiesNothing) {
@@ -378,6 +398,96 @@ TEST(ResponsiveWipeTest, TheWindowAnswersAtEveryMomentOfALongApplyAndShowsItsPro
   EXPECT_TRUE(std::any_of(dialogs.begin(), dialogs.end(), [](const std::string& dialog) {
     return dialog.find("Apply is deleting and restoring cookies") != std::string::npos;
   }));
+}
+
+// An open browser is asked about before the switch: Cancel changes nothing.
+TEST_F(WipeTest, AnOpenBrowserIsAskedAboutBeforeTheSwitch) {
+  const std::string store = driver::MakeChromiumStore(
+      driver::LocalAppData() + R"(\Google\Chrome\User Data)", "Default", {{"tracker.example"}});
+  driver::OpenBrowser chrome("chrome.exe");
+  ASSERT_TRUE(chrome.Running());
+  const auto cookies_before = Files(cookies_, "*.txt");
+  driver::Program program(driver::InstallProgram("Maskfold Open Browser"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  program.AnswerDialogs({"Cancel"});
+  program.ApplyAndWait(driver::LoopbackProxy());
+  // After the start's repair of an earlier test's program, if any, the one
+  // question.
+  const auto dialogs = program.Dialogs();
+  ASSERT_FALSE(dialogs.empty());
+  EXPECT_EQ(dialogs.back().rfind("Maskfold|Chrome is open.", 0), 0u) << dialogs.back();
+  EXPECT_EQ(
+      std::count_if(dialogs.begin(), dialogs.end(),
+                    [](const std::string& d) { return d.find("is open.") != std::string::npos; }),
+      1);
+  EXPECT_EQ(
+      driver::ReadDword(HKEY_CURRENT_USER, driver::kInternetSettings, "ProxyEnable").value_or(0),
+      0u);
+  EXPECT_FALSE(driver::KeyExists(HKEY_CURRENT_USER, R"(Software\Maskfold)"));
+  EXPECT_EQ(Files(cookies_, "*.txt"), cookies_before);
+  EXPECT_EQ(ContentEntries().size(), 3u);
+  EXPECT_EQ(driver::StoreHosts(store), (std::vector<std::string>{"tracker.example"}));
+}
+
+// A route that does not carry pages is asked about before anything is
+// deleted: Go Back puts the user's own settings back, as another process's
+// WinHTTP sees them, with every cookie file, cache entry and browser store
+// as it was; Keep It goes on with Apply.
+TEST_F(WipeTest, AFailingRouteIsAskedAboutBeforeAnythingIsDeleted) {
+  const auto crowd = crowd::Ask("refused=1&silent=1&login=1&noconnect=1&auth=1");
+  ASSERT_EQ(crowd.size(), 5u);
+  const std::string store =
+      driver::MakeChromiumStore(driver::LocalAppData() + R"(\Google\Chrome\User Data)", "Default",
+                                {{"tracker.example"}, {"other.example"}});
+  const std::map<std::string, const char*> said = {
+      {"refused", "(http and https): refused or unreachable, so web pages will not load"},
+      {"silent", ": timed out, so web pages will not load through it."},
+      {"login", "a page that is not the test page (a login page?)"},
+      {"noconnect", "for https: refused the tunnel (HTTP 403), so https pages will not load."},
+      {"auth", "asks for a proxy password (HTTP 407)"}};
+  const auto settings = [] {
+    std::string fetch = "\"";
+    fetch += driver::BuildFolder();
+    fetch += R"(\wininet_fetch.exe" settings LAN)";
+    const std::string seen = driver::Run(fetch).output;
+    return seen.substr(0, seen.find(" |"));
+  };
+  const auto cookies_before = Files(cookies_, "*.txt");
+  driver::Program program(driver::InstallProgram("Maskfold Route"));
+  ASSERT_TRUE(program.WaitForMainWindow());
+  // After the start's repair of an earlier test's program, ended by the test.
+  const std::string own = settings();
+  for (const auto& proxy : crowd) {
+    program.AnswerDialogs({"Go Back"});
+    program.ApplyAndWait(proxy.proxy);
+    const auto dialogs = program.Dialogs();
+    ASSERT_GE(dialogs.size(), 2u) << proxy.kind;
+    const std::string& question = dialogs[dialogs.size() - 2];
+    EXPECT_NE(question.find("but your browsers' pages do not get through it"), std::string::npos)
+        << question;
+    EXPECT_NE(question.find(said.at(proxy.kind)), std::string::npos) << question;
+    EXPECT_NE(dialogs.back().find("Maskfold put your own settings back. Nothing was deleted"),
+              std::string::npos)
+        << dialogs.back();
+    EXPECT_EQ(settings(), own) << proxy.kind;
+    EXPECT_EQ(Files(cookies_, "*.txt"), cookies_before) << proxy.kind;
+    EXPECT_EQ(ContentEntries().size(), 3u) << proxy.kind;
+    EXPECT_EQ(driver::StoreHosts(store),
+              (std::vector<std::string>{"other.example", "tracker.example"}))
+        << proxy.kind;
+    EXPECT_EQ(StatusLine(program), "Your own settings: no Maskfold proxy");
+  }
+  // Kept: Apply goes on through it, and the line says what the check found.
+  const auto noconnect = std::find_if(crowd.begin(), crowd.end(),
+                                      [](const auto& proxy) { return proxy.kind == "noconnect"; });
+  program.AnswerDialogs({"Keep It"});
+  program.ApplyAndWait(noconnect->proxy);
+  EXPECT_NE(settings().find("proxy=" + noconnect->proxy), std::string::npos) << settings();
+  EXPECT_TRUE(ContentEntries().empty());
+  EXPECT_EQ(Files(cookies_, "*.txt"), Files(jar_, "*.txt"));
+  EXPECT_TRUE(driver::StoreHosts(store).empty());
+  EXPECT_NE(StatusLine(program).find(": https pages do not load\nCleared "), std::string::npos)
+      << StatusLine(program);
 }
 
 }  // namespace
