@@ -19,6 +19,10 @@ const std::set<int> kBold = {
     ids::cookie_manager::kHintLabel,   ids::cookie_manager::kJarLabel,
     ids::cookie_manager::kCookieLabel, ids::browser_cookies::kHintLabel,
     ids::browser_cookies::kSiteLabel,  ids::browser_cookies::kProtectedLabel};
+constexpr char kLongestStatus[] =
+    "Through 203.113.114.115:65535, checked at 14:03: pages load (http 7999 ms, https 7999 ms)\n"
+    "Cleared 99,999 cache entries, 9,999 cookie files, Chrome, Edge and Firefox; copies in the "
+    "Recycle Bin";
 // A push button draws its text inside its border and focus frame.
 constexpr int kButtonMarginX = 4, kButtonMarginY = 3;
 
@@ -100,6 +104,10 @@ TEST(TextFitTest, EveryTextFitsItsControlAtThreeResolutions) {
     Program program(folder);
     const HWND main = program.WaitForMainWindow();
     ASSERT_TRUE(main) << dpi;
+    ExpectTextFits(main, dpi);
+    // The status line at its longest for a proxy given by its address.
+    ::SendMessageA(::GetDlgItem(main, ids::main_window::kStatusLine), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(kLongestStatus));
     ExpectTextFits(main, dpi);
     program.ChooseMenuItem(ids::menu::kCookieManager);
     program.ChooseMenuItem(ids::menu::kAbout);
