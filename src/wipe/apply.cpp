@@ -64,6 +64,7 @@ void EndCleared(const RunPtr& run, std::optional<Message> last = std::nullopt) {
     last = last ? Message{last->text + "\n\n" + *note, last->box} : Message{*note, kInformation};
   End(run->window, std::move(last));
 }
+
 // Tells the window of what the stage has deleted, now and then.
 std::function<void(std::size_t)> ProgressTeller(MainWindowState& window, tasks::Runner& steps,
                                                 Stage stage) {
@@ -125,7 +126,7 @@ void Restore(const RunPtr& run) {
   MainWindowState& window = run->window;
   tasks::Runner& steps = run->steps;
   const cookies::FolderCheck checked = cookies::CheckCookiesFolder(window.CookiesFolder());
-  if (!checked) return End(window);
+  if (!checked) return EndCleared(run);
   // A jar that leads elsewhere holds files that were never protected here.
   const cookies::GuardedFolder& folder = *checked.folder;
   if (cookies::JarIsLink(folder))
@@ -141,7 +142,8 @@ void Restore(const RunPtr& run) {
     return WipeBrowserStores(run, folder);
   }
   window.WipeProgress(Stage::kRestore, 0);
-  steps.Run([record = *record] { RunFileOperation(record); },
+  // A restore that failed is the shell's to tell: its own error dialog.
+  steps.Run([record = *record] { [[maybe_unused]] const bool restored = RunFileOperation(record); },
             [run, folder] {
               run->window.CookiesAtRisk(false);  // restored
               WipeBrowserStores(run, folder);
