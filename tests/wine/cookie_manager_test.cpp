@@ -266,8 +266,11 @@ TEST_F(CookieManagerTest, TabReachesEveryControlAndEscClosesLikeDone) {
   ASSERT_TRUE(program.WaitUntilActive(manager));
   std::vector<int> order;
   for (int i = 0; i < 5; ++i) {
-    order.push_back(::GetDlgCtrlID(program.FocusedWindow()));
+    const HWND focus = program.FocusedWindow();
+    order.push_back(::GetDlgCtrlID(focus));
     program.PressKey(VK_TAB);
+    // Wine's input-idle wait may return before the key is handled.
+    driver::WaitUntil([&] { return program.FocusedWindow() != focus; }, 2000);
   }
   using namespace ids::cookie_manager;
   EXPECT_EQ(order,
