@@ -104,7 +104,7 @@ std::vector<std::string> Splices(const std::string& text, const WebRtcSetting& n
     each(std::string(kObjectStart),
          [&](std::size_t at, std::size_t size) { return inserted(at + size, Member(*wanted)); });
   } else if (wanted) {
-    // No "webrtc" yet: first in the document's own object.
+    // No "webrtc" object yet: one goes first in the file's top-level object.
     std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     start = text.find_first_not_of(" \t\r\n", start);
     if (start != std::string::npos && text[start] == '{')
