@@ -494,6 +494,7 @@ def settle_sqlite(folder):
                 # Firefox grows cookies.sqlite in 512 KiB steps: give the empty
                 # pages back, the rows stay as written.
                 db.execute('VACUUM')
+                db.execute('PRAGMA wal_checkpoint(TRUNCATE)')  # a WAL database shrinks here
             if os.path.getsize(path) > 128 * 1024:
                 # Firefox's OPFS metadata.sqlite: fifteen tables and indexes of one
                 # 32 KiB page each; the same rows in 4 KiB pages.
