@@ -17,6 +17,7 @@ it started, by their process ids.
 """
 import argparse
 import base64
+import fcntl
 import hashlib
 import http.server
 import json
@@ -34,7 +35,7 @@ import sys
 import tempfile
 import threading
 import time
-from urllib.parse import urlsplit
+from urllib.parse import unquote, urlsplit
 
 HTTP_PORT, HTTPS_PORT = 28180, 28143
 PROTECTED = 'keep.test'
@@ -54,8 +55,9 @@ def https_url(host, path):
 
 # What each page stores, by its tag: every value starts with the tag
 # ("keep-ls-1"), so that a store read back tells whose it is.
-def visits():
-    """(top-level URL, tags whose frames report done)."""
+def visits(mode='set'):
+    """(top-level URL, tags whose frames report done). The "get" pages read
+    back what the "set" pages stored, in the same frames."""
     pages = [
         (https_url('keep.test', '/set/keep?sw=1'), ['keep']),
         (http_url('keep.test', '/set/keep-http'), ['keep-http']),
@@ -73,7 +75,21 @@ def visits():
         (https_url('hsts.keep.test', '/hsts/hsts-keep'), ['hsts-keep']),
         (https_url('hsts.tracker.test', '/hsts/hsts-tracker'), ['hsts-tracker']),
     ]
-    return pages
+    if mode == 'set':
+        return pages
+    read = []
+    for url, tags in pages:
+        tags = [t for t in tags if not t.startswith('hsts-')]
+        if tags:
+            url = re.sub(r'&src=[^&]*/hsts/[^&]*', '', url).replace('/set/', '/get/')
+            read.append((url, tags))
+    return read
+
+
+# Plain http:// loads of these hosts, after the fixture is written: a browser
+# that kept the host's HSTS opens TLS to the plain port instead (its
+# ClientHello names the host), one that did not loads the page.
+HSTS_CHECKS = ['hsts.keep.test', 'www.hsts.keep.test', 'hsts.tracker.test', 'keep.test']
 
 
 SET_PAGE = r"""<!doctype html><title>%(tag)s</title><script>
@@ -126,8 +142,45 @@ fetch('/done/' + %(tag_json)s + '?hsts');
 </script>"""
 
 
+GET_PAGE = r"""<!doctype html><title>%(tag)s</title><script>
+(async () => {
+  const tag = %(tag_json)s, read = {};
+  const step = async (name, work) => {
+    try { read[name] = String(await work()); } catch (e) { read[name] = '!' + e.name; }
+  };
+  await step('ls', () => localStorage.getItem(tag + '-ls'));
+  await step('idb', () => new Promise((ok, no) => {
+    const open = indexedDB.open(tag + '-idb');
+    open.onerror = () => no(open.error);
+    open.onsuccess = () => {
+      const db = open.result;
+      if (!db.objectStoreNames.contains('s')) { db.close(); return ok(null); }
+      const get = db.transaction('s').objectStore('s').get('k');
+      get.onsuccess = () => { db.close(); ok(get.result); };
+      get.onerror = () => no(get.error);
+    };
+  }));
+  if (self.caches)
+    await step('cache', async () => {
+      if (!(await caches.has(tag + '-cache'))) return null;
+      const hit = await (await caches.open(tag + '-cache')).match('/cached/' + tag);
+      return hit ? hit.text() : null;
+    });
+  if (navigator.storage && navigator.storage.getDirectory)
+    await step('opfs', async () => {
+      const root = await navigator.storage.getDirectory();
+      const file = await root.getFileHandle(tag + '-opfs');
+      return (await file.getFile()).text();
+    });
+  await fetch('/done/' + tag + '?' + encodeURIComponent(JSON.stringify(read)));
+})();
+</script>"""
+
+
 class Pages(http.server.BaseHTTPRequestHandler):
     done = {}  # tag: what its page reported
+    cookies = {}  # tag: the Cookie header its /get/ page came with
+    upgraded = set()  # hosts whose http:// load came as TLS
     lock = threading.Lock()
     protocol_version = 'HTTP/1.1'
 
@@ -149,6 +202,18 @@ class Pages(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def handle(self):
+        if not isinstance(self.connection, ssl.SSLSocket):
+            first = self.connection.recv(2048, socket.MSG_PEEK)
+            if first[:1] == b'\x16':  # a TLS ClientHello on the plain port
+                named = [h for h in HSTS_CHECKS if b'\0' + h.encode() in first or
+                         bytes([len(h)]) + h.encode() in first]
+                if named:
+                    with Pages.lock:
+                        Pages.upgraded.add(max(named, key=len))
+                return
+        super().handle()
+
     def do_GET(self):
         url = urlsplit(self.path)
         host = self.headers.get('Host', '').split(':')[0]
@@ -166,6 +231,11 @@ class Pages(http.server.BaseHTTPRequestHandler):
             self.reply(SET_PAGE % {'tag': tag, 'tag_json': json.dumps(tag), 'year': YEAR,
                                    'sw': 'true' if 'sw=1' in words else 'false'},
                        cookies=cookies)
+        elif url.path.startswith('/get/'):
+            tag = url.path[len('/get/'):]
+            with Pages.lock:
+                Pages.cookies[tag] = self.headers.get('Cookie', '')
+            self.reply(GET_PAGE % {'tag': tag, 'tag_json': json.dumps(tag)})
         elif url.path.startswith('/hsts/'):
             tag = url.path[len('/hsts/'):]
             self.reply(HSTS_PAGE % {'tag': tag, 'tag_json': json.dumps(tag)})
@@ -177,7 +247,7 @@ class Pages(http.server.BaseHTTPRequestHandler):
             self.reply("self.addEventListener('fetch', () => {});", 'text/javascript')
         elif url.path.startswith('/done/'):
             with Pages.lock:
-                Pages.done[url.path[len('/done/'):]] = url.query
+                Pages.done[url.path[len('/done/'):]] = unquote(url.query)
             self.reply('', 'text/plain', status=200)
         else:
             self.reply('not here', 'text/plain', status=404)
@@ -231,11 +301,11 @@ def start_servers(cert, key):
     return servers
 
 
-def wait_for(tags, seconds, what):
+def wait_for(tags, seconds, what, host=None):
     end = time.time() + seconds
     while time.time() < end:
         with Pages.lock:
-            if all(t in Pages.done for t in tags):
+            if all(t in Pages.done for t in tags) or host in Pages.upgraded:
                 return
         time.sleep(0.1)
     with Pages.lock:
@@ -300,8 +370,12 @@ class DevTools:
         raise RuntimeError(method + ': no answer')
 
 
-def run_chromium(work, spki, log):
-    user_data = os.path.join(work, 'chromium')
+def hsts_visits():
+    """(http:// URL, tag, host) of the HSTS checks."""
+    return [(http_url(h, '/hsts/plain-' + h), 'plain-' + h, h) for h in HSTS_CHECKS]
+
+
+def run_chromium(work, spki, log, user_data, mode):
     to_read, to_browser = os.pipe()
     from_browser, to_write = os.pipe()
     # Chromium takes its DevTools pipe on fds 3 and 4: move ours out of the way
@@ -326,9 +400,13 @@ def run_chromium(work, spki, log):
     try:
         tools = DevTools(to_browser, from_browser)
         version = tools.call('Browser.getVersion')['product']
-        for url, tags in visits():
+        for url, tags in visits(mode):
             tools.call('Target.createTarget', {'url': url})
             wait_for(tags, 30, 'chromium ' + url)
+        if mode == 'get':
+            for url, tag, host in hsts_visits():
+                tools.call('Target.createTarget', {'url': url})
+                wait_for([tag], 30, 'chromium ' + url, host)
         time.sleep(3)  # let the stores write what the pages did before the close
         tools.call('Browser.close')
         if browser.wait_exit(60) is None:
@@ -341,7 +419,6 @@ def run_chromium(work, spki, log):
 
 
 def fcntl_dup(fd):
-    import fcntl
     return fcntl.fcntl(fd, fcntl.F_DUPFD_CLOEXEC, 10)
 
 
@@ -404,9 +481,8 @@ class Marionette:
                 return answer[3]
 
 
-def run_firefox(work, ca, log):
-    profile = os.path.join(work, 'firefox', FIREFOX_PROFILE)
-    os.makedirs(profile)
+def run_firefox(work, ca, log, profile, mode):
+    os.makedirs(profile, exist_ok=True)
     with open(os.path.join(profile, 'user.js'), 'w') as text:
         for name, value in FIREFOX_PREFS.items():
             text.write('user_pref(%s, %s);\n' % (json.dumps(name), json.dumps(value)))
@@ -426,22 +502,30 @@ def run_firefox(work, ca, log):
         driver = Marionette(int(open(port_file).read()))
         session = driver.call('WebDriver:NewSession', {'capabilities': {}})
         version = 'Firefox ' + session['capabilities']['browserVersion']
-        for url, tags in visits():
+        for url, tags in visits(mode):
             driver.call('WebDriver:Navigate', {'url': url})
             wait_for(tags, 30, 'firefox ' + url)
+        if mode == 'get':
+            for url, tag, host in hsts_visits():
+                try:
+                    driver.call('WebDriver:Navigate', {'url': url})
+                except RuntimeError:
+                    pass  # the error page of a TLS hello the plain port cannot answer
+                wait_for([tag], 30, 'firefox ' + url, host)
         # Firefox under Marionette deletes its HSTS file as it quits: take it
         # now, once it names every HSTS host.
         state = os.path.join(profile, 'SiteSecurityServiceState.bin')
         end = time.time() + 30
-        while True:
+        while mode == 'set':
             data = open(state, 'rb').read() if os.path.exists(state) else b''
             if b'hsts.keep.test' in data and b'hsts.tracker.test' in data:
                 break
             if time.time() > end:
                 raise RuntimeError('firefox kept no HSTS host')
             time.sleep(0.5)
-        time.sleep(2)
-        shutil.copyfile(state, hsts)
+        if mode == 'set':
+            time.sleep(2)
+            shutil.copyfile(state, hsts)
         # Quit asks for a live session (after WebDriver:DeleteSession it answers
         # "invalid session id"); the session ends with the browser.
         try:
@@ -465,11 +549,11 @@ FIREFOX_KEEP = ['cookies.sqlite', 'webappsstore.sqlite', 'prefs.js', 'times.json
                 'serviceworker.txt', 'storage.sqlite', 'storage']
 
 
-def copy_tree(source, target, dropped):
+def copy_tree(source, target):
     if os.path.isdir(source):
         os.makedirs(target, exist_ok=True)
         for name in sorted(os.listdir(source)):
-            copy_tree(os.path.join(source, name), os.path.join(target, name), dropped)
+            copy_tree(os.path.join(source, name), os.path.join(target, name))
     else:
         if (os.path.basename(source) in ('LOCK', 'LOG', 'LOG.old') and
                 os.path.exists(os.path.join(os.path.dirname(source), 'CURRENT'))):
@@ -519,14 +603,14 @@ def trim_chromium(user_data, out):
                      {'Network'} - {n + '-journal' for n in CHROMIUM_NETWORK})
     for name in CHROMIUM_KEEP:
         if os.path.exists(os.path.join(profile, name)):
-            copy_tree(os.path.join(profile, name), os.path.join(target, 'Default', name), dropped)
+            copy_tree(os.path.join(profile, name), os.path.join(target, 'Default', name))
     for name in CHROMIUM_NETWORK:
         for folder in (os.path.join(profile, 'Network'), profile):
             if os.path.exists(os.path.join(folder, name)):
                 for suffix in ('', '-journal', '-wal'):
                     if os.path.exists(os.path.join(folder, name + suffix)):
                         copy_tree(os.path.join(folder, name + suffix),
-                                  os.path.join(target, 'Default', 'Network', name + suffix), dropped)
+                                  os.path.join(target, 'Default', 'Network', name + suffix))
                 break
     shutil.copy2(os.path.join(user_data, 'Local State'), os.path.join(target, 'Local State'))
     settle_sqlite(target)
@@ -542,7 +626,7 @@ def trim_firefox(profile, hsts, out):
         for suffix in ('', '-journal', '-wal'):
             source = os.path.join(profile, name + suffix)
             if os.path.exists(source):
-                copy_tree(source, os.path.join(inside, name + suffix), dropped)
+                copy_tree(source, os.path.join(inside, name + suffix))
                 if suffix:
                     dropped.remove(name + suffix)
     storage = os.path.join(inside, 'storage')
@@ -657,9 +741,8 @@ def chromium_items(root):
     profile = os.path.join(root, 'Default')
     items = []
     db = sqlite3.connect(os.path.join(profile, 'Network', 'Cookies'))
-    for host, top, name, partitioned in db.execute(
-            'SELECT host_key, top_frame_site_key, name, top_frame_site_key != "" FROM cookies'
-            ' ORDER BY host_key, name'):
+    for host, top, name in db.execute(
+            'SELECT host_key, top_frame_site_key, name FROM cookies ORDER BY host_key, name'):
         items.append(item('cookie', 'Default/Network/Cookies', name, host.lstrip('.'),
                           top=urlsplit(top).hostname or '', host_key=host,
                           top_frame_site_key=top))
@@ -833,8 +916,59 @@ def check_complete(browser, items, reports):
         raise RuntimeError('%s: not in the fixture: %s' % (browser, missing))
 
 
+def in_order(items):
+    # LevelDB logs hold the writes in the order they were committed, which
+    # varies from run to run.
+    return sorted(items, key=lambda i: (i['kind'], i['path'], i['key'], i['origin'],
+                                        i['top_level_site']))
+
+
 def sizes(folder):
     return sum(os.path.getsize(os.path.join(r, f)) for r, _, fs in os.walk(folder) for f in fs)
+
+
+def read_back(work, spki, ca, out, stored):
+    """Each browser opens a copy of its fixture and reads back, through the
+    pages, what they stored; and loads the HSTS hosts over http://. Fails when
+    a value a page stored does not come back."""
+    results = {}
+    for browser in ('chromium', 'firefox'):
+        with Pages.lock:
+            Pages.done.clear()
+            Pages.cookies.clear()
+            Pages.upgraded.clear()
+        copy = os.path.join(work, 'read-back', browser)
+        if browser == 'chromium':
+            shutil.copytree(os.path.join(out, 'chromium'), copy)
+            network = os.path.join(copy, 'Default', 'Network')
+            for name in os.listdir(network):  # where the Linux build keeps them
+                os.rename(os.path.join(network, name), os.path.join(copy, 'Default', name))
+            os.rmdir(network)
+            with open(os.path.join(work, 'chromium-read.log'), 'w') as log:
+                run_chromium(work, spki, log, copy, 'get')
+        else:
+            copy = os.path.join(copy, FIREFOX_PROFILE)
+            shutil.copytree(os.path.join(out, 'firefox', 'Profiles', FIREFOX_PROFILE), copy)
+            with open(os.path.join(work, 'firefox-read.log'), 'w') as log:
+                run_firefox(work, ca, log, copy, 'get')
+        with Pages.lock:
+            read = {tag: json.loads(text) for tag, text in Pages.done.items()
+                    if not tag.startswith('plain-')}
+            results[browser] = {'values': read, 'cookies': dict(Pages.cookies),
+                                'hsts_upgraded': sorted(Pages.upgraded)}
+        wrong = []
+        for tag, report in stored[browser].items():
+            for step in ('ls', 'idb', 'cache', 'opfs'):
+                if step in report.split(',') and read[tag].get(step) != tag + '-' + step + '-1':
+                    wrong.append((tag, step, read[tag].get(step)))
+            if '-in-' not in tag and 'js-cookie' in report.split(','):
+                if tag + '-ck=' + tag + '-ck-1' not in results[browser]['cookies'][tag]:
+                    wrong.append((tag, 'cookie', results[browser]['cookies'][tag]))
+        if results[browser]['hsts_upgraded'] != sorted(set(HSTS_CHECKS) - {PROTECTED}):
+            wrong.append(('HSTS', results[browser]['hsts_upgraded']))
+        if wrong:
+            raise RuntimeError('%s read back from its fixture: %s' % (browser, wrong))
+    return results
 
 
 def main():
@@ -842,28 +976,21 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser.add_argument('--out', default=os.path.join(here, '..', 'wine', 'data', 'site_data'))
     parser.add_argument('--raw')
-    parser.add_argument('--firefox-only', action='store_true', help=argparse.SUPPRESS)
     args = parser.parse_args()
     started = time.time()
     work = tempfile.mkdtemp(prefix='site-data-')
     try:
         ca, cert, key, spki = make_certificates(work)
         servers = start_servers(cert, key)
-        if args.firefox_only:  # a quicker round while the Firefox part is worked on
-            with open(os.path.join(work, 'firefox.log'), 'w') as log:
-                print(run_firefox(work, ca, log))
-            shutil.rmtree(args.raw, ignore_errors=True)
-            shutil.copytree(work, args.raw, symlinks=True)
-            return
         with open(os.path.join(work, 'chromium.log'), 'w') as log:
-            chromium_version, user_data = run_chromium(work, spki, log)
+            chromium_version, user_data = run_chromium(work, spki, log,
+                                                       os.path.join(work, 'chromium'), 'set')
         chromium_done = dict(Pages.done)
         Pages.done.clear()
         with open(os.path.join(work, 'firefox.log'), 'w') as log:
-            firefox_version, profile, hsts = run_firefox(work, ca, log)
+            firefox_version, profile, hsts = run_firefox(
+                work, ca, log, os.path.join(work, 'firefox', FIREFOX_PROFILE), 'set')
         firefox_done = dict(Pages.done)
-        for server in servers:
-            server.shutdown()
         if args.raw:
             shutil.rmtree(args.raw, ignore_errors=True)
             shutil.copytree(work, args.raw, symlinks=True)
@@ -874,22 +1001,29 @@ def main():
             'protected': [PROTECTED],
             'ports': {'http': HTTP_PORT, 'https': HTTPS_PORT},
             'chromium': {'version': chromium_version, 'root': 'chromium',
-                         'items': chromium_items(os.path.join(args.out, 'chromium'))},
+                         'items': in_order(chromium_items(os.path.join(args.out, 'chromium')))},
             'firefox': {'version': firefox_version, 'root': 'firefox',
-                        'items': firefox_items(os.path.join(args.out, 'firefox'))},
+                        'items': in_order(firefox_items(os.path.join(args.out, 'firefox')))},
         }
         check_complete('chromium', expected['chromium']['items'], chromium_done)
         check_complete('firefox', expected['firefox']['items'], firefox_done)
         with open(os.path.join(args.out, 'expected.json'), 'w') as text:
             json.dump(expected, text, indent=1, sort_keys=True)
             text.write('\n')
-        report = {'pages': {'chromium': chromium_done, 'firefox': firefox_done},
+        read = read_back(work, spki, ca, args.out, {'chromium': chromium_done,
+                                                    'firefox': firefox_done})
+        for server in servers:
+            server.shutdown()
+        report = {'pages': {'chromium': chromium_done, 'firefox': firefox_done}, 'read': read,
                   'dropped': dropped, 'bytes': sizes(args.out),
                   'seconds': round(time.time() - started)}
         json.dump(report, sys.stdout, indent=1)
         print()
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    except BaseException:
+        # the browsers' logs and profiles, for a look at what went wrong
+        print('kept %s' % work, file=sys.stderr)
+        raise
+    shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == '__main__':
