@@ -3,11 +3,12 @@
 
 Debian's chromium and firefox-esr, headless, load loopback pages (HTTP and
 HTTPS, with a test CA made here) that store cookies, localStorage,
-sessionStorage, IndexedDB, CacheStorage, a service worker and HSTS for the
-protected site keep.test and the unprotected tracker.test and other.test,
-first-party and framed under each other. The profiles are then trimmed to
-what the wipe touches, laid out as on Windows, and read back into
-expected.json.
+sessionStorage, IndexedDB, CacheStorage, OPFS, a service worker and HSTS
+for the protected site keep.test and the unprotected tracker.test and
+other.test, first-party and framed under each other. The profiles are then
+trimmed to what the wipe touches, laid out as on Windows, and read back into
+expected.json; last, each browser opens a copy of its trimmed fixture and
+reads every value back through the same pages, or the run fails.
 
     make_site_data_fixtures.py [--out tests/wine/data/site_data] [--raw DIR]
 
