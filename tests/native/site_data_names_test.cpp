@@ -149,6 +149,11 @@ TEST(SiteDataNamesTest, FirefoxMetadataNamesTheOriginWithItsSuffix) {
             "https keep.test 28143 tracker.test");
   EXPECT_EQ(Shown(sitedata::FromFirefoxMetadata(Metadata("", "keep.test", "http://[::1]:80"))),
             "http [::1] 80 ");
+  // ESR 153 writes 20 more bytes after the closing one.
+  EXPECT_EQ(Shown(sitedata::FromFirefoxMetadata(Metadata("", "keep.test", "https://keep.test") +
+                                                std::string("\xab\xcd\x12\x34", 4) +
+                                                std::string(16, '\0'))),
+            "https keep.test 0 ");
   // The suffix and the origin's own disagree; cut short; no closing byte.
   EXPECT_EQ(sitedata::FromFirefoxMetadata(Metadata("", "keep.test", partitioned)), std::nullopt);
   const std::string whole = Metadata("", "keep.test", "https://keep.test");
@@ -165,13 +170,16 @@ std::string Field(int number, std::string_view text) {
   return out + std::string(text);
 }
 
+// A partitioned index (as Chromium 156 wrote one here) holds the frame's
+// origin and, after it, the storage key that partitions it.
 TEST(SiteDataNamesTest, CacheStorageIndexNamesItsStorageKeyOrOrigin) {
   const std::string cache = Field(1, Field(1, "v1") + Field(2, "0a1b"));
   const std::string bucket("\x20\x07\x28\x01", 4);  // bucket_id 7, default bucket
   EXPECT_EQ(Shown(sitedata::FromCacheStorageIndex(cache + Field(2, "https://keep.test:28143/"))),
             "https keep.test 28143 ");
   EXPECT_EQ(Shown(sitedata::FromCacheStorageIndex(
-                cache + Field(3, "https://keep.test/^0https://tracker.test") + bucket)),
+                cache + Field(2, "https://keep.test/") +
+                Field(3, "https://keep.test/^0https://tracker.test") + bucket)),
             "https keep.test 0 tracker.test");
   EXPECT_EQ(sitedata::FromCacheStorageIndex(cache + bucket), std::nullopt);
   EXPECT_EQ(sitedata::FromCacheStorageIndex(Field(2, "https://keep.test/").substr(0, 10)),
