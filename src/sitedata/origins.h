@@ -43,7 +43,7 @@ std::optional<Origin> FromCacheStorageIndex(std::string_view index_txt);
 std::optional<Origin> FromFirefoxFolder(std::string_view name);
 // The origin that a Firefox origin folder's .metadata-v2 holds: a 17-byte
 // header, then the suffix, group and origin strings (32-bit big-endian
-// lengths), then one byte.
+// lengths), then one byte (newer Firefox writes more after it).
 std::optional<Origin> FromFirefoxMetadata(std::string_view metadata_v2);
 // The top-level site of Firefox's origin attributes
 // ("^partitionKey=%28https%2Ckeep.test%29" gives "keep.test", and so does a
