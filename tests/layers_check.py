@@ -30,6 +30,8 @@ LOGIC = {
     # The WebRTC settings' record is the registry's.
     "browsers": {"cookies", "proxylist", "registry"},
     "startup": {"banner", "browsers", "cookies"},
+    # The wipe of site data: the protected sites and the cookies' stores.
+    "sitedata": {"browsers", "cookies"},
     # Apply: the proxy switch, the route check, the cookie stages and the
     # browsers' stores.
     "wipe": {"proxyswitch", "routecheck", "cookies", "browsers", "registry"},
