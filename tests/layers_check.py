@@ -30,6 +30,8 @@ LOGIC = {
     # The WebRTC settings' record is the registry's.
     "browsers": {"cookies", "proxylist", "registry"},
     "startup": {"banner", "browsers", "cookies"},
+    # The browsers' site data beside their cookies.
+    "sitedata": {"browsers", "cookies"},
     # Apply: the proxy switch, the route check, the cookie stages and the
     # browsers' stores.
     "wipe": {"proxyswitch", "routecheck", "cookies", "browsers", "registry"},
