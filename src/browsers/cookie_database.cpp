@@ -90,6 +90,8 @@ WipeOutcome WipeStore(const Store& store, const ProtectedSites& kept,
   const auto deleted = sqlite::DeleteRows(
       store.database, {shape.table},
       [&](sqlite3* database) {
+        // Should the function not be there, the delete that calls it fails to
+        // prepare, and the store is left as it was.
         sqlite3_create_function_v2(database, "keeps_cookie", -1,
                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, &keeping,
                                    KeepsCookie, nullptr, nullptr, nullptr);

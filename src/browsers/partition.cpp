@@ -83,19 +83,27 @@ std::optional<std::string> PartitionSiteOfAttributes(std::string_view attributes
   if (attributes.empty()) return std::string();
   if (!attributes.starts_with('^')) return std::nullopt;
   attributes.remove_prefix(1);
-  constexpr std::string_view kName = "partitionKey=";
+  // First-party isolation keys by the top-level site too, in its own
+  // attribute; the two are never set together, the partition key wins.
+  std::optional<std::string_view> partition, first_party;
   while (!attributes.empty()) {
     const auto end = attributes.find('&');
     const std::string_view pair = attributes.substr(0, end);
     attributes = end == std::string_view::npos ? std::string_view{} : attributes.substr(end + 1);
-    if (!pair.starts_with(kName)) continue;
-    const auto key = FormDecoded(pair.substr(kName.size()));
-    if (!key) return std::nullopt;
-    const auto site = SiteOfPartitionKey(*key);
-    if (!site || SiteOf(*site).empty()) return std::nullopt;
-    return SiteOf(*site);
+    const auto equals = pair.find('=');
+    const std::string_view name = pair.substr(0, equals);
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view{} : pair.substr(equals + 1);
+    if (name == "partitionKey") partition = value;
+    if (name == "firstPartyDomain") first_party = value;
   }
-  return std::string();
+  const auto encoded = partition ? partition : first_party;
+  if (!encoded) return std::string();
+  const auto key = FormDecoded(*encoded);
+  if (!key) return std::nullopt;
+  const auto site = SiteOfPartitionKey(*key);
+  if (!site || SiteOf(*site).empty()) return std::nullopt;
+  return SiteOf(*site);
 }
 
 bool KeepsPartitioned(const ProtectedSites& kept, std::string_view host,

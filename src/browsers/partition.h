@@ -25,7 +25,8 @@ std::optional<std::string> HostOfOrigin(std::string_view origin);
 std::optional<std::string> SiteOfTopFrameKey(std::string_view key);
 // Firefox's origin attributes: "^partitionKey=%28https%2Ctracker.test%29",
 // perhaps with a port or the ancestor flag inside the parentheses, and
-// beside other attributes ("^userContextId=2&partitionKey=...").
+// beside other attributes ("^userContextId=2&partitionKey=..."); without a
+// partition key, first-party isolation's "firstPartyDomain=tracker.test".
 std::optional<std::string> PartitionSiteOfAttributes(std::string_view attributes);
 
 // True when data of the host, under the partition read as above, stays.

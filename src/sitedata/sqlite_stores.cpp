@@ -109,6 +109,8 @@ void FirefoxOrigin(sqlite3_context* context, int, sqlite3_value** values) {
 }
 
 // The functions every store's deletes may call, over the protected sites.
+// One that could not be added fails the delete calling it as it is
+// prepared, and the store is left as it was.
 void AddFunctions(sqlite3* database, const ProtectedSites& kept) {
   constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY;
   auto* user = const_cast<ProtectedSites*>(&kept);

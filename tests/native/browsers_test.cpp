@@ -60,7 +60,8 @@ TEST(PartitionTest, TheTopLevelSiteAsEachBrowserStoresIt) {
       {"^partitionKey=%28https%2C%5B%2B%2B1%5D%29", std::nullopt, "[::1]"},  // ":" stored as "+"
       {"^partitionKey=tracker.test", std::nullopt, "tracker.test"},          // keyed by base domain
       {"^userContextId=2", std::nullopt, ""},
-      {"^privateBrowsingId=1&firstPartyDomain=a.test", std::nullopt, ""},
+      {"^privateBrowsingId=1&firstPartyDomain=tracker.test", std::nullopt, "tracker.test"},
+      {"^firstPartyDomain=%28https%2Ctracker.test%29", std::nullopt, "tracker.test"},
       {"^partitionKey=%28https%29", std::nullopt, std::nullopt},
       {"^partitionKey=%28https%2Ctracker.test", std::nullopt, std::nullopt},
       {"^partitionKey=%2", std::nullopt, std::nullopt},
