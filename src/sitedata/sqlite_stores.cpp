@@ -1,6 +1,7 @@
 #include "sitedata/sqlite_stores.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -31,18 +32,59 @@ bool KeepsSite(const ProtectedSites& kept, std::string_view site) {
   return site.empty() || KeepsOrigin(kept, site);
 }
 
+std::optional<std::string> Base64Decoded(std::string_view text) {
+  constexpr std::string_view kAlphabet =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  while (text.ends_with('=')) text.remove_suffix(1);
+  std::string bytes;
+  unsigned bits = 0;
+  int count = 0;
+  for (const char c : text) {
+    const auto value = kAlphabet.find(c);
+    if (value == std::string_view::npos) return std::nullopt;
+    bits = (bits << 6) | static_cast<unsigned>(value);
+    if ((count += 6) >= 8) {
+      count -= 8;
+      bytes += static_cast<char>((bits >> count) & 0xFF);
+    }
+  }
+  return bytes;
+}
+
+std::uint32_t LittleEndian32(std::string_view bytes) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[i]);
+  return value;
+}
+
+// The top-level site as the network anonymization key holds it: base64 of
+// a pickle (its payload's size, the text's length, the text padded to four
+// bytes), or, written by older versions, the site's text itself. A pickle
+// with more in it carries a nonce, which no store keeps: not read.
+std::optional<std::string> SiteOfPickle(std::string_view serialized) {
+  if (serialized.find("://") != std::string_view::npos) return std::string(serialized);
+  const auto bytes = Base64Decoded(serialized);
+  if (!bytes || bytes->size() < 8 || LittleEndian32(*bytes) != bytes->size() - 4)
+    return std::nullopt;
+  const std::uint32_t length = LittleEndian32(std::string_view(*bytes).substr(4));
+  if (length > bytes->size() - 8 || bytes->size() - 8 != (length + 3) / 4 * 4) return std::nullopt;
+  return bytes->substr(8, length);
+}
+
 // A network anonymization key as the store writes it, in JSON: "[]" when
 // empty, else the top-level site first, then flags
-// ("[\"https://tracker.test\",false]").
+// ("[\"GAAAABEAAABodHRwczovL2tlZXAudGVzdAAAAA==\",false,0]").
 bool KeepsAnonymizationKey(const ProtectedSites& kept, std::string_view key) {
   if (key == "[]") return true;
   if (!key.starts_with("[\"")) return false;
   key.remove_prefix(2);
   const auto end = key.find('"');
   if (end == std::string_view::npos) return false;
-  const std::string_view site = key.substr(0, end);
+  const std::string_view serialized = key.substr(0, end);
   // An escape inside is not a site the browser writes.
-  return site.find('\\') == std::string_view::npos && !site.empty() && KeepsOrigin(kept, site);
+  if (serialized.empty() || serialized.find('\\') != std::string_view::npos) return false;
+  const auto site = SiteOfPickle(serialized);
+  return site && site->find("://") != std::string::npos && KeepsOrigin(kept, *site);
 }
 
 // Origins separated by a blank, as the Trust Tokens pairs are keyed

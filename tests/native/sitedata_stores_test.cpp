@@ -143,20 +143,31 @@ std::vector<StoreCase> Stores() {
       {"Reporting and NEL",
        Plain(sitedata::WipeReportingAndNel),
        std::string(kMeta) + kReportingAndNel,
+       // The top-level site as Chromium 156 wrote it (base64 of a pickle);
+       // older versions wrote the site itself.
        "INSERT INTO nel_policies VALUES"
        "('[]','https','keep.test',443,'127.0.0.1','g',0,1,1,1,0),"
-       "('[\"https://keep.test\",false]','https','www.keep.test',443,'','k2',0,1,1,1,0),"
-       "('[\"https://tracker.test\",true,0]','https','keep.test',443,'','x1',0,1,1,1,0),"
+       "('[\"GAAAABEAAABodHRwczovL2tlZXAudGVzdAAAAA==\",false,0]','https','www.keep.test',443,"
+       "'','k2',0,1,1,1,0),"
+       "('[\"https://keep.test\",false]','https','keep.test',8443,'','k3',0,1,1,1,0),"
+       "('[\"GAAAABQAAABodHRwczovL3RyYWNrZXIudGVzdA==\",true,0]','https','keep.test',443,'',"
+       "'x1',0,1,1,1,0),"
        "('[]','https','tracker.test',443,'','x2',0,1,1,1,0),"
-       "('[\"https:\\\\/\\\\/keep.test\",false]','https','keep.test',8443,'','x3',0,1,1,1,0);"
+       "('[\"https:\\\\/\\\\/keep.test\",false]','https','keep.test',8443,'','x3',0,1,1,1,0),"
+       // With a nonce after the site: a transient key, never the browser's.
+       "('[\"HAAAABEAAABodHRwczovL2tlZXAudGVzdAAAAAEAAAA=\",false,0]','https','keep.test',80,'',"
+       "'x6',0,1,1,1,0),"
+       "('[\"GAAAABEAAABodHRwczovL2tlZXAudGVzdAAAA\",false,0]','https','keep.test',81,'','x7',0,"
+       "1,1,1,0);"
        "INSERT INTO reporting_endpoints VALUES"
        "('[]','https','keep.test',443,'e1','https://tracker.test/r',1,1),"
-       "('[\"https://tracker.test\",false]','https','keep.test',443,'x4','https://keep.test/',1,1);"
+       "('[\"GAAAABQAAABodHRwczovL3RyYWNrZXIudGVzdA==\",false,0]','https','keep.test',443,'x4',"
+       "'https://keep.test/',1,1);"
        "INSERT INTO reporting_endpoint_groups VALUES('[]','https','tracker.test',443,'x5',1,0,0),"
        "('[]','https','keep.test',443,'g2',1,0,0)",
        "SELECT group_name FROM nel_policies UNION ALL SELECT group_name FROM reporting_endpoints "
        "UNION ALL SELECT group_name FROM reporting_endpoint_groups",
-       {"g", "k2", "e1", "g2"}},
+       {"g", "k2", "k3", "e1", "g2"}},
       {"Trust Tokens",
        Plain(sitedata::WipeTrustTokens),
        std::string(kMeta) + kTrustTokens,
