@@ -1,5 +1,6 @@
-// What the stores hold, for the Browser Cookies window: every cookie host as
-// a site, with the browsers it appears in.
+// What the stores hold, for the Browser Cookies window: every cookie host,
+// and every top-level site that partitions cookies, as a site, with the
+// browsers it appears in.
 #pragma once
 
 #include <string>

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browsers/browser_wipe.h"
+#include "browsers/partition.h"
 #include "browsers/sites.h"
 #include "browsers/stores.h"
 #include "fake_platform.h"
@@ -37,6 +38,46 @@ TEST(HostMatchTest, AProtectedSiteKeepsItselfAndItsSubdomainsOnly) {
   for (const auto& c : cases) EXPECT_EQ(kept.Keeps(c.host), c.kept) << c.host;
   EXPECT_FALSE(browsers::ProtectedSites({}).Keeps("example.com"));
   EXPECT_FALSE(browsers::ProtectedSites({"", "  "}).Keeps(""));
+}
+
+// nullopt: unreadable, so never taken for a protected site's partition.
+TEST(PartitionTest, TheTopLevelSiteAsEachBrowserStoresIt) {
+  using Site = std::optional<std::string>;
+  const struct {
+    const char* value;
+    Site chromium;  // as cookies.top_frame_site_key
+    Site firefox;   // as moz_cookies.originAttributes
+  } cases[] = {
+      {"", "", ""},
+      {"https://tracker.test", "tracker.test", std::nullopt},
+      {"https://Tracker.TEST:8443/", "tracker.test", std::nullopt},
+      {"https://[::1]", "[::1]", std::nullopt},
+      {"tracker.test", std::nullopt, std::nullopt},
+      {"^partitionKey=%28https%2Ctracker.test%29", std::nullopt, "tracker.test"},
+      {"^partitionKey=%28https%2Ctracker.test%2C8443%29", std::nullopt, "tracker.test"},
+      {"^partitionKey=%28https%2Ctracker.test%2Cf%29", std::nullopt, "tracker.test"},
+      {"^userContextId=2&partitionKey=%28https%2Ctracker.test%29", std::nullopt, "tracker.test"},
+      {"^partitionKey=%28https%2C%5B%2B%2B1%5D%29", std::nullopt, "[::1]"},  // ":" stored as "+"
+      {"^partitionKey=tracker.test", std::nullopt, "tracker.test"},          // keyed by base domain
+      {"^userContextId=2", std::nullopt, ""},
+      {"^privateBrowsingId=1&firstPartyDomain=tracker.test", std::nullopt, "tracker.test"},
+      {"^firstPartyDomain=%28https%2Ctracker.test%29", std::nullopt, "tracker.test"},
+      {"^partitionKey=%28https%29", std::nullopt, std::nullopt},
+      {"^partitionKey=%28https%2Ctracker.test", std::nullopt, std::nullopt},
+      {"^partitionKey=%2", std::nullopt, std::nullopt},
+      {"^partitionKey=%28https%2C%20%29", std::nullopt, std::nullopt},
+      {"userContextId=2", std::nullopt, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(browsers::SiteOfTopFrameKey(c.value), c.chromium) << c.value;
+    EXPECT_EQ(browsers::PartitionSiteOfAttributes(c.value), c.firefox) << c.value;
+  }
+  const browsers::ProtectedSites kept({"keep.test"});
+  EXPECT_TRUE(browsers::KeepsPartitioned(kept, "www.keep.test", ""));
+  EXPECT_TRUE(browsers::KeepsPartitioned(kept, ".keep.test", "keep.test"));
+  EXPECT_FALSE(browsers::KeepsPartitioned(kept, "keep.test", "tracker.test"));
+  EXPECT_FALSE(browsers::KeepsPartitioned(kept, "tracker.test", "keep.test"));
+  EXPECT_FALSE(browsers::KeepsPartitioned(kept, "keep.test", std::nullopt));
 }
 
 TEST(FirefoxProfilesTest, ReadsTheProfileSectionsOnly) {

@@ -2,6 +2,7 @@
 // is left as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -90,6 +91,65 @@ TEST_F(CookieDatabaseTest, DeletesWhatNoProtectedSiteKeepsAfterTheCopy) {
             (std::vector<std::string>{".example.com", "www.example.com"}));
   EXPECT_EQ(browsers::ReadHosts(store).hosts,
             (std::vector<std::string>{".example.com", "www.example.com"}));
+}
+
+// A partitioned cookie stays only when its host and its top-level site are
+// both protected; the store names both sites.
+TEST_F(CookieDatabaseTest, APartitionedCookieGoesWithItsTopLevelSite) {
+  const struct {
+    const char* name;
+    browsers::Family family;
+    const char* sql;
+    const char* remaining;  // the cookies' names, in order
+    std::vector<std::string> hosts;
+  } cases[] = {
+      {"Chromium",
+       browsers::Family::kChromium,
+       "CREATE TABLE cookies(host_key TEXT NOT NULL, top_frame_site_key TEXT NOT NULL, "
+       "name TEXT NOT NULL);"
+       "INSERT INTO cookies VALUES('.example.com','','a'),"
+       "('www.example.com','https://example.com','b'),"
+       "('.example.com','https://tracker.net','c'),"
+       "('.tracker.net','https://example.com','d'),"
+       "('example.com','https:tracker','e')",
+       "a b",
+       {".example.com", "example.com", "www.example.com", ".tracker.net", "tracker.net"}},
+      {"Chromium before partitions",
+       browsers::Family::kChromium,
+       "CREATE TABLE cookies(host_key TEXT NOT NULL, name TEXT NOT NULL);"
+       "INSERT INTO cookies VALUES('.example.com','a'),('.tracker.net','d')",
+       "a",
+       {".example.com", ".tracker.net"}},
+      {"Firefox",
+       browsers::Family::kFirefox,
+       "CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, originAttributes TEXT NOT NULL DEFAULT "
+       "'', name TEXT, value TEXT, host TEXT);"
+       "INSERT INTO moz_cookies(originAttributes, name, host) VALUES('','a','.example.com'),"
+       "('^userContextId=1&partitionKey=%28https%2Cexample.com%2C8443%29','b','www.example.com'),"
+       "('^partitionKey=%28https%2Ctracker.net%29','c','.example.com'),"
+       "('^userContextId=1','d','example.com'),"
+       "('^partitionKey=%28https','e','example.com')",
+       "a b d",
+       {".example.com", "www.example.com", "example.com", "tracker.net"}},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    const auto store = Make(c.sql, c.family);
+    std::vector<std::string> hosts = browsers::ReadHosts(store).hosts;
+    std::sort(hosts.begin(), hosts.end());
+    std::vector<std::string> expected = c.hosts;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(hosts, expected) << c.name;
+    EXPECT_EQ(browsers::WipeStore(store, kept_, [] { return true; }).state, StoreState::kDone)
+        << c.name;
+    std::string remaining;
+    for (const auto& name :
+         Hosts(c.family == browsers::Family::kChromium ? "SELECT name FROM cookies ORDER BY 1"
+                                                       : "SELECT name FROM moz_cookies ORDER BY 1"))
+      remaining += (remaining.empty() ? "" : " ") + name;
+    EXPECT_EQ(remaining, c.remaining) << c.name;
+    TearDown();
+  }
 }
 
 TEST_F(CookieDatabaseTest, EachStoreThatCannotBeWipedIsLeftAsItWas) {
