@@ -55,6 +55,52 @@ bool IsOwnOrOpaquePartition(std::string_view partition) {
   return false;
 }
 
+// The keys to delete and those that stay, each storage key asked about once.
+struct Split {
+  std::vector<std::string> doomed;
+  std::vector<std::string> staying;
+  std::size_t doomed_owners = 0;
+};
+Split SplitKeys(std::vector<std::string> keys,
+                const std::function<bool(const std::string&)>& keep) {
+  std::map<std::string, bool, std::less<>> kept;
+  std::set<std::string, std::less<>> doomed_owners;
+  Split split;
+  for (std::string& key : keys) {
+    const std::optional<std::string_view> owner = StorageKeyOfEntry(key);
+    bool stays = true;
+    if (owner) {
+      auto known = kept.find(*owner);
+      if (known == kept.end()) {
+        const std::optional<std::string> judged = JudgedAs(*owner);
+        known = kept.emplace(std::string(*owner), !judged || keep(*judged)).first;
+      }
+      stays = known->second;
+      if (!stays) doomed_owners.emplace(*owner);
+    }
+    (stays ? split.staying : split.doomed).push_back(std::move(key));
+  }
+  split.doomed_owners = doomed_owners.size();
+  return split;
+}
+
+// Reopened with LevelDB's checks, the database holds exactly the keys that
+// stay; otherwise what differs, in words.
+std::string ProblemOnReading(const std::string& folder, const std::vector<std::string>& staying) {
+  LevelDbStore::Opened reopened = LevelDbStore::Open(folder);
+  if (!reopened.store) return reopened.problem;
+  std::vector<std::string> left;
+  if (const StoreStatus read = reopened.store->Keys(left); !read.Ok()) return read.problem;
+  if (left == staying) return {};
+  std::string problem = folder;
+  problem += ": ";
+  problem += std::to_string(left.size());
+  problem += " keys read back, ";
+  problem += std::to_string(staying.size());
+  problem += " expected";
+  return problem;
+}
+
 }  // namespace
 
 std::optional<std::string_view> StorageKeyOfEntry(std::string_view key) {
@@ -111,51 +157,19 @@ LocalStorageWipe WipeLocalStorage(const std::string& folder,
   std::vector<std::string> keys;
   if (const StoreStatus read = opened.store->Keys(keys); !read.Ok())
     return {State::kWontOpen, 0, 0, read.problem};
+  const Split split = SplitKeys(std::move(keys), keep);
+  if (split.doomed.empty()) return {State::kDone, 0, 0, {}};
 
-  std::map<std::string, bool, std::less<>> kept_keys;  // each storage key asked once
-  std::vector<std::string> doomed;
-  std::vector<std::string> staying;
-  std::set<std::string, std::less<>> doomed_owners;
-  for (std::string& key : keys) {
-    const std::optional<std::string_view> owner = StorageKeyOfEntry(key);
-    bool stays = true;
-    if (owner) {
-      auto known = kept_keys.find(*owner);
-      if (known == kept_keys.end()) {
-        const std::optional<std::string> judged = JudgedAs(*owner);
-        known = kept_keys.emplace(std::string(*owner), !judged || keep(*judged)).first;
-      }
-      stays = known->second;
-      if (!stays) doomed_owners.emplace(*owner);
-    }
-    (stays ? staying : doomed).push_back(std::move(key));
-  }
-  if (doomed.empty()) return {State::kDone, 0, 0, {}};
-
-  LocalStorageWipe wipe{State::kDone, doomed.size(), doomed_owners.size(), {}};
-  if (const StoreStatus deleted = opened.store->Delete(doomed); !deleted.Ok())
+  if (const StoreStatus deleted = opened.store->Delete(split.doomed); !deleted.Ok())
     return {State::kWriteFailed, 0, 0, deleted.problem};
+  LocalStorageWipe wipe{State::kDone, split.doomed.size(), split.doomed_owners, {}};
   if (const StoreStatus compacted = opened.store->Compact(); !compacted.Ok()) {
     wipe.state = State::kWriteFailed;
     wipe.problem = compacted.problem;
     return wipe;
   }
   opened.store.reset();
-
-  LevelDbStore::Opened reopened = LevelDbStore::Open(folder);
-  std::vector<std::string> left;
-  if (!reopened.store) {
-    wipe.problem = reopened.problem;
-  } else if (const StoreStatus read = reopened.store->Keys(left); !read.Ok()) {
-    wipe.problem = read.problem;
-  } else if (left != staying) {
-    wipe.problem = folder;
-    wipe.problem += ": ";
-    wipe.problem += std::to_string(left.size());
-    wipe.problem += " keys read back, ";
-    wipe.problem += std::to_string(staying.size());
-    wipe.problem += " expected";
-  }
+  wipe.problem = ProblemOnReading(folder, split.staying);
   if (!wipe.problem.empty()) wipe.state = State::kNotVerified;
   return wipe;
 }
