@@ -35,6 +35,8 @@ LOGIC = {
     # Apply: the proxy switch, the route check, the cookie stages and the
     # browsers' stores.
     "wipe": {"proxyswitch", "routecheck", "cookies", "browsers", "registry"},
+    # Site data: the browsers' sites and stores, the folder guard.
+    "sitedata": {"browsers", "cookies"},
 }
 LAYERS = [
     ["common"],
