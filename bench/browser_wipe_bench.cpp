@@ -59,7 +59,8 @@ int main() {
                         .profile = "Default",
                         .database = user_data + R"(\Default\Network\Cookies)",
                         .family = browsers::Family::kChromium,
-                        .caches = {}};
+                        .caches = {},
+                        .folder = user_data + R"(\Default)"};
   driver::MakeFolders(user_data + R"(\Default\Network)");
   std::vector<double> floors, wipes;
   std::size_t deleted = 0;

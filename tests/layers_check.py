@@ -29,14 +29,12 @@ LOGIC = {
     "routecheck": {"proxytest"},
     # The WebRTC settings' record is the registry's.
     "browsers": {"cookies", "proxylist", "registry"},
-    "startup": {"banner", "browsers", "cookies"},
     # The wipe of site data: the protected sites and the cookies' stores.
     "sitedata": {"browsers", "cookies"},
+    "startup": {"banner", "browsers", "cookies", "sitedata"},
     # Apply: the proxy switch, the route check, the cookie stages and the
     # browsers' stores.
-    "wipe": {"proxyswitch", "routecheck", "cookies", "browsers", "registry"},
-    # Site data: the browsers' sites and stores, the folder guard.
-    "sitedata": {"browsers", "cookies"},
+    "wipe": {"proxyswitch", "routecheck", "cookies", "browsers", "registry", "sitedata"},
 }
 LAYERS = [
     ["common"],

@@ -17,6 +17,12 @@ std::string ShownText(const Site& site) {
     if (&browser != &site.browsers.front()) text += ", ";
     text += browser;
   }
+  if (site.cookies || site.site_data) {
+    text += ": ";
+    text += site.cookies && site.site_data ? "cookies, site data"
+            : site.cookies                 ? "cookies"
+                                           : "site data";
+  }
   return text + ")";
 }
 

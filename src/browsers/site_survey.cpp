@@ -29,7 +29,7 @@ Survey SurveySites(const std::vector<Store>& stores) {
     }
   }
   survey.sites.reserve(sites.size());
-  for (auto& [host, browsers] : sites) survey.sites.push_back({host, std::move(browsers)});
+  for (auto& [host, browsers] : sites) survey.sites.push_back({host, std::move(browsers), true});
   return survey;
 }
 

@@ -1,6 +1,6 @@
 // What the stores hold, for the Browser Cookies window: every cookie host,
 // and every top-level site that partitions cookies, as a site, with the
-// browsers it appears in.
+// browsers it appears in (the site data's survey adds its own).
 #pragma once
 
 #include <string>
@@ -13,6 +13,9 @@ namespace browsers {
 struct Site {
   std::string host;                   // as SiteOf gives it
   std::vector<std::string> browsers;  // in the stores' order, each once
+  // What the browsers hold of it.
+  bool cookies = false;
+  bool site_data = false;
 };
 
 struct Survey {

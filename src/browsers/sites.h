@@ -21,6 +21,8 @@ class ProtectedSites {
   // True when the cookie host is a protected site or a subdomain of one.
   bool Keeps(std::string_view host) const;
   bool Empty() const { return sites_.empty(); }
+  // The sites themselves, in no order.
+  const std::unordered_set<std::string>& Sites() const { return sites_; }
 
  private:
   std::unordered_set<std::string> sites_;

@@ -35,7 +35,8 @@ constexpr ChromiumBrowser kChromiumBrowsers[] = {
 // Newer Chromium keeps cookies under "Network", older beside the profile.
 constexpr char kNetworkFolder[] = "Network";
 constexpr const char* kChromiumDatabases[] = {R"(Network\Cookies)", "Cookies"};
-constexpr const char* kChromiumCaches[] = {R"(Cache\Cache_Data)", "Code Cache", "GPUCache"};
+// The whole of "Cache": newer Chromium keeps "No_Vary_Search" beside "Cache_Data".
+constexpr const char* kChromiumCaches[] = {"Cache", "Code Cache", "GPUCache"};
 constexpr char kFirefoxFolder[] = R"(Mozilla\Firefox)";
 
 bool IsFile(const std::string& path) {
@@ -84,7 +85,7 @@ void AddChromium(const ChromiumBrowser& browser, const UserFolders& folders,
     for (const char* database : kChromiumDatabases)
       if (IsFile(profile + "\\" + database))
         stores.push_back({browser.browser, browser.executable, LastName(profile),
-                          profile + "\\" + database, Family::kChromium, caches});
+                          profile + "\\" + database, Family::kChromium, caches, profile});
   }
 }
 
@@ -107,7 +108,7 @@ void AddFirefox(const UserFolders& folders, std::vector<Store>& stores) {
     std::vector<std::string> caches;
     if (IsFolder(cache)) caches.push_back(cache);
     stores.push_back({"Firefox", "firefox.exe", LastName(profile), profile + "\\cookies.sqlite",
-                      Family::kFirefox, caches});
+                      Family::kFirefox, caches, profile});
   }
 }
 

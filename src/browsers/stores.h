@@ -18,6 +18,7 @@ struct Store {
   std::string database;    // the cookies database, a full path
   Family family = Family::kChromium;
   std::vector<std::string> caches;  // the profile's cache folders that exist
+  std::string folder;               // the profile's folder, a full path
 };
 
 struct UserFolders {

@@ -150,11 +150,22 @@ LevelDbStore::LevelDbStore(LevelDbStore&&) noexcept = default;
 LevelDbStore::~LevelDbStore() { db_.reset(); }
 
 StoreStatus LevelDbStore::Keys(std::vector<std::string>& keys) const {
+  return Each([&](std::string key, std::string) { keys.push_back(std::move(key)); });
+}
+
+StoreStatus LevelDbStore::Entries(std::vector<std::pair<std::string, std::string>>& entries) const {
+  return Each([&](std::string key, std::string value) {
+    entries.emplace_back(std::move(key), std::move(value));
+  });
+}
+
+StoreStatus LevelDbStore::Each(const std::function<void(std::string, std::string)>& take) const {
   leveldb::ReadOptions read;
   read.verify_checksums = true;
   read.fill_cache = false;
   const std::unique_ptr<leveldb::Iterator> it(db_->NewIterator(read));
-  for (it->SeekToFirst(); it->Valid(); it->Next()) keys.push_back(it->key().ToString());
+  for (it->SeekToFirst(); it->Valid(); it->Next())
+    take(it->key().ToString(), it->value().ToString());
   return StatusOf(it->status());
 }
 

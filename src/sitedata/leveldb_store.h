@@ -3,9 +3,11 @@
 // deleted values in no file. LevelDB's own words say what went wrong.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace leveldb {
@@ -71,12 +73,15 @@ class LevelDbStore {
 
   // Every key, in order, each block's checksum checked.
   StoreStatus Keys(std::vector<std::string>& keys) const;
+  // Every key with its value, in order.
+  StoreStatus Entries(std::vector<std::pair<std::string, std::string>>& entries) const;
   // Deletes the keys in one batch, synced to disk before it returns.
   StoreStatus Delete(const std::vector<std::string>& keys);
   // Compacts the whole key range: a deleted value is then in no table.
   StoreStatus Compact();
 
  private:
+  StoreStatus Each(const std::function<void(std::string, std::string)>& take) const;
   LevelDbStore(std::unique_ptr<leveldb::Logger> logger, std::unique_ptr<leveldb::DB> db);
   // Declared first: the database writes to it until it is closed.
   std::unique_ptr<leveldb::Logger> logger_;

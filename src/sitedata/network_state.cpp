@@ -1,5 +1,7 @@
 #include "sitedata/network_state.h"
 
+#include "browsers/partition.h"
+
 #include <string>
 
 #include "sitedata/json_text.h"
@@ -42,8 +44,9 @@ bool Goes(const Json& entry, const char* host_member, bool host_is_server,
   if (partition == entry.end() || !partition->is_array() || partition->empty()) return false;
   const auto& site = partition->front();
   if (!site.is_string()) return false;
-  const auto top_level = SiteOfTopFrameKey(site.get_ref<const std::string&>());
-  return !top_level.empty() && !kept.Keeps(top_level);
+  // A site that cannot be read is no protected one.
+  const auto top_level = browsers::SiteOfTopFrameKey(site.get_ref<const std::string&>());
+  return !top_level || (!top_level->empty() && !kept.Keeps(*top_level));
 }
 
 struct HostList {

@@ -1,5 +1,7 @@
 #include "sitedata/origins.h"
 
+#include "browsers/partition.h"
+
 #include <charconv>
 #include <cstdint>
 #include <vector>
@@ -98,60 +100,6 @@ bool Digits(std::string_view text) {
   return true;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::optional<std::string> PercentDecoded(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      // Firefox's parameters decode '+' as a blank, which no site holds.
-      if (text[i] == '+') return std::nullopt;
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return std::nullopt;
-    const int high = HexValue(text[i + 1]);
-    const int low = HexValue(text[i + 2]);
-    if (high < 0 || low < 0) return std::nullopt;
-    out += static_cast<char>(high * 16 + low);
-    i += 2;
-  }
-  return out;
-}
-
-// Firefox's partition key, "(https,tracker.test)", "(http,tracker.test,8080)",
-// "(https,tracker.test,f)"; a bare base domain where sites are not used. Its
-// ':' were written as '+'.
-std::optional<std::string> SiteOfPartitionKey(std::string key) {
-  for (char& c : key)
-    if (c == '+') c = ':';
-  std::string_view text = key;
-  if (!text.starts_with('(')) return HostOf(text);
-  if (text.size() < 5 || !text.ends_with(')')) return std::nullopt;
-  text = text.substr(1, text.size() - 2);
-  std::vector<std::string_view> fields;
-  for (std::size_t start = 0;;) {
-    const auto comma = text.find(',', start);
-    fields.push_back(text.substr(start, comma - start));
-    if (comma == std::string_view::npos) break;
-    start = comma + 1;
-  }
-  if (fields.size() < 2 || fields.size() > 4) return std::nullopt;
-  for (auto field : fields)
-    if (field.empty()) return std::nullopt;
-  if (!WebScheme(fields[0])) return std::nullopt;
-  // Firefox refuses port 0 there.
-  if (fields.size() >= 3 && fields[2] != "f" && PortOf(fields[2]).value_or(0) == 0)
-    return std::nullopt;
-  if (fields.size() == 4 && (fields[3] != "f" || fields[2] == "f")) return std::nullopt;
-  return HostOf(fields[1]);
-}
-
 }  // namespace
 
 bool Keeps(const browsers::ProtectedSites& kept, const Origin& origin) {
@@ -168,6 +116,10 @@ std::optional<Origin> FromChromiumIndexedDbFolder(std::string_view name) {
       break;
     }
   if (!suffixed) return std::nullopt;
+  return FromFileSystemIdentifier(name);
+}
+
+std::optional<Origin> FromFileSystemIdentifier(std::string_view name) {
   // Chromium's database identifier: "<scheme>_<host>_<port>", the port 0
   // for the scheme's default, IPv6 with '_' for ':' ("[1__2]").
   const auto first = name.find('_');
@@ -274,36 +226,7 @@ std::optional<Origin> FromCacheStorageIndex(std::string_view index_txt) {
 }
 
 std::optional<std::string> TopLevelSiteOfAttributes(std::string_view attributes) {
-  if (attributes.empty()) return std::string();
-  if (attributes.front() != '^') return std::nullopt;
-  std::optional<std::string> partition;
-  std::optional<std::string> first_party;
-  for (auto rest = attributes.substr(1); !rest.empty();) {
-    const auto amp = rest.find('&');
-    const auto pair = rest.substr(0, amp);
-    rest = amp == std::string_view::npos ? std::string_view{} : rest.substr(amp + 1);
-    const auto equals = pair.find('=');
-    if (equals == std::string_view::npos) return std::nullopt;
-    const auto name = pair.substr(0, equals);
-    auto value = PercentDecoded(pair.substr(equals + 1));
-    if (!value) return std::nullopt;
-    if (name == "partitionKey" || name == "firstPartyDomain") {
-      auto site = SiteOfPartitionKey(std::move(*value));
-      if (!site) return std::nullopt;
-      (name == "partitionKey" ? partition : first_party) = std::move(site);
-    } else if (name != "userContextId" && name != "privateBrowsingId" &&
-               name != "geckoViewUserContextId" && name != "inBrowser" && name != "addonId" &&
-               name != "appId" && name != "disableJit") {
-      return std::nullopt;  // Firefox itself refuses other names
-    }
-  }
-  if (partition) return partition;
-  if (first_party) return first_party;
-  return std::string();
-}
-
-std::string PartitionSiteOfAttributes(std::string_view attributes) {
-  return TopLevelSiteOfAttributes(attributes).value_or(std::string());
+  return browsers::PartitionSiteOfAttributes(attributes);
 }
 
 std::optional<Origin> FromFirefoxFolder(std::string_view name) {
@@ -373,11 +296,6 @@ std::optional<Origin> FromFirefoxMetadata(std::string_view metadata_v2) {
   if (!site) return std::nullopt;
   origin->top_level_site = std::move(*site);
   return origin;
-}
-
-std::string SiteOfTopFrameKey(std::string_view key) {
-  const auto site = FromUrlOrigin(key);
-  return site ? site->host : std::string();
 }
 
 }  // namespace sitedata

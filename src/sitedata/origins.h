@@ -29,6 +29,10 @@ bool Keeps(const browsers::ProtectedSites& kept, const Origin& origin);
 
 // Chromium: "https_keep.test_443.indexeddb.leveldb", ".indexeddb.blob" too.
 std::optional<Origin> FromChromiumIndexedDbFolder(std::string_view name);
+// Chromium's database identifier alone, "https_keep.test_443", as File
+// System's Origins database names an origin after its prefix.
+inline constexpr char kFileSystemOriginPrefix[] = "ORIGIN:";
+std::optional<Origin> FromFileSystemIdentifier(std::string_view identifier);
 // Chromium's storage keys: "https://keep.test:28143" or with a trailing
 // slash, partitioned "https://keep.test:28143/^0https://tracker.test"; a
 // nonce's key ("^1<high>^2<low>") and a cross-site ancestor's ("^31") give the
@@ -50,10 +54,5 @@ std::optional<Origin> FromFirefoxMetadata(std::string_view metadata_v2);
 // first-party domain); empty when there is no partition key; nothing when
 // the attributes are none that Firefox reads.
 std::optional<std::string> TopLevelSiteOfAttributes(std::string_view attributes);
-// As above, malformed attributes read as unpartitioned.
-std::string PartitionSiteOfAttributes(std::string_view attributes);
-// The top-level site of Chromium's top_frame_site_key ("https://keep.test"
-// gives "keep.test"); empty for an empty key, and for one that is no site.
-std::string SiteOfTopFrameKey(std::string_view key);
 
 }  // namespace sitedata

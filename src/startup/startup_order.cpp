@@ -6,6 +6,7 @@
 #include "cookies/folder_guard.h"
 #include "cookies/jar.h"
 #include "platform/files.h"
+#include "sitedata/site_data_wipe.h"
 
 namespace startup {
 
@@ -30,6 +31,7 @@ void RepairJar(Steps& steps, const std::string& cookies_folder) {
 void Run(Steps& steps, const std::string& banner_url) {
   RepairJar(steps, steps.LoadMainWindow());
   browsers::RemoveLeftoverCopies();
+  sitedata::RemoveLeftoverSiteDataCopies();
   const std::string folder = platform::files::ApplicationFolder();
   // A banner left read-only by an earlier run must not block the new one.
   platform::files::SetAttributes(folder + "\\" + std::string(ids::kBannerFile),

@@ -10,6 +10,7 @@
 #include "common/identifiers.h"
 #include "cookies/folder_guard.h"
 #include "platform/ui.h"
+#include "sitedata/site_data_survey.h"
 #include "ui/messages.h"
 #include "ui/sorted_list.h"
 
@@ -20,8 +21,8 @@ using namespace ids::browser_cookies;
 // The two lines under the lists are laid out for the longest they say: all
 // seven browsers named.
 constexpr char kLongestHint[] =
-    "Double-click on a site to move it across. Cookies found in Chrome, Edge, Brave, Chromium, "
-    "Vivaldi, Opera and Firefox.";
+    "Double-click on a site to move it across. Cookies and site data found in Chrome, Edge, "
+    "Brave, Chromium, Vivaldi, Opera and Firefox.";
 constexpr char kLongestStatus[] =
     "Could not read the cookies of Chrome, Edge, Brave, Chromium, Vivaldi, Opera and Firefox, so "
     "sites may be missing: close the browser and press Read Again.";
@@ -62,7 +63,7 @@ constexpr TwoListParts kParts{
 std::string HintText(const std::optional<browsers::Survey>& survey) {
   if (!survey) return "Reading the browsers' cookies...";
   if (survey->browsers.empty()) return "No browser's cookies were found.";
-  return "Double-click on a site to move it across. Cookies found in " +
+  return "Double-click on a site to move it across. Cookies and site data found in " +
          browsers::InWords(survey->browsers) + ".";
 }
 
@@ -105,7 +106,7 @@ void BrowserCookiesWindow::ReadStores() {
   auto survey = std::make_shared<browsers::Survey>();
   Tasks().Run(
       [survey, folders = browsers::ShellUserFolders()] {
-        *survey = browsers::SurveySites(browsers::FindStores(folders));
+        *survey = sitedata::SurveyAll(browsers::FindStores(folders));
       },
       [this, survey, reading] {
         if (reading == reading_) TakeSurvey(std::move(*survey));

@@ -1,5 +1,6 @@
 #include "wipe/apply.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "platform/process.h"
 #include "platform/ui.h"
 #include "registry/settings.h"
+#include "sitedata/site_data_wipe.h"
 #include "wipe/cookie_stages.h"
 #include "wipe/status_line.h"
 #include "wipe/url_cache_purge.h"
@@ -84,6 +86,7 @@ void WipeBrowserStores(const RunPtr& run, const cookies::GuardedFolder& folder) 
   tasks::Runner& steps = run->steps;
   struct Outcome {
     browsers::BrowserWipeReport report;
+    sitedata::SiteDataReport site_data;
     bool sites_read = true;
   };
   const auto outcome = std::make_shared<Outcome>();
@@ -99,9 +102,12 @@ void WipeBrowserStores(const RunPtr& run, const cookies::GuardedFolder& folder) 
           outcome->sites_read = false;
           return;
         }
+        const auto stores = browsers::FindStores(browsers::ShellUserFolders());
+        const browsers::ProtectedSites kept(sites);
         outcome->report = browsers::WipeBrowsers(
-            browsers::FindStores(browsers::ShellUserFolders()), browsers::ProtectedSites(sites),
-            ProgressTeller(window, steps, Stage::kBrowserStores));
+            stores, kept, ProgressTeller(window, steps, Stage::kBrowserStores));
+        // Then every site's storage, with the same protected sites.
+        outcome->site_data = sitedata::WipeSiteData(stores, kept);
       },
       [run, folder, outcome] {
         if (!outcome->sites_read)
@@ -110,8 +116,15 @@ void WipeBrowserStores(const RunPtr& run, const cookies::GuardedFolder& folder) 
                                              cookies::JarFolder(folder) + "\", could not be read.",
                                          kInformation});
         run->cleared.browsers = outcome->report.cleaned;
-        if (const auto message = outcome->report.Message())
-          return EndCleared(run, Message{*message, kInformation});
+        for (const auto& browser : outcome->site_data.cleaned)
+          if (std::find(run->cleared.browsers.begin(), run->cleared.browsers.end(), browser) ==
+              run->cleared.browsers.end())
+            run->cleared.browsers.push_back(browser);
+        run->cleared.site_data = outcome->site_data.sites.size();
+        std::optional<std::string> message = outcome->report.Message();
+        if (const auto site_data = outcome->site_data.Message())
+          message = message ? *message + "\n\n" + *site_data : *site_data;
+        if (message) return EndCleared(run, Message{*message, kInformation});
         EndCleared(run);
       });
 }

@@ -53,6 +53,8 @@ std::string ClearedLine(const Cleared& cleared) {
     parts.push_back(Count(cleared.cache_entries, "cache entry", "cache entries"));
   if (cleared.cookie_files)
     parts.push_back(Count(cleared.cookie_files, "cookie file", "cookie files"));
+  if (cleared.site_data)
+    parts.push_back("the data of " + Count(cleared.site_data, "site", "sites"));
   if (!cleared.browsers.empty()) parts.push_back(browsers::InWords(cleared.browsers));
   if (parts.empty()) return "Nothing needed clearing";
   std::string line = "Cleared ";

@@ -27,9 +27,11 @@ std::string CheckedLine(const std::string& proxy, const routecheck::RouteReport&
 struct Cleared {
   std::size_t cache_entries = 0;
   std::size_t cookie_files = 0;
+  std::size_t site_data = 0;          // sites whose storage went
   std::vector<std::string> browsers;  // whose stores were cleaned
 };
-// "Cleared 5,000 cache entries, 300 cookie files, Chrome and Firefox;
+// "Cleared 5,000 cache entries, 300 cookie files, the data of 40 sites,
+// Chrome and Firefox;
 // copies in the Recycle Bin", or "Nothing needed clearing".
 std::string ClearedLine(const Cleared& cleared);
 

@@ -310,9 +310,17 @@ status::Win32Error Run(const Record& record) {
   // As the shell does: a delete to the recycle bin removes the files whether
   // or not the bin takes them; only its count tells.
   if (record.function == kDelete && (record.flags & kAllowUndo))
-    for (const auto& name : record.from)
-      if (fake::system_state.files.erase(name) && fake::system_state.recycle_bin_takes)
-        ++fake::system_state.recycle_bin_items;
+    for (const auto& name : record.from) {
+      // A folder goes whole, as one item.
+      bool gone = fake::system_state.files.erase(name) != 0;
+      gone = fake::system_state.attributes.erase(name) != 0 || gone;
+      const std::string inside = name + "\\";
+      std::erase_if(fake::system_state.attributes,
+                    [&](const auto& entry) { return entry.first.starts_with(inside); });
+      std::erase_if(fake::system_state.files,
+                    [&](const auto& entry) { return entry.first.starts_with(inside); });
+      if (gone && fake::system_state.recycle_bin_takes) ++fake::system_state.recycle_bin_items;
+    }
   return 0;
 }
 

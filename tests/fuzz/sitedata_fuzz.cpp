@@ -23,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sitedata::FromStorageKey(input), sitedata::FromCacheStorageIndex(input),
         sitedata::FromFirefoxMetadata(input)})
     if (origin && (origin->host.empty() || origin->port < 0 || origin->port > 65535)) std::abort();
-  (void)sitedata::PartitionSiteOfAttributes(input);
-  (void)sitedata::SiteOfTopFrameKey(input);
+  (void)sitedata::TopLevelSiteOfAttributes(input);
   (void)sitedata::HostHash(input);
 
   if (const auto cleared = sitedata::FilterSiteSecurityState(input, kept)) {

@@ -268,12 +268,14 @@ TEST_F(ApplyTest, TheStatusLineSaysTheRouteCheckedAndWhatWasCleared) {
     wipe::Cleared cleared;
     const char* line;
   } cases[] = {
-      {{5000, 300, {"Chrome", "Firefox"}},
+      {{5000, 300, 0, {"Chrome", "Firefox"}},
        "Cleared 5,000 cache entries, 300 cookie files, Chrome and Firefox; copies in the Recycle "
        "Bin"},
-      {{1, 0, {}}, "Cleared 1 cache entry"},
-      {{0, 1, {}}, "Cleared 1 cookie file; copies in the Recycle Bin"},
-      {{1234567, 0, {"Edge"}}, "Cleared 1,234,567 cache entries, Edge; copies in the Recycle Bin"},
+      {{1, 0, 0, {}}, "Cleared 1 cache entry"},
+      {{0, 1, 0, {}}, "Cleared 1 cookie file; copies in the Recycle Bin"},
+      {{1234567, 0, 0, {"Edge"}},
+       "Cleared 1,234,567 cache entries, Edge; copies in the Recycle Bin"},
+      {{0, 0, 1, {"Chrome"}}, "Cleared the data of 1 site, Chrome; copies in the Recycle Bin"},
       {{}, "Nothing needed clearing"},
   };
   for (const auto& c : cases) EXPECT_EQ(wipe::ClearedLine(c.cleared), c.line);

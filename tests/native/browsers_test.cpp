@@ -145,11 +145,11 @@ TEST(FindStoresTest, FindsEachProfileWithACookiesDatabaseAndItsCaches) {
   EXPECT_EQ(
       found,
       (std::vector<std::string>{
-          R"(Chrome|chrome.exe|Default|AppData\Local\Google\Chrome\User Data\Default\Network\Cookies|AppData\Local\Google\Chrome\User Data\Default\Cache\Cache_Data|AppData\Local\Google\Chrome\User Data\Default\GPUCache)",
+          R"(Chrome|chrome.exe|Default|AppData\Local\Google\Chrome\User Data\Default\Network\Cookies|AppData\Local\Google\Chrome\User Data\Default\Cache|AppData\Local\Google\Chrome\User Data\Default\GPUCache)",
           // A profile that is a link is found, to be named and left alone.
           R"(Chrome|chrome.exe|Linked|AppData\Local\Google\Chrome\User Data\Linked\Cookies)",
           R"(Chrome|chrome.exe|Profile 1|AppData\Local\Google\Chrome\User Data\Profile 1\Cookies)",
-          R"(Opera|opera.exe|Opera Stable|AppData\Roaming\Opera Software\Opera Stable\Network\Cookies|AppData\Local\Opera Software\Opera Stable\Cache\Cache_Data)",
+          R"(Opera|opera.exe|Opera Stable|AppData\Roaming\Opera Software\Opera Stable\Network\Cookies|AppData\Local\Opera Software\Opera Stable\Cache)",
           R"(Firefox|firefox.exe|a.default|AppData\Roaming\Mozilla\Firefox\Profiles\a.default\cookies.sqlite|AppData\Local\Mozilla\Firefox\Profiles\a.default\cache2)"}));
   EXPECT_EQ(browsers::BrowsersOf(stores), (std::vector<std::string>{"Chrome", "Opera", "Firefox"}));
 }

@@ -55,7 +55,8 @@ class CookieDatabaseTest : public ::testing::Test {
             .profile = "Default",
             .database = path,
             .family = family,
-            .caches = {}};
+            .caches = {},
+            .folder = folder_.string()};
   }
   std::vector<std::string> Hosts(const char* sql) {
     std::vector<std::string> hosts;
@@ -267,7 +268,8 @@ TEST_F(CookieDatabaseTest, AFileThatIsNotSqliteIsNeitherReadNorChangedNorMade) {
                         .profile = "Default",
                         .database = (folder_ / "Cookies").string(),
                         .family = browsers::Family::kChromium,
-                        .caches = {}};
+                        .caches = {},
+                        .folder = folder_.string()};
   const std::string garbage(4096, 'Z');
   std::ofstream(store.database, std::ios::binary) << garbage;
   EXPECT_EQ(browsers::ReadHosts(store).state, StoreState::kNotAStore);

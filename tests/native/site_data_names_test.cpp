@@ -74,11 +74,14 @@ TEST(SiteDataNamesTest, EachBrowsersNameGivesItsOrigin) {
       {kFx, "https+++keep.test+", ""},
       {kFx, "https+++keep.test+99999", ""},
       {kFx, "https+++keep.test^partitionKey=%28https%29", ""},
-      {kFx, "https+++keep.test^partitionKey=%28ftp%2Ctracker.test%29", ""},
-      {kFx, "https+++keep.test^partitionKey=%28https%2Ctracker.test%2C0%29", ""},
+      // The partition key is read as the cookies' is: its site decides.
+      {kFx, "https+++keep.test^partitionKey=%28ftp%2Ctracker.test%29",
+       "https keep.test 0 tracker.test"},
+      {kFx, "https+++keep.test^partitionKey=%28https%2Ctracker.test%2C0%29",
+       "https keep.test 0 tracker.test"},
       {kFx, "https+++keep.test^partitionKey=%28https%2Ctracker.test", ""},
       {kFx, "https+++keep.test^partitionKey=%2", ""},
-      {kFx, "https+++keep.test^unknownAttribute=1", ""},
+      {kFx, "https+++keep.test^unknownAttribute=1", "https keep.test 0 "},
       {kFx, "https+++keep.test^partitionKey", ""},
       {kFx, "chrome", ""},
       // Chromium's storage keys, with and without the trailing slash.
@@ -113,19 +116,6 @@ TEST(SiteDataNamesTest, KeptOnlyWhenHostAndTopLevelSiteAreProtected) {
   EXPECT_FALSE(sitedata::Keeps(kept, {"https", "keep.test", 443, "tracker.test"}));
   EXPECT_FALSE(sitedata::Keeps(kept, {"https", "tracker.test", 443, "keep.test"}));
   EXPECT_FALSE(sitedata::Keeps(kept, {"https", "notkeep.test", 0, ""}));
-}
-
-TEST(SiteDataNamesTest, PartitionAttributesAndTopFrameKeys) {
-  EXPECT_EQ(sitedata::PartitionSiteOfAttributes("^partitionKey=%28https%2Ckeep.test%29"),
-            "keep.test");
-  EXPECT_EQ(sitedata::PartitionSiteOfAttributes(""), "");
-  EXPECT_EQ(sitedata::PartitionSiteOfAttributes("^userContextId=1"), "");
-  EXPECT_EQ(sitedata::TopLevelSiteOfAttributes("^partitionKey=bad+key"), std::nullopt);
-  EXPECT_EQ(sitedata::TopLevelSiteOfAttributes("partitionKey=%28https%2Ckeep.test%29"),
-            std::nullopt);
-  EXPECT_EQ(sitedata::SiteOfTopFrameKey("https://keep.test"), "keep.test");
-  EXPECT_EQ(sitedata::SiteOfTopFrameKey(""), "");
-  EXPECT_EQ(sitedata::SiteOfTopFrameKey("not a site"), "");
 }
 
 std::string BigEndian32(std::size_t n) {

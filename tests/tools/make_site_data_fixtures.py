@@ -556,9 +556,9 @@ def copy_tree(source, target):
         for name in sorted(os.listdir(source)):
             copy_tree(os.path.join(source, name), os.path.join(target, name))
     else:
-        if (os.path.basename(source) in ('LOCK', 'LOG', 'LOG.old') and
+        if (os.path.basename(source) in ('LOG', 'LOG.old') and
                 os.path.exists(os.path.join(os.path.dirname(source), 'CURRENT'))):
-            return  # LevelDB's lock and text log (with this machine's paths): made anew
+            return  # LevelDB's text log, with this machine's paths: made anew
         os.makedirs(os.path.dirname(target), exist_ok=True)
         shutil.copy2(source, target)
 

@@ -63,6 +63,7 @@ class BrowserWipeTest : public ::testing::Test {
     };
     FillCache(chrome_ + R"(\Default\GPUCache)");
     FillCache(chrome_ + R"(\Default\Cache\Cache_Data)");
+    FillCache(chrome_ + R"(\Default\Cache\No_Vary_Search)");
     firefox_cache_ =
         driver::LocalAppData() + R"(\Mozilla\Firefox\Profiles\x.default-release\cache2)";
     FillCache(firefox_cache_);
@@ -142,7 +143,7 @@ TEST_F(BrowserWipeTest, ApplyKeepsTheProtectedSitesAndLeavesAnOpenBrowserAlone) 
   }
   EXPECT_EQ(driver::ReadFileBytes(corrupt_), corrupt_bytes);
   EXPECT_EQ(driver::ReadFileBytes(foreign_), foreign_bytes);
-  EXPECT_TRUE(Emptied(chrome_ + R"(\Default\Cache\Cache_Data)"));
+  EXPECT_TRUE(Emptied(chrome_ + R"(\Default\Cache)")) << "the whole cache, not only Cache_Data";
   EXPECT_EQ(driver::FolderEntries(chrome_ + R"(\Default\GPUCache)"),
             (std::vector<std::string>{".", "..", "linked_entry"}))
       << "a file link is left, and what it leads to";

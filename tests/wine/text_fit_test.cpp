@@ -21,8 +21,8 @@ const std::set<int> kBold = {
     ids::browser_cookies::kSiteLabel,  ids::browser_cookies::kProtectedLabel};
 constexpr char kLongestStatus[] =
     "Through 203.113.114.115:65535, checked at 14:03: pages load (http 7999 ms, https 7999 ms)\n"
-    "Cleared 99,999 cache entries, 9,999 cookie files, Chrome, Edge and Firefox; copies in the "
-    "Recycle Bin";
+    "Cleared 99,999 cache entries, 9,999 cookie files, the data of 9,999 sites, Chrome, Edge and "
+    "Firefox; copies in the Recycle Bin";
 // A push button draws its text inside its border and focus frame.
 constexpr int kButtonMarginX = 4, kButtonMarginY = 3;
 
