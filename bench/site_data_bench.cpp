@@ -94,12 +94,20 @@ void MakeProfile(const std::string& profile) {
   const std::unique_ptr<leveldb::DB> db(opened);
   leveldb::WriteBatch batch;
   batch.Put("VERSION", "1");
-  for (int i = 0; i < kOrigins; ++i) batch.Put("META:" + StorageKey(i), "meta");
+  for (int i = 0; i < kOrigins; ++i) {
+    std::string meta = "META:";
+    meta += StorageKey(i);
+    batch.Put(meta, "meta");
+  }
   for (int k = 0; k < kKeys; ++k) {
-    std::string key = "_" + StorageKey(k % kOrigins);
+    std::string key = "_";
+    key += StorageKey(k % kOrigins);
     key += '\0';
-    key += "\x01key" + std::to_string(k);
-    batch.Put(key, "\x01value of the key " + std::to_string(k));
+    key += "\x01key";
+    key += std::to_string(k);
+    std::string value = "\x01value of the key ";
+    value += std::to_string(k);
+    batch.Put(key, value);
   }
   db->Write(leveldb::WriteOptions(), &batch);
 }

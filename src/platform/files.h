@@ -75,6 +75,11 @@ std::string TempFolder();
 enum class UserFolder { kRoamingAppData, kLocalAppData };
 std::string UserFolderPath(UserFolder folder);
 
+// A full path in the form the file functions take past MAX_PATH
+// ("\\?\C:\...", "\\?\UNC\server\share\..."); a path already in it is
+// given back.
+std::string LongPath(const std::string& path);
+
 // A path in this process's code page, as UTF-8 (the form SQLite opens).
 std::string PathAsUtf8(const std::string& path);
 

@@ -1,5 +1,6 @@
 #include "sitedata/profile_parts.h"
 
+#include <cctype>
 #include <memory>
 #include <set>
 
@@ -100,7 +101,28 @@ std::vector<std::pair<std::string, std::string>> Buckets(const std::string& path
   return buckets;
 }
 
+// The hosts of the web addresses a text holds ("https://hsts.keep.test:443,*"
+// in Preferences' site settings): HSTS names its hosts only by hash, and a
+// protected site's subdomain that nothing else names would lose its entry.
+void NameAddressesIn(const std::string& text, Planner& planner) {
+  for (auto at = text.find("://"); at != std::string::npos; at = text.find("://", at + 3)) {
+    const bool web = (at >= 4 && text.compare(at - 4, 4, "http") == 0) ||
+                     (at >= 5 && text.compare(at - 5, 5, "https") == 0);
+    if (!web) continue;
+    auto end = at + 3;
+    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) ||
+                                 text[end] == '.' || text[end] == '-'))
+      ++end;
+    if (end > at + 3) planner.Name(text.substr(at + 3, end - at - 3));
+  }
+}
+
 void PlanChromium(Planner& planner) {
+  try {
+    NameAddressesIn(files::ReadWholeFile(planner.Path("Preferences")), planner);
+  } catch (const std::exception&) {
+    // Without them, only the stores' own hosts are named.
+  }
   for (const auto& name : Subfolders(planner.Path("IndexedDB")))
     planner.Origin("IndexedDB\\" + name, FromChromiumIndexedDbFolder(name));
   const std::string caches = "Service Worker\\CacheStorage";

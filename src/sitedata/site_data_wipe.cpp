@@ -18,7 +18,7 @@ namespace {
 
 namespace files = platform::files;
 
-constexpr char kCopyFolderPrefix[] = "Maskfold site data copy ";
+constexpr char kCopyFolderPrefix[] = "Maskfold data ";
 
 void AddOnce(std::vector<std::string>& list, const std::string& item) {
   if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
@@ -51,19 +51,24 @@ bool MakeParents(const std::string& base, const std::string& relative) {
 // take, so its count must have grown.
 bool CopyToRecycleBin(const browsers::Store& store, const std::vector<Part>& parts,
                       std::size_t number) {
-  const std::uint32_t process = platform::process::CurrentProcessId();
+  // A short name: a profile's own paths run long, and the copy's lie below
+  // it. One that an earlier run of this process id left makes the copy
+  // fail, never mix with it; the next start removes it.
   std::string holder = files::TempFolder() + "\\" + kCopyFolderPrefix;
-  holder += std::to_string(process) + "-";
-  holder += std::to_string(platform::process::ProcessStartTime(process).value_or(0)) + "-";
+  holder += std::to_string(platform::process::CurrentProcessId()) + "-";
   holder += std::to_string(number);
   if (!files::MakeDirectory(holder)) return false;
   const std::string copy =
       holder + "\\" + SiteDataCopyName(store, platform::process::LocalTimeNow());
+  // The copy's paths are the profile's with the copy's folder before them:
+  // written as long paths, past MAX_PATH.
+  const std::string long_copy = files::LongPath(copy);
   bool copied = files::MakeDirectory(copy);
   for (const Part& part : parts) {
     if (!copied) break;
-    copied = MakeParents(copy, part.relative) &&
-             CopyTree(store.folder + "\\" + part.relative, copy + "\\" + part.relative);
+    copied = MakeParents(long_copy, part.relative) &&
+             CopyTree(files::LongPath(store.folder + "\\" + part.relative),
+                      long_copy + "\\" + part.relative);
   }
   bool binned = false;
   if (copied) {
@@ -78,7 +83,7 @@ bool CopyToRecycleBin(const browsers::Store& store, const std::vector<Part>& par
     binned = binned && after && *after >= *before + 1 && !files::Exists(copy);
   }
   // Whatever is left here was not taken by the recycle bin.
-  RemoveTree(holder);
+  RemoveTree(files::LongPath(holder));
   return copied && binned;
 }
 
@@ -120,7 +125,7 @@ void RemoveLeftoverSiteDataCopies() {
       continue;
     // A copy of a profile that was never changed: the profile still holds
     // all of it. One that cannot go stays; the next start tries again.
-    RemoveTree(temp + "\\" + entry.name);
+    RemoveTree(files::LongPath(temp + "\\" + entry.name));
   }
 }
 

@@ -258,6 +258,8 @@ std::string UserFolderPath(UserFolder folder) {
 }
 
 std::string PathAsUtf8(const std::string& path) { return path; }
+// The fake's paths have no length limit.
+std::string LongPath(const std::string& path) { return path; }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   if (system_state.unwritable.count(path)) return false;

@@ -166,7 +166,7 @@ TEST_F(SiteDataWipeTest, AProfileChangesOnlyOnceItsCopyIsInTheRecycleBin) {
                 R"(\Site data of Chrome, Default, before Maskfold 2026-12-07 14.03|)"),
             std::string::npos)
       << FakeSystem::Get().file_operations[0];
-  EXPECT_FALSE(files::Exists(R"(C:\Temp\Maskfold site data copy 42-4200-0)"));
+  EXPECT_FALSE(files::Exists(R"(C:\Temp\Maskfold data 42-0)"));
 }
 
 }  // namespace

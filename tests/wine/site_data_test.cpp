@@ -176,10 +176,12 @@ TEST_F(SiteDataTest, ApplyRemovesExactlyTheUnprotectedSitesData) {
       if (kind == "cookie") {
         const auto& before = browser == "chromium" ? chrome_rows_before : firefox_rows_before;
         const auto& after = browser == "chromium" ? chrome_rows : firefox_rows;
-        for (const auto& row : before)
-          if (row.find('\x1f' + key + '\x1f') != std::string::npos &&
-              row.find(item["host_key"].get<std::string>()) != std::string::npos)
-            EXPECT_EQ(std::find(after.begin(), after.end(), row) != after.end(), stays) << what;
+        for (const auto& row : before) {
+          if (row.find('\x1f' + key + '\x1f') == std::string::npos ||
+              row.find(item["host_key"].get<std::string>()) == std::string::npos)
+            continue;
+          EXPECT_EQ(std::find(after.begin(), after.end(), row) != after.end(), stays) << what;
+        }
       } else if (kind == "localStorage" && browser == "chromium") {
         EXPECT_EQ(HasLocalStorage(*stored, item["storage_key"], key), stays) << what;
       } else if (kind == "HSTS host" && browser == "chromium") {
@@ -189,7 +191,9 @@ TEST_F(SiteDataTest, ApplyRemovesExactlyTheUnprotectedSitesData) {
         const bool used = hsts.size() > slot * 286 + 286 &&
                           hsts.substr(slot * 286, 286) != std::string(286, '\0');
         EXPECT_EQ(used, stays) << what;
-        if (stays) EXPECT_EQ(hsts.substr(slot * 286, 286), hsts_before.substr(slot * 286, 286));
+        if (stays) {
+          EXPECT_EQ(hsts.substr(slot * 286, 286), hsts_before.substr(slot * 286, 286));
+        }
       } else if (kind == "WebStorage bucket") {
         EXPECT_EQ(Contains(buckets, item["storage_key"].get<std::string>()), stays) << what;
       } else if (kind == "sessionStorage namespace") {
@@ -205,7 +209,9 @@ TEST_F(SiteDataTest, ApplyRemovesExactlyTheUnprotectedSitesData) {
   // Every kept Local Storage key, byte for byte.
   for (const auto& [stored_key, value] : *stored_before) {
     const auto after = stored->find(stored_key);
-    if (after != stored->end()) EXPECT_EQ(after->second, value);
+    if (after != stored->end()) {
+      EXPECT_EQ(after->second, value);
+    }
   }
   EXPECT_EQ(driver::ReadFileBytes(chrome_ + R"(\Default\Service Worker\Database\000003.log)"),
             service_workers);
@@ -218,8 +224,18 @@ TEST_F(SiteDataTest, ApplyRemovesExactlyTheUnprotectedSitesData) {
 
   // One copy per profile in the bin, named for what it is, holding what went.
   std::set<std::string> copies;
-  for (const auto& name : driver::FolderEntries(driver::TrashFolder()))
-    if (name.starts_with("Site data of ")) copies.insert(name.substr(0, name.find(", before")));
+  for (const auto& name : driver::FolderEntries(driver::TrashFolder())) {
+    if (!name.starts_with("Site data of ")) continue;
+    copies.insert(name.substr(0, name.find(", before")));
+    const std::string copy = driver::TrashFolder() + "\\" + name;
+    if (name.starts_with("Site data of Chrome"))
+      EXPECT_TRUE(driver::PathExists(
+          copy + R"(\IndexedDB\https_tracker.test_28143.indexeddb.leveldb\CURRENT)"));
+    else
+      EXPECT_TRUE(driver::PathExists(copy +
+                                     R"(\storage\default\https+++tracker.test+28143)"
+                                     R"(^partitionKey=%28https%2Ckeep.test%29\.metadata-v2)"));
+  }
   EXPECT_EQ(copies, (std::set<std::string>{"Site data of Chrome, Default",
                                            "Site data of Firefox, sitedata.default-release"}));
 }

@@ -12,6 +12,41 @@
 #include "platform/win32/shell_calls.h"
 
 namespace platform::files {
+namespace {
+
+// A path in the long form ("\\?\") goes through the wide functions: the
+// ANSI ones stop at MAX_PATH whatever its form.
+bool IsLongForm(const std::string& path) { return path.starts_with(R"(\\?\)"); }
+
+std::wstring Wide(const std::string& path) {
+  const int length =
+      ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text) {
+  const int length = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 1) return {};
+  std::string narrow(static_cast<std::size_t>(length - 1), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), length, nullptr, nullptr);
+  return narrow;
+}
+
+DWORD AttributesOf(const std::string& path) {
+  return IsLongForm(path) ? ::GetFileAttributesW(Wide(path).c_str())
+                          : ::GetFileAttributesA(path.c_str());
+}
+
+HANDLE Create(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+  return IsLongForm(path)
+             ? ::CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition, flags,
+                             nullptr)
+             : ::CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+}
+
+}  // namespace
 
 static_assert(kAttributeNormal == FILE_ATTRIBUTE_NORMAL);
 static_assert(kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY);
@@ -42,18 +77,19 @@ std::string SystemFolder() {
   }
 }
 
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const std::string& path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 
-bool MakeDirectory(const std::string& path) { return ::CreateDirectoryA(path.c_str(), nullptr); }
+bool MakeDirectory(const std::string& path) {
+  return IsLongForm(path) ? ::CreateDirectoryW(Wide(path).c_str(), nullptr)
+                          : ::CreateDirectoryA(path.c_str(), nullptr);
+}
 
 void SetAttributes(const std::string& path, std::uint32_t attributes) {
   ::SetFileAttributesA(path.c_str(), attributes);
 }
 
 std::optional<std::uint32_t> Attributes(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  const DWORD attributes = AttributesOf(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   return attributes;
 }
@@ -137,6 +173,18 @@ std::vector<std::string> ListFiles(const std::string& pattern, Hidden hidden) {
 
 std::vector<Entry> ListEntries(const std::string& folder) {
   std::vector<Entry> entries;
+  if (IsLongForm(folder)) {
+    WIN32_FIND_DATAW found{};
+    const win32::UniqueFind search(
+        win32::FoundOrNull(::FindFirstFileW((Wide(folder) + L"\\*").c_str(), &found)));
+    if (!search) return entries;
+    do {
+      const std::wstring_view name = found.cFileName;
+      if (name != L"." && name != L"..")
+        entries.push_back({Narrow(found.cFileName), found.dwFileAttributes});
+    } while (::FindNextFileW(search.Get(), &found));
+    return entries;
+  }
   WIN32_FIND_DATAA found{};
   const win32::UniqueFind search(
       win32::FoundOrNull(::FindFirstFileA((folder + "\\*").c_str(), &found)));
@@ -148,7 +196,10 @@ std::vector<Entry> ListEntries(const std::string& folder) {
   return entries;
 }
 
-bool RemoveFolder(const std::string& path) { return ::RemoveDirectoryA(path.c_str()); }
+bool RemoveFolder(const std::string& path) {
+  return IsLongForm(path) ? ::RemoveDirectoryW(Wide(path).c_str())
+                          : ::RemoveDirectoryA(path.c_str());
+}
 
 std::string TempFolder() {
   char path[MAX_PATH + 1];
@@ -165,6 +216,12 @@ std::string UserFolderPath(UserFolder folder) {
   if (win32::Shell().SHGetFolderPathA(nullptr, which, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
     return {};
   return path;
+}
+
+std::string LongPath(const std::string& path) {
+  if (path.starts_with(R"(\\?\)") || path.starts_with(R"(\\.\)")) return path;
+  if (path.starts_with(R"(\\)")) return R"(\\?\UNC\)" + path.substr(2);
+  return R"(\\?\)" + path;
 }
 
 std::string PathAsUtf8(const std::string& path) {
@@ -186,13 +243,12 @@ bool CopyOneFile(const std::string& source, const std::string& target) {
 }
 
 bool CopyOpenFile(const std::string& source, const std::string& target) {
-  const HANDLE opened = ::CreateFileA(source.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE opened =
+      Create(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
   if (opened == INVALID_HANDLE_VALUE) return false;
   const win32::UniqueHandle from(opened);
-  const HANDLE made = ::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE made = Create(target, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
   if (made == INVALID_HANDLE_VALUE) return false;
   bool copied = true;
   {
@@ -212,7 +268,12 @@ bool CopyOpenFile(const std::string& source, const std::string& target) {
       }
     }
   }
-  if (!copied) ::DeleteFileA(target.c_str());
+  if (!copied) {
+    if (IsLongForm(target))
+      ::DeleteFileW(Wide(target).c_str());
+    else
+      ::DeleteFileA(target.c_str());
+  }
   return copied;
 }
 
@@ -223,9 +284,9 @@ namespace {
 // The entry itself, never what a link leads to, shared with every other
 // program; nothing when it cannot be opened.
 win32::UniqueHandle OpenEntry(const std::string& path, DWORD access) {
-  const HANDLE opened = ::CreateFileA(
-      path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE opened =
+      Create(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
   return win32::UniqueHandle(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
 }
 
@@ -267,8 +328,9 @@ bool LeadsElsewhere(HANDLE entry, const std::string& path, DWORD attributes) {
     }
     final_path.resize(length);
   }
+  // A long-form path is full already; the ANSI functions cannot resolve it.
   return !SameNoCase(Comparable(std::string(final_path.begin(), final_path.end())),
-                     Comparable(FullPath(path)));
+                     Comparable(IsLongForm(path) ? path : FullPath(path)));
 }
 
 }  // namespace
