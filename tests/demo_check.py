@@ -17,7 +17,7 @@ DESKTOP = (37, 111, 149)         # Wine's desktop background
 ACTIVE_CAPTION = (50, 150, 250)  # Wine's active title bar
 # The outer size of each window in pixels at 96 dpi, as Wine draws its frame.
 WINDOWS = {
-    "main.png": ("the main window", 169, 355),
+    "main.png": ("the main window", 169, 371),
     "cookie-manager.png": ("the Cookie Manager", 460, 340),
     "about.png": ("the About window", 279, 214),
     "proxy-test.png": ("the Proxy Test", 408, 332),

@@ -32,8 +32,17 @@ browsers::Survey SurveyAll(const std::vector<browsers::Store>& stores) {
         site.browsers.push_back(store.browser);
     }
   }
+  // Each site's browsers in the stores' order, as the cookies' survey has them.
+  const auto rank = [&](const std::string& browser) {
+    return std::find(survey.browsers.begin(), survey.browsers.end(), browser) -
+           survey.browsers.begin();
+  };
   survey.sites.clear();
-  for (auto& [host, site] : sites) survey.sites.push_back(std::move(site));
+  for (auto& [host, site] : sites) {
+    std::stable_sort(site.browsers.begin(), site.browsers.end(),
+                     [&](const std::string& a, const std::string& b) { return rank(a) < rank(b); });
+    survey.sites.push_back(std::move(site));
+  }
   return survey;
 }
 

@@ -40,12 +40,12 @@ constexpr std::array<ui::ControlSpec, 9> kLayout{{
      .window_class = WC_BUTTONA,
      .text = "&Apply",
      .style = kPushButton,
-     .rect = {120, 4170, 855, 375}},
+     .rect = {120, 4410, 855, 375}},
     {.id = kExitButton,
      .window_class = WC_BUTTONA,
      .text = "E&xit",
      .style = kPushButton,
-     .rect = {1455, 4170, 855, 375}},
+     .rect = {1455, 4410, 855, 375}},
     // The height includes the drop-down list; the edit field keeps its own.
     {.id = kProxyBox,
      .window_class = WC_COMBOBOXA,
@@ -54,7 +54,7 @@ constexpr std::array<ui::ControlSpec, 9> kLayout{{
     {.id = kStatusLine,
      .window_class = WC_STATICA,
      .style = SS_LEFT | SS_NOPREFIX | SS_NOTIFY,  // notified: the tip shows over it
-     .rect = {105, 2100, 2235, 2010}},
+     .rect = {105, 2100, 2235, 2250}},
     {.id = kProxyLabel,
      .window_class = WC_STATICA,
      .text = "Current Proxy && Port",
@@ -204,7 +204,7 @@ MainWindow::MainWindow(OtherWindows& other_windows) : other_windows_(other_windo
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
       0,
       2445,
-      4665,
+      4905,
       ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MASKFOLD)),
   };
   Create(frame, kLayout, nullptr, ui::BuildMenuBar(kMenus));

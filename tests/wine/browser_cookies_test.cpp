@@ -26,6 +26,11 @@ class BrowserCookiesTest : public ::testing::Test {
         driver::LocalAppData() + R"(\Google\Chrome\User Data)", "Default",
         {{".tracker.net"}, {"www.example.com"}, {"B.example"}, {"a.example"}});
     driver::MakeFirefoxStore("x.default-release", {{".tracker.net"}, {"news.example.org"}});
+    // Site data too: one site's alone, one beside its cookies.
+    const std::string indexed_db =
+        driver::LocalAppData() + R"(\Google\Chrome\User Data\Default\IndexedDB\)";
+    driver::MakeFolders(indexed_db + "https_only-data.example_0.indexeddb.leveldb");
+    driver::MakeFolders(indexed_db + "https_tracker.net_0.indexeddb.leveldb");
   }
 
   // Opens the window and waits until the stores are read.
@@ -65,15 +70,16 @@ TEST_F(BrowserCookiesTest, ListsTheSitesWithTheirBrowsersAndMovesThemAcross) {
   // www.example.com is kept by example.com; shop.example.org by the jar's
   // legacy cookie.
   EXPECT_EQ(Entries(window, kSiteList),
-            (Texts{"a.example (Chrome)", "b.example (Chrome)", "news.example.org (Firefox)",
-                   "tracker.net (Chrome, Firefox)"}));
+            (Texts{"a.example (Chrome: cookies)", "b.example (Chrome: cookies)",
+                   "news.example.org (Firefox: cookies)", "only-data.example (Chrome: site data)",
+                   "tracker.net (Chrome, Firefox: cookies, site data)"}));
   EXPECT_EQ(Entries(window, kProtectedList), (Texts{"example.com", "shop.example.org"}));
 
-  DoubleClick(window, kSiteList, 3);
+  DoubleClick(window, kSiteList, 4);
   EXPECT_EQ(driver::ReadFileBytes(file_), "example.com\r\ntracker.net\r\n");
   EXPECT_EQ(Entries(window, kProtectedList),
             (Texts{"example.com", "shop.example.org", "tracker.net"}));
-  EXPECT_EQ(Entries(window, kSiteList).size(), 3u);
+  EXPECT_EQ(Entries(window, kSiteList).size(), 4u);
 
   // Enter on the protected list: example.com goes, and its subdomain comes
   // back on the left.
@@ -84,8 +90,9 @@ TEST_F(BrowserCookiesTest, ListsTheSitesWithTheirBrowsersAndMovesThemAcross) {
   program.PressKey(VK_RETURN);
   EXPECT_EQ(driver::ReadFileBytes(file_), "tracker.net\r\n");
   EXPECT_EQ(Entries(window, kSiteList),
-            (Texts{"a.example (Chrome)", "b.example (Chrome)", "news.example.org (Firefox)",
-                   "www.example.com (Chrome)"}));
+            (Texts{"a.example (Chrome: cookies)", "b.example (Chrome: cookies)",
+                   "news.example.org (Firefox: cookies)", "only-data.example (Chrome: site data)",
+                   "www.example.com (Chrome: cookies)"}));
   EXPECT_TRUE(program.Dialogs().empty());
 
   // The jar's cookie keeps its site protected.
@@ -109,8 +116,10 @@ TEST_F(BrowserCookiesTest, ALockedStoreIsNamedUntilReadAgainFindsItFree) {
   EXPECT_EQ(driver::WindowText(::GetDlgItem(window, kStatusLabel))
                 .rfind("Could not read the cookies of Chrome,", 0),
             0u);
+  // The site data is still read: the store's browser is named in its place.
   EXPECT_EQ(Entries(window, kSiteList),
-            (Texts{"news.example.org (Firefox)", "tracker.net (Firefox)"}));
+            (Texts{"news.example.org (Firefox: cookies)", "only-data.example (Chrome: site data)",
+                   "tracker.net (Chrome, Firefox: cookies, site data)"}));
 
   sqlite3_exec(lock, "ROLLBACK", nullptr, nullptr, nullptr);
   sqlite3_close(lock);
@@ -120,7 +129,7 @@ TEST_F(BrowserCookiesTest, ALockedStoreIsNamedUntilReadAgainFindsItFree) {
                         SMTO_NORMAL, 30000, &result);
   for (int i = 0; i < 100 && Hint(window).starts_with("Reading"); ++i) ::Sleep(100);
   EXPECT_EQ(driver::WindowText(::GetDlgItem(window, kStatusLabel)), "");
-  EXPECT_EQ(Entries(window, kSiteList).size(), 4u);
+  EXPECT_EQ(Entries(window, kSiteList).size(), 5u);
   EXPECT_TRUE(program.Dialogs().empty());
 }
 

@@ -61,7 +61,7 @@ TEST_F(MainWindowTest, ShowsTheCurrentProxyAndPutsTheFocusOnApply) {
   RECT client{};
   ::GetClientRect(main, &client);
   EXPECT_EQ(client.right, twips::ToPixels(2445, dpi));
-  EXPECT_EQ(client.bottom, twips::ToPixels(4665, dpi));
+  EXPECT_EQ(client.bottom, twips::ToPixels(4905, dpi));
 
   // Centred on the screen.
   RECT outer{};
