@@ -2,8 +2,9 @@
 // IndexedDB and CacheStorage folders and a Local Storage of 100,000 keys
 // over them, 100 origins protected, beside the floor: a bare program that
 // removes the same folders and deletes the same keys with one compaction.
-// The wipe's own work on top (the plan, the link checks, the copy to the
-// recycle bin, the reopen that proves the store) is what the ratio shows.
+// The wipe's own work on top (the plan, the link checks, setting the parts
+// aside in the recycle bin, the reopen that proves the store) is what the
+// ratio shows.
 #include <windows.h>
 
 #include <cstdio>
@@ -174,7 +175,9 @@ int main() {
       kOrigins, kKeys, kProtected, sites_gone);
   std::printf("floor (the same folders removed, the same keys deleted, one compaction): %.3f s\n",
               floor);
-  std::printf("wipe (plan, link checks, copy to the recycle bin, changes, reopen): %.3f s\n", wipe);
+  std::printf(
+      "wipe (plan, link checks, parts set aside in the recycle bin, changes, reopen): %.3f s\n",
+      wipe);
   std::printf("ratio: %.2f (goal: at most 1.5)\n", wipe / floor);
   return 0;
 }

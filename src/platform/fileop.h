@@ -19,6 +19,9 @@ inline constexpr unsigned kNoErrorUi = 0x400;      // FOF_NOERRORUI
 inline constexpr unsigned kAllowUndo = 0x40;       // FOF_ALLOWUNDO: to the recycle bin
 inline constexpr unsigned kFilesOnly = 0x80;       // FOF_FILESONLY: wildcards match files only
 inline constexpr unsigned kNoRecursion = 0x1000;   // FOF_NORECURSION: never into subfolders
+// FOF_WANTNUKEWARNING: what the bin cannot take is asked about, even with
+// kNoConfirmation, rather than deleted for good without a word.
+inline constexpr unsigned kWantNukeWarning = 0x4000;
 
 struct Record {
   std::uintptr_t owner = 0;  // window of the dialogs; 0 for none

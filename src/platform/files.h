@@ -90,6 +90,10 @@ bool CopyOneFile(const std::string& source, const std::string& target);
 bool CopyOpenFile(const std::string& source, const std::string& target);
 // Deletes one file.
 bool DeleteOneFile(const std::string& path);
+// Moves a file or a whole folder, with what it holds and links as
+// themselves, to a name on the same volume that does not exist yet; false
+// when it cannot (another volume among the reasons).
+bool MoveEntry(const std::string& from, const std::string& to);
 
 // True when the path is a link or junction, or leads somewhere else than
 // itself through one (a folder above it that is a link, or, under Wine, a

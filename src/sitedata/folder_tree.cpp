@@ -22,16 +22,23 @@ void RemoveInside(const std::string& folder, Removed& removed) {
   }
 }
 
+// Below an entry that is itself no link, every link or junction carries
+// the reparse point attribute: the listing tells, without opening a file.
+bool LinkInside(const std::string& folder) {
+  for (const auto& entry : files::ListEntries(folder)) {
+    if (entry.attributes & files::kAttributeReparsePoint) return true;
+    if (IsFolder(entry.attributes) && LinkInside(folder + "\\" + entry.name)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool HoldsLink(const std::string& path) {
   const auto attributes = files::Attributes(path);
   if (!attributes) return false;
   if ((*attributes & files::kAttributeReparsePoint) || files::IsLink(path)) return true;
-  if (!IsFolder(*attributes)) return false;
-  for (const auto& entry : files::ListEntries(path))
-    if (HoldsLink(path + "\\" + entry.name)) return true;
-  return false;
+  return IsFolder(*attributes) && LinkInside(path);
 }
 
 bool CopyTree(const std::string& source, const std::string& target) {

@@ -8,8 +8,8 @@
 
 namespace sitedata {
 
-// True when the path, or anything below it, is a link or junction (or
-// leads elsewhere through one).
+// True when the path is a link or junction, or leads elsewhere through one,
+// or anything below it is a link or junction.
 bool HoldsLink(const std::string& path);
 
 // Copies a file or a whole folder to target, which must not exist; false

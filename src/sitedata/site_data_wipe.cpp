@@ -45,15 +45,33 @@ bool MakeParents(const std::string& base, const std::string& relative) {
   return true;
 }
 
-// The parts copied, as they lie in the profile, into one folder named for
-// the recycle bin, which then goes to the bin whole. True only when the bin
-// holds it: the shell deletes for good, without a word, what the bin cannot
-// take, so its count must have grown.
-bool CopyToRecycleBin(const browsers::Store& store, const std::vector<Part>& parts,
-                      std::size_t number) {
+// Sends one file or folder to the recycle bin. True only when the bin holds
+// it: the shell deletes for good what the bin cannot take, so its count must
+// have grown. What it cannot take is asked about, never deleted unseen.
+bool ToRecycleBin(const std::string& path) {
+  platform::fileop::Record record;
+  record.function = platform::fileop::kDelete;
+  record.flags = platform::fileop::kAllowUndo | platform::fileop::kNoConfirmation |
+                 platform::fileop::kSilent | platform::fileop::kNoErrorUi |
+                 platform::fileop::kWantNukeWarning;
+  record.from.push_back(path);
+  const auto before = platform::fileop::RecycleBinItems(path);
+  const bool run = before && platform::fileop::Run(record).Succeeded();
+  const auto after = platform::fileop::RecycleBinItems(path);
+  return run && after && *after >= *before + 1 && !files::Exists(path);
+}
+
+// The parts, as they lie in the profile, gathered into one folder named
+// for the recycle bin, which then goes to the bin whole: a part that goes
+// is moved there (a rename: its files are neither read nor written), a
+// store that changes is copied. When the bin does not take the folder, the
+// moved parts go back and the profile is as it was. False then, and when a
+// part could not be set aside.
+bool SetAsideInRecycleBin(const browsers::Store& store, const std::vector<Part>& parts,
+                          std::size_t number, SiteDataReport& report) {
   // A short name: a profile's own paths run long, and the copy's lie below
-  // it. One that an earlier run of this process id left makes the copy
-  // fail, never mix with it; the next start removes it.
+  // it. One that an earlier run of this process id left makes this fail,
+  // never mix with it; the next start sends it to the bin.
   std::string holder = files::TempFolder() + "\\" + kCopyFolderPrefix;
   holder += std::to_string(platform::process::CurrentProcessId()) + "-";
   holder += std::to_string(number);
@@ -61,30 +79,35 @@ bool CopyToRecycleBin(const browsers::Store& store, const std::vector<Part>& par
   const std::string copy =
       holder + "\\" + SiteDataCopyName(store, platform::process::LocalTimeNow());
   // The copy's paths are the profile's with the copy's folder before them:
-  // written as long paths, past MAX_PATH.
+  // long paths, past MAX_PATH.
   const std::string long_copy = files::LongPath(copy);
-  bool copied = files::MakeDirectory(copy);
+  std::vector<const Part*> moved;
+  bool set_aside = files::MakeDirectory(copy);
   for (const Part& part : parts) {
-    if (!copied) break;
-    copied = MakeParents(long_copy, part.relative) &&
-             CopyTree(files::LongPath(store.folder + "\\" + part.relative),
-                      long_copy + "\\" + part.relative);
+    if (!set_aside) break;
+    const std::string from = files::LongPath(store.folder + "\\" + part.relative);
+    const std::string to = long_copy + "\\" + part.relative;
+    set_aside = MakeParents(long_copy, part.relative);
+    if (set_aside && part.action == Action::kRemove && files::MoveEntry(from, to))
+      moved.push_back(&part);
+    else
+      set_aside = set_aside && CopyTree(from, to);  // another volume, or a store
   }
-  bool binned = false;
-  if (copied) {
-    platform::fileop::Record record;
-    record.function = platform::fileop::kDelete;
-    record.flags = platform::fileop::kAllowUndo | platform::fileop::kNoConfirmation |
-                   platform::fileop::kSilent | platform::fileop::kNoErrorUi;
-    record.from.push_back(copy);
-    const auto before = platform::fileop::RecycleBinItems(holder);
-    binned = before && platform::fileop::Run(record).Succeeded();
-    const auto after = platform::fileop::RecycleBinItems(holder);
-    binned = binned && after && *after >= *before + 1 && !files::Exists(copy);
+  const bool binned = set_aside && ToRecycleBin(copy);
+  bool back = true;
+  if (!binned)
+    for (const Part* part : moved)
+      back = files::MoveEntry(long_copy + "\\" + part->relative,
+                              files::LongPath(store.folder + "\\" + part->relative)) &&
+             back;
+  if (!back) {
+    // Never removed: what could not go back stays where it is, named.
+    report.left.push_back({holder, "the profile's data set aside here could not go back"});
+    return false;
   }
-  // Whatever is left here was not taken by the recycle bin.
+  // Whatever is left here is a copy: the profile still has its original.
   RemoveTree(files::LongPath(holder));
-  return copied && binned;
+  return binned;
 }
 
 // Every part of the plan is changed now that its copy is in the bin; a part
@@ -116,16 +139,16 @@ std::string SiteDataCopyName(const browsers::Store& store, const platform::proce
   return name;
 }
 
-void RemoveLeftoverSiteDataCopies() {
+void BinLeftoverSiteData() {
   const std::string temp = files::TempFolder();
   for (const auto& entry : files::ListEntries(temp)) {
     if (!entry.name.starts_with(kCopyFolderPrefix) ||
         !(entry.attributes & files::kAttributeDirectory) ||
         (entry.attributes & files::kAttributeReparsePoint))
       continue;
-    // A copy of a profile that was never changed: the profile still holds
-    // all of it. One that cannot go stays; the next start tries again.
-    RemoveTree(files::LongPath(temp + "\\" + entry.name));
+    // A run that ended in the middle: what it set aside was on its way to
+    // the bin. One the bin does not take stays; the next start tries again.
+    [[maybe_unused]] const bool binned = ToRecycleBin(temp + "\\" + entry.name);
   }
 }
 
@@ -152,7 +175,7 @@ SiteDataReport WipeSiteData(const std::vector<browsers::Store>& stores,
     for (const auto& linked : plan.linked)
       report.left.push_back({store.folder + "\\" + linked, "it holds a link to somewhere else"});
     if (plan.parts.empty()) continue;
-    if (!CopyToRecycleBin(store, plan.parts, number)) {
+    if (!SetAsideInRecycleBin(store, plan.parts, number, report)) {
       report.not_copied.push_back(store.folder);
       continue;
     }

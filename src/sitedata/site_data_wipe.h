@@ -1,9 +1,9 @@
 // Apply's wipe of the browsers' site data: every unprotected site's storage
 // (IndexedDB, CacheStorage, Local Storage, partitioned buckets, HSTS and
 // the network state) leaves each profile, the protected sites keep all of
-// theirs. What goes or changes in a profile is first copied to the recycle
-// bin as one item; a profile whose copy the bin cannot take is left as it
-// is, and so is the profile of a running browser.
+// theirs. What goes or changes in a profile first goes to the recycle bin
+// as one item; a profile whose item the bin cannot take is left as it is,
+// and so is the profile of a running browser.
 #pragma once
 
 #include <cstddef>
@@ -41,8 +41,8 @@ SiteDataReport WipeSiteData(const std::vector<browsers::Store>& stores,
 // Default, before Maskfold 2026-12-08 14.03".
 std::string SiteDataCopyName(const browsers::Store& store, const platform::process::LocalTime& at);
 
-// Removes the copy folders that a run ended in the middle of a copy left in
-// the temporary folder: a profile changes only once its copy is in the bin.
-void RemoveLeftoverSiteDataCopies();
+// Sends to the recycle bin what a run that ended in the middle set aside in
+// the temporary folder: a profile's parts on their way there, or copies.
+void BinLeftoverSiteData();
 
 }  // namespace sitedata

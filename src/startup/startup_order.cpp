@@ -31,7 +31,7 @@ void RepairJar(Steps& steps, const std::string& cookies_folder) {
 void Run(Steps& steps, const std::string& banner_url) {
   RepairJar(steps, steps.LoadMainWindow());
   browsers::RemoveLeftoverCopies();
-  sitedata::RemoveLeftoverSiteDataCopies();
+  sitedata::BinLeftoverSiteData();
   const std::string folder = platform::files::ApplicationFolder();
   // A banner left read-only by an earlier run must not block the new one.
   platform::files::SetAttributes(folder + "\\" + std::string(ids::kBannerFile),

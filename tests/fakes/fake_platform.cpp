@@ -187,6 +187,25 @@ bool CopyOneFile(const std::string& source, const std::string& target) {
   return true;
 }
 
+bool MoveEntry(const std::string& from, const std::string& to) {
+  if (!Exists(from) || Exists(to) || system_state.unwritable.count(to)) return false;
+  const auto moved = [&](auto& map) {
+    std::decay_t<decltype(map)> kept;
+    for (auto& [path, value] : map) {
+      if (path == from)
+        kept[to] = value;
+      else if (path.starts_with(from + "\\"))
+        kept[to + path.substr(from.size())] = value;
+      else
+        kept[path] = value;
+    }
+    map = std::move(kept);
+  };
+  moved(system_state.attributes);
+  moved(system_state.files);
+  return true;
+}
+
 bool DeleteOneFile(const std::string& path) {
   if (system_state.unwritable.count(path)) return false;
   return system_state.files.erase(path) != 0;
@@ -311,7 +330,10 @@ status::Win32Error Run(const Record& record) {
   fake::system_state.file_operations.push_back(text);
   // As the shell does: a delete to the recycle bin removes the files whether
   // or not the bin takes them; only its count tells.
-  if (record.function == kDelete && (record.flags & kAllowUndo))
+  // What the bin cannot take is asked about with kWantNukeWarning: the
+  // user here answers No, and it stays.
+  const bool kept = !fake::system_state.recycle_bin_takes && (record.flags & kWantNukeWarning);
+  if (record.function == kDelete && (record.flags & kAllowUndo) && !kept)
     for (const auto& name : record.from) {
       // A folder goes whole, as one item.
       bool gone = fake::system_state.files.erase(name) != 0;

@@ -51,7 +51,9 @@ struct FakeSystem {
   bool launch_works = true;
   // Shell file operations run: "Delete(from|flags)", "Copy(from|to|flags)".
   // A delete with kAllowUndo removes the named files; the recycle bin counts
-  // them only while it takes them (it may be off or full).
+  // them only while it takes them (it may be off or full). With
+  // kWantNukeWarning what it does not take is kept, as a user who answers
+  // the shell's question No keeps it.
   std::vector<std::string> file_operations;
   bool recycle_bin_takes = true;
   std::uint64_t recycle_bin_items = 0;

@@ -279,6 +279,13 @@ bool CopyOpenFile(const std::string& source, const std::string& target) {
 
 bool DeleteOneFile(const std::string& path) { return ::DeleteFileA(path.c_str()); }
 
+bool MoveEntry(const std::string& from, const std::string& to) {
+  // No MOVEFILE_COPY_ALLOWED: a move is a rename, or nothing.
+  if (IsLongForm(from) || IsLongForm(to))
+    return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), 0);
+  return ::MoveFileExA(from.c_str(), to.c_str(), 0);
+}
+
 namespace {
 
 // The entry itself, never what a link leads to, shared with every other
@@ -290,12 +297,16 @@ win32::UniqueHandle OpenEntry(const std::string& path, DWORD access) {
   return win32::UniqueHandle(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
 }
 
-// The path without "\\?\" ("\\?\UNC\" for a share), in its long form.
+// The path without "\\?\" ("\\?\UNC\" for a share).
+std::string WithoutPrefix(std::string path) {
+  if (path.starts_with(R"(\\?\UNC\)")) return "\\\\" + path.substr(8);
+  if (path.starts_with(R"(\\?\)")) return path.substr(4);
+  return path;
+}
+
+// The path without its prefix, in its long form.
 std::string Comparable(std::string path) {
-  if (path.starts_with(R"(\\?\UNC\)"))
-    path = "\\\\" + path.substr(8);
-  else if (path.starts_with(R"(\\?\)"))
-    path = path.substr(4);
+  path = WithoutPrefix(std::move(path));
   std::vector<char> long_form(MAX_PATH);
   for (;;) {
     const DWORD length =
@@ -329,8 +340,12 @@ bool LeadsElsewhere(HANDLE entry, const std::string& path, DWORD attributes) {
     final_path.resize(length);
   }
   // A long-form path is full already; the ANSI functions cannot resolve it.
-  return !SameNoCase(Comparable(std::string(final_path.begin(), final_path.end())),
-                     Comparable(IsLongForm(path) ? path : FullPath(path)));
+  const std::string final_text(final_path.begin(), final_path.end());
+  const std::string full = IsLongForm(path) ? path : FullPath(path);
+  // The same text is the same entry; only a difference asks for the long
+  // forms, which look up every folder on the way (8.3 names, say).
+  if (SameNoCase(WithoutPrefix(final_text), WithoutPrefix(full))) return false;
+  return !SameNoCase(Comparable(final_text), Comparable(full));
 }
 
 }  // namespace
