@@ -209,6 +209,13 @@ std::optional<std::string> SiteDataReport::Message() const {
     parts.push_back(part);
   }
   if (parts.empty()) return std::nullopt;
+  // Beside what was left, what went.
+  if (!sites.empty()) {
+    std::string part = "The site data of " + std::to_string(sites.size());
+    part += sites.size() == 1 ? " site was" : " sites was";
+    part += " cleared; what it held is in the Recycle Bin.";
+    parts.insert(parts.begin(), part);
+  }
   std::string text = parts.front();
   for (std::size_t i = 1; i < parts.size(); ++i) text += "\n\n" + parts[i];
   return text;

@@ -160,7 +160,10 @@ TEST_F(SiteDataWipeTest, AProfileChangesOnlyOnceItsCopyIsInTheRecycleBin) {
   EXPECT_FALSE(files::Exists(tracker));
   EXPECT_EQ(report.sites, std::vector<std::string>{"tracker.test"});
   EXPECT_EQ(report.cleaned, std::vector<std::string>{"Chrome"});
-  EXPECT_EQ(report.Message(), std::nullopt);
+  EXPECT_EQ(report.Message(), std::nullopt) << "the status line counts it";
+  report.to_close = {"Firefox"};
+  EXPECT_EQ(report.Message()->substr(0, 74),
+            "The site data of 1 site was cleared; what it held is in the Recycle Bin.\n\n");
   ASSERT_EQ(FakeSystem::Get().file_operations.size(), 1u) << "one profile, one copy";
   EXPECT_NE(FakeSystem::Get().file_operations[0].find(
                 R"(\Site data of Chrome, Default, before Maskfold 2026-12-07 14.03|)"),
