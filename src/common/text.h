@@ -17,6 +17,13 @@ inline bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// ASCII letters in lower case, as the comparisons above see them.
+inline std::string LowerAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
 inline bool StartsWithNoCase(std::string_view whole, std::string_view prefix) {
   return whole.size() >= prefix.size() && EqualsNoCase(whole.substr(0, prefix.size()), prefix);
 }

@@ -44,9 +44,9 @@ bool Goes(const Json& entry, const char* host_member, bool host_is_server,
   if (partition == entry.end() || !partition->is_array() || partition->empty()) return false;
   const auto& site = partition->front();
   if (!site.is_string()) return false;
-  // A site that cannot be read is no protected one.
+  // A site that cannot be read is kept, as a folder of no known name is.
   const auto top_level = browsers::SiteOfTopFrameKey(site.get_ref<const std::string&>());
-  return !top_level || (!top_level->empty() && !kept.Keeps(*top_level));
+  return top_level && !top_level->empty() && !kept.Keeps(*top_level);
 }
 
 struct HostList {

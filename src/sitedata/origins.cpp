@@ -171,7 +171,15 @@ std::optional<Origin> FromStorageKey(std::string_view key) {
   if (first == '1' && attributes.size() == 2 && attributes[1].first == '2' &&
       Digits(attributes[0].second) && Digits(attributes[1].second))
     return origin;
-  // An opaque top-level site, or anything newer: left alone.
+  // An opaque top-level site opened from another: that site partitions it.
+  if (first == '4' && attributes.size() == 3 && attributes[1].first == '5' &&
+      attributes[2].first == '6' && Digits(attributes[0].second) && Digits(attributes[1].second)) {
+    auto precursor = FromUrlOrigin(attributes[2].second);
+    if (!precursor) return std::nullopt;
+    origin->top_level_site = std::move(precursor->host);
+    return origin;
+  }
+  // Anything newer: left alone.
   return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #include "sitedata/part_changes.h"
 
+#include <atomic>
 #include <set>
 
 #include "platform/files.h"
@@ -11,6 +12,7 @@
 #include "sitedata/network_state.h"
 #include "sitedata/origins.h"
 #include "sitedata/sqlite_stores.h"
+#include "sqlite3.h"
 
 namespace sitedata {
 namespace {
@@ -107,13 +109,18 @@ PartOutcome WipeFileSystemOrigins(const std::string& path, const browsers::Prote
   lock.lock.reset();  // the open takes it again
   auto opened = LevelDbStore::Open(path);
   if (!opened.store) return {{}, 0, "LevelDB does not open it cleanly"};
-  std::vector<std::string> keys, doomed;
-  if (const auto read = opened.store->Keys(keys); !read.Ok())
+  std::vector<std::pair<std::string, std::string>> entries;
+  std::vector<std::string> doomed;
+  if (const auto read = opened.store->Entries(entries); !read.Ok())
     return {{}, 0, "LevelDB could not read it: " + read.problem};
-  for (const auto& key : keys) {
+  // An origin's key goes with its folder: one whose folder stayed (a link
+  // inside, say) keeps it, or the folder would be no one's.
+  const std::string file_system = path.substr(0, path.find_last_of('\\'));
+  for (const auto& [key, folder] : entries) {
     if (!key.starts_with(kFileSystemOriginPrefix)) continue;
     const auto origin = FromFileSystemIdentifier(key.substr(sizeof kFileSystemOriginPrefix - 1));
-    if (origin && !Keeps(kept, *origin)) doomed.push_back(key);
+    if (origin && !Keeps(kept, *origin) && !files::Exists(file_system + "\\" + folder))
+      doomed.push_back(key);
   }
   if (doomed.empty()) return {};
   if (const auto deleted = opened.store->Delete(doomed); !deleted.Ok())
@@ -129,8 +136,11 @@ PartOutcome WipeFileSystemOrigins(const std::string& path, const browsers::Prote
 std::vector<std::pair<std::string, std::string>> ReadFromCopy(const std::string& folder) {
   std::vector<std::pair<std::string, std::string>> entries;
   if (!files::Exists(folder)) return entries;
-  std::string copy = files::TempFolder() + "\\Maskfold LevelDB read ";
-  copy += std::to_string(platform::process::CurrentProcessId());
+  // Each read its own: the Browser Cookies window and Apply may read at once.
+  static std::atomic<unsigned> reads{0};
+  std::string copy = files::TempFolder() + "\\" + kLevelDbReadPrefix;
+  copy += std::to_string(platform::process::CurrentProcessId()) + "-";
+  copy += std::to_string(++reads);
   RemoveTree(copy);
   if (CopyTree(folder, copy))
     if (auto opened = LevelDbStore::Open(copy); opened.store)
@@ -139,7 +149,32 @@ std::vector<std::pair<std::string, std::string>> ReadFromCopy(const std::string&
   return entries;
 }
 
+bool UnprotectedBucketStays(const std::string& quota, const browsers::ProtectedSites& kept) {
+  const std::string web_storage = quota.substr(0, quota.find_last_of('\\'));
+  for (const auto& [id, key] : Buckets(quota)) {
+    const auto origin = FromStorageKey(key);
+    if (origin && !Keeps(kept, *origin) && files::Exists(web_storage + "\\" + id)) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> Buckets(const std::string& quota) {
+  namespace sqlite = browsers::sqlite;
+  std::vector<std::pair<std::string, std::string>> buckets;
+  sqlite::Deadline deadline(browsers::kStoreDeadline);
+  sqlite::Database database;
+  sqlite::Statement statement;
+  if (sqlite::Open(quota, SQLITE_OPEN_READONLY, deadline, database) != SQLITE_OK ||
+      sqlite::Prepare(database.get(), "SELECT id, storage_key FROM buckets", statement) !=
+          SQLITE_OK)
+    return buckets;
+  while (sqlite3_step(statement.get()) == SQLITE_ROW)
+    buckets.emplace_back(std::to_string(sqlite3_column_int64(statement.get(), 0)),
+                         std::string(sqlite::TextOf(statement.get(), 1)));
+  return buckets;
+}
 
 PartOutcome ChangeStore(Action action, const std::string& path, const Plan& plan) {
   const browsers::ProtectedSites& kept = *plan.kept;
@@ -174,7 +209,11 @@ PartOutcome ChangeStore(Action action, const std::string& path, const Plan& plan
       return FromState(wiped.state, wiped.deleted);
     }
     case Action::kQuotaManager: {
-      // The buckets' folders are parts of their own, removed beside this.
+      // The buckets' folders are parts of their own, removed before this:
+      // while one of an unprotected bucket stayed, its row stays too, or
+      // the folder would be no one's.
+      if (UnprotectedBucketStays(path, kept))
+        return {{}, 0, "a folder of its buckets could not be removed"};
       const auto wiped = WipeQuotaBuckets(path, kept, AlreadyCopied);
       return FromState(wiped.state, wiped.deleted);
     }

@@ -9,7 +9,6 @@
 #include "sitedata/folder_tree.h"
 #include "sitedata/origins.h"
 #include "sitedata/part_changes.h"
-#include "sqlite3.h"
 
 namespace sitedata {
 namespace {
@@ -72,34 +71,6 @@ class Planner {
   Plan plan_;
   std::set<std::string> kept_hosts_, data_hosts_;
 };
-
-struct CloseDatabase {
-  void operator()(sqlite3* database) const { sqlite3_close_v2(database); }
-};
-struct FinalizeStatement {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-
-// The buckets of WebStorage's quota database: id and storage key, read
-// only; nothing when it cannot be read.
-std::vector<std::pair<std::string, std::string>> Buckets(const std::string& path) {
-  std::vector<std::pair<std::string, std::string>> buckets;
-  sqlite3* opened = nullptr;
-  const int result =
-      sqlite3_open_v2(files::PathAsUtf8(path).c_str(), &opened, SQLITE_OPEN_READONLY, nullptr);
-  const std::unique_ptr<sqlite3, CloseDatabase> database(opened);
-  if (result != SQLITE_OK) return buckets;
-  sqlite3_stmt* prepared = nullptr;
-  if (sqlite3_prepare_v2(opened, "SELECT id, storage_key FROM buckets", -1, &prepared, nullptr) !=
-      SQLITE_OK)
-    return buckets;
-  const std::unique_ptr<sqlite3_stmt, FinalizeStatement> statement(prepared);
-  while (sqlite3_step(prepared) == SQLITE_ROW) {
-    const auto* key = reinterpret_cast<const char*>(sqlite3_column_text(prepared, 1));
-    buckets.emplace_back(std::to_string(sqlite3_column_int64(prepared, 0)), key ? key : "");
-  }
-  return buckets;
-}
 
 // The hosts of the web addresses a text holds ("https://hsts.keep.test:443,*"
 // in Preferences' site settings): HSTS names its hosts only by hash, and a
@@ -182,6 +153,9 @@ void PlanFirefox(Planner& planner) {
     planner.Origin(folder, origin);
   }
   planner.Store("webappsstore.sqlite", Action::kWebAppsStore);
+  // The older localStorage's archive: an origin without its folder would
+  // take its rows back from it.
+  planner.Store("storage\\ls-archive.sqlite", Action::kWebAppsStore);
   planner.Store("SiteSecurityServiceState.bin", Action::kFirefoxHsts);
 }
 

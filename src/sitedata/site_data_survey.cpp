@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "common/text.h"
 #include "sitedata/part_changes.h"
 #include "sitedata/profile_parts.h"
 
@@ -19,7 +20,7 @@ browsers::Survey SurveyAll(const std::vector<browsers::Store>& stores) {
   const browsers::ProtectedSites nothing_kept({});
   std::set<std::string> profiles;
   for (const auto& store : stores) {
-    if (store.folder.empty() || !profiles.insert(store.folder).second) continue;
+    if (store.folder.empty() || !profiles.insert(text::LowerAscii(store.folder)).second) continue;
     std::vector<std::string> hosts = PlanProfile(store, nothing_kept).data_hosts;
     for (auto& host : LocalStorageHosts(store)) hosts.push_back(std::move(host));
     for (const auto& host : hosts) {

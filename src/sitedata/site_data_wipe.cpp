@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "sitedata/folder_tree.h"
 #include "sitedata/origins.h"
+#include "sitedata/part_changes.h"
 #include "sitedata/profile_parts.h"
 
 namespace sitedata {
@@ -29,12 +30,6 @@ bool IsRunning(const std::vector<std::string>& running, const std::string& execu
                      [&](const std::string& name) { return text::EqualsNoCase(name, executable); });
 }
 
-std::string Lowered(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 // Makes every folder of the relative path's parents under the base.
 bool MakeParents(const std::string& base, const std::string& relative) {
   for (auto slash = relative.find('\\'); slash != std::string::npos;
@@ -45,10 +40,16 @@ bool MakeParents(const std::string& base, const std::string& relative) {
   return true;
 }
 
-// Sends one file or folder to the recycle bin. True only when the bin holds
-// it: the shell deletes for good what the bin cannot take, so its count must
-// have grown. What it cannot take is asked about, never deleted unseen.
-bool ToRecycleBin(const std::string& path) {
+enum class Binned {
+  kTaken,    // the bin's count shows it there
+  kGone,     // gone from its place, the count unchanged: a full bin made room,
+             // or the user chose to delete it for good when the shell asked
+  kRefused,  // still in its place
+};
+
+// Sends one file or folder to the recycle bin. What the bin cannot take the
+// shell asks about (kWantNukeWarning), never deleting it unseen.
+Binned ToRecycleBin(const std::string& path) {
   platform::fileop::Record record;
   record.function = platform::fileop::kDelete;
   record.flags = platform::fileop::kAllowUndo | platform::fileop::kNoConfirmation |
@@ -56,17 +57,22 @@ bool ToRecycleBin(const std::string& path) {
                  platform::fileop::kWantNukeWarning;
   record.from.push_back(path);
   const auto before = platform::fileop::RecycleBinItems(path);
-  const bool run = before && platform::fileop::Run(record).Succeeded();
+  if (!before) return Binned::kRefused;  // a bin that cannot be counted is not tried
+  [[maybe_unused]] const auto run = platform::fileop::Run(record);  // what is left tells
+  if (files::Exists(path)) return Binned::kRefused;
   const auto after = platform::fileop::RecycleBinItems(path);
-  return run && after && *after >= *before + 1 && !files::Exists(path);
+  return after && *after >= *before + 1 ? Binned::kTaken : Binned::kGone;
 }
+
+// A database's journal beside it, copied with it.
+constexpr const char* kJournals[] = {"-wal", "-journal"};
 
 // The parts, as they lie in the profile, gathered into one folder named
 // for the recycle bin, which then goes to the bin whole: a part that goes
 // is moved there (a rename: its files are neither read nor written), a
-// store that changes is copied. When the bin does not take the folder, the
-// moved parts go back and the profile is as it was. False then, and when a
-// part could not be set aside.
+// store that changes is copied, with its journal. When the bin does not
+// take the folder, the moved parts go back and the profile is as it was:
+// false then, and when a part could not be set aside.
 bool SetAsideInRecycleBin(const browsers::Store& store, const std::vector<Part>& parts,
                           std::size_t number, SiteDataReport& report) {
   // A short name: a profile's own paths run long, and the copy's lie below
@@ -88,32 +94,43 @@ bool SetAsideInRecycleBin(const browsers::Store& store, const std::vector<Part>&
     const std::string from = files::LongPath(store.folder + "\\" + part.relative);
     const std::string to = long_copy + "\\" + part.relative;
     set_aside = MakeParents(long_copy, part.relative);
-    if (set_aside && part.action == Action::kRemove && files::MoveEntry(from, to))
+    if (set_aside && part.action == Action::kRemove && files::MoveEntry(from, to)) {
       moved.push_back(&part);
-    else
-      set_aside = set_aside && CopyTree(from, to);  // another volume, or a store
+      continue;
+    }
+    set_aside = set_aside && CopyTree(from, to);  // another volume, or a store
+    for (const char* journal : kJournals)
+      if (set_aside && files::Exists(from + journal))
+        set_aside = CopyTree(from + journal, to + journal);
   }
-  const bool binned = set_aside && ToRecycleBin(copy);
+  const Binned binned = set_aside ? ToRecycleBin(copy) : Binned::kRefused;
+  if (binned == Binned::kGone) report.unseen.push_back(store.folder);
   bool back = true;
-  if (!binned)
+  if (binned == Binned::kRefused)
     for (const Part* part : moved)
       back = files::MoveEntry(long_copy + "\\" + part->relative,
                               files::LongPath(store.folder + "\\" + part->relative)) &&
              back;
   if (!back) {
-    // Never removed: what could not go back stays where it is, named.
-    report.left.push_back({holder, "the profile's data set aside here could not go back"});
+    // Never removed: what could not go back stays, and goes to the bin at
+    // the next start.
+    report.left.push_back({holder,
+                           "what was set aside here could not go back into the profile; "
+                           "the next start sends it to the Recycle Bin"});
     return false;
   }
   // Whatever is left here is a copy: the profile still has its original.
-  RemoveTree(files::LongPath(holder));
-  return binned;
+  if (!RemoveTree(files::LongPath(holder)).gone)
+    report.left.push_back({holder, "a copy of the profile's stores could not be removed"});
+  return binned != Binned::kRefused;
 }
 
 // Every part of the plan is changed now that its copy is in the bin; a part
-// that its own check refuses stays as it is, and is named.
-void ChangeParts(const browsers::Store& store, const Plan& plan, std::set<std::string>& sites,
+// that its own check refuses stays as it is, and is named. True when one
+// part or more changed.
+bool ChangeParts(const browsers::Store& store, const Plan& plan, std::set<std::string>& sites,
                  SiteDataReport& report) {
+  bool changed = false;
   for (const Part& part : plan.parts) {
     const std::string path = store.folder + "\\" + part.relative;
     const PartOutcome done = ChangePart(part, path, plan);
@@ -123,7 +140,9 @@ void ChangeParts(const browsers::Store& store, const Plan& plan, std::set<std::s
     }
     sites.insert(done.hosts.begin(), done.hosts.end());
     report.entries_removed += done.entries;
+    changed = true;
   }
+  return changed;
 }
 
 }  // namespace
@@ -142,13 +161,24 @@ std::string SiteDataCopyName(const browsers::Store& store, const platform::proce
 void BinLeftoverSiteData() {
   const std::string temp = files::TempFolder();
   for (const auto& entry : files::ListEntries(temp)) {
-    if (!entry.name.starts_with(kCopyFolderPrefix) ||
-        !(entry.attributes & files::kAttributeDirectory) ||
+    if (!(entry.attributes & files::kAttributeDirectory) ||
         (entry.attributes & files::kAttributeReparsePoint))
       continue;
+    const std::string holder = files::LongPath(temp + "\\" + entry.name);
+    // A copy of a store read for its keys: the store still has them.
+    if (entry.name.starts_with(kLevelDbReadPrefix)) {
+      [[maybe_unused]] const Removed removed = RemoveTree(holder);  // else the next start
+      continue;
+    }
+    if (!entry.name.starts_with(kCopyFolderPrefix)) continue;
     // A run that ended in the middle: what it set aside was on its way to
-    // the bin. One the bin does not take stays; the next start tries again.
-    [[maybe_unused]] const bool binned = ToRecycleBin(temp + "\\" + entry.name);
+    // the bin, under its own name. One the bin does not take stays; the
+    // next start tries again.
+    for (const auto& item : files::ListEntries(holder)) {
+      if (item.attributes & files::kAttributeReparsePoint) continue;
+      [[maybe_unused]] const Binned binned = ToRecycleBin(holder + "\\" + item.name);
+    }
+    files::RemoveFolder(holder);  // stays while something in it does
   }
 }
 
@@ -159,7 +189,7 @@ SiteDataReport WipeSiteData(const std::vector<browsers::Store>& stores,
   std::set<std::string> done, sites;
   for (std::size_t number = 0; number < stores.size(); ++number) {
     const browsers::Store& store = stores[number];
-    if (store.folder.empty() || !done.insert(Lowered(store.folder)).second) continue;
+    if (store.folder.empty() || !done.insert(text::LowerAscii(store.folder)).second) continue;
     if (IsRunning(running, store.executable)) {
       AddOnce(report.to_close, store.browser);
       continue;
@@ -179,8 +209,7 @@ SiteDataReport WipeSiteData(const std::vector<browsers::Store>& stores,
       report.not_copied.push_back(store.folder);
       continue;
     }
-    ChangeParts(store, plan, sites, report);
-    AddOnce(report.cleaned, store.browser);
+    if (ChangeParts(store, plan, sites, report)) AddOnce(report.cleaned, store.browser);
   }
   report.sites.assign(sites.begin(), sites.end());
   return report;
@@ -201,6 +230,13 @@ std::optional<std::string> SiteDataReport::Message() const {
         "The site data of these profiles could not be copied to the recycle bin first (it may be "
         "turned off, full, or too small for it), so it was left as it is:";
     for (const auto& profile : not_copied) part += "\n" + profile;
+    parts.push_back(part);
+  }
+  if (!unseen.empty()) {
+    std::string part =
+        "Windows did not show the site data of these profiles arriving in the recycle bin: a full "
+        "bin may have made room for it, or it was deleted for good when Windows asked:";
+    for (const auto& profile : unseen) part += "\n" + profile;
     parts.push_back(part);
   }
   if (!left.empty()) {

@@ -24,7 +24,8 @@ struct SiteDataReport {
     std::string why;   // "LevelDB does not open it cleanly", ...
   };
   std::vector<Left> left;
-  std::vector<std::string> not_copied;  // profiles whose copy the bin did not take
+  std::vector<std::string> not_copied;  // profiles whose item the bin did not take
+  std::vector<std::string> unseen;      // profiles whose item left without the bin's count growing
   std::vector<std::string> cleaned;     // browsers with a profile's site data changed, each once
   std::vector<std::string> sites;       // the hosts whose data went, sorted, each once
   std::size_t entries_removed = 0;      // files, keys, HSTS entries, rows and members removed

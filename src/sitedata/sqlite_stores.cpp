@@ -1,5 +1,7 @@
 #include "sitedata/sqlite_stores.h"
 
+#include "sitedata/origins.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -106,22 +108,11 @@ bool IsWebScheme(std::string_view scheme) { return scheme == "http" || scheme ==
 // A storage key: the origin, then "^" and one character for each part;
 // "^0" is the top-level site of a partitioned key, "^6" the site that an
 // opaque top-level one came from.
+// Read as the plan reads the buckets' folders: a form it does not know is
+// kept, and so is its folder.
 bool KeepsStorageKey(const ProtectedSites& kept, std::string_view key) {
-  const auto caret = key.find('^');
-  const std::string_view origin = key.substr(0, caret);
-  const auto separator = origin.find("://");
-  if (separator != std::string_view::npos && !IsWebScheme(origin.substr(0, separator))) return true;
-  if (separator == std::string_view::npos || !KeepsOrigin(kept, origin)) return false;
-  if (caret == std::string_view::npos) return true;
-  std::string_view parts = key.substr(caret + 1);
-  while (true) {
-    const auto next = parts.find('^');
-    const std::string_view part = parts.substr(0, next);
-    if ((part.starts_with('0') || part.starts_with('6')) && !KeepsOrigin(kept, part.substr(1)))
-      return false;
-    if (next == std::string_view::npos) return true;
-    parts.remove_prefix(next + 1);
-  }
+  const auto origin = FromStorageKey(key);
+  return !origin || Keeps(kept, *origin);
 }
 
 // Firefox's origin key: the host reversed with a dot after it, then

@@ -85,11 +85,32 @@ std::string Trash() {
 
 std::string TrashFolder() { return Trash() + R"(\files)"; }
 
+namespace {
+// A file, or a folder with all it holds (the bin holds whole folders, whose
+// paths run past MAX_PATH: the wide functions, on a long-form path).
+void RemoveEntry(const std::wstring& path) {
+  if (::DeleteFileW(path.c_str())) return;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") RemoveEntry(path + L"\\" + name);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+  }
+  ::RemoveDirectoryW(path.c_str());
+}
+}  // namespace
+
 void EmptyTrash() {
   for (const char* part : {R"(\files)", R"(\info)"}) {
     const std::string folder = Trash() + part;
     for (const std::string& name : FolderEntries(folder))
-      ::DeleteFileA((folder + "\\" + name).c_str());
+      if (name != "." && name != "..") {
+        const std::string path = R"(\\?\)" + folder + "\\" + name;
+        RemoveEntry(std::wstring(path.begin(), path.end()));  // ASCII here
+      }
   }
 }
 

@@ -257,4 +257,34 @@ TEST_F(SiteDataTest, AStoreLevelDbWillNotOpenIsLeftAloneAndNamed) {
       chrome_ + R"(\Default\IndexedDB\https_tracker.test_28143.indexeddb.leveldb)"));
 }
 
+// The recycle bin cannot take the profile's item (here its folder is a
+// file): whatever the shell does with it, asked or not, no origin's data is
+// lost without its copy, and the user is told.
+TEST_F(SiteDataTest, NothingGoesWhenTheRecycleBinCannotTakeTheProfilesItem) {
+  driver::EmptyTrash();
+  const std::string bin = driver::TrashFolder();
+  ASSERT_TRUE(::RemoveDirectoryA(bin.c_str()));
+  driver::WriteFileBytes(bin, "not a folder");
+  const std::string tracker =
+      chrome_ + R"(\Default\IndexedDB\https_tracker.test_28143.indexeddb.leveldb)";
+  const std::string log = driver::ReadFileBytes(tracker + "\\000003.log");
+  std::string told;
+  {
+    driver::Program program(driver::InstallProgram("Maskfold Site Data No Bin"));
+    ASSERT_TRUE(program.WaitForMainWindow());
+    // A question about deleting for good is answered No.
+    program.AnswerDialogs({"No", "No", "No", "No", "OK"});
+    program.ApplyAndWait(driver::LoopbackProxy());
+    ASSERT_FALSE(program.Dialogs().empty());
+    told = program.Dialogs().back();
+  }
+  ::DeleteFileA(bin.c_str());
+  ::CreateDirectoryA(bin.c_str(), nullptr);
+  EXPECT_NE(told.find("could not be copied to the recycle bin first"), std::string::npos) << told;
+  EXPECT_NE(told.find(chrome_ + "\\Default"), std::string::npos) << told;
+  EXPECT_EQ(driver::ReadFileBytes(tracker + "\\000003.log"), log) << "the moved folder came back";
+  EXPECT_TRUE(
+      driver::PathExists(FirefoxProfile() + R"(\storage\default\https+++tracker.test+28143)"));
+}
+
 }  // namespace
