@@ -69,14 +69,12 @@ PartOutcome Rewrite(const std::string& path, const char* browser, Filter filter)
   return {{}, static_cast<std::size_t>(filtered->removed), std::nullopt};
 }
 
-std::optional<Origin> OriginOfStorageKey(const std::string& key) { return FromStorageKey(key); }
-
 PartOutcome WipeLocal(const std::string& path, const browsers::ProtectedSites& kept) {
   std::set<std::string> gone;
   const LocalStorageWipe wiped = WipeLocalStorage(
       path,
       [&](const std::string& key) {
-        const auto origin = OriginOfStorageKey(key);
+        const auto origin = FromStorageKey(key);
         if (!origin || Keeps(kept, *origin)) return true;
         gone.insert(browsers::SiteOf(origin->host));
         return false;

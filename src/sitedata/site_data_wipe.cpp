@@ -72,7 +72,8 @@ constexpr const char* kJournals[] = {"-wal", "-journal"};
 // is moved there (a rename: its files are neither read nor written), a
 // store that changes is copied, with its journal. When the bin does not
 // take the folder, the moved parts go back and the profile is as it was:
-// false then, and when a part could not be set aside.
+// false then (the profile named in not_copied), and when a part could not
+// go back (named in left).
 bool SetAsideInRecycleBin(const browsers::Store& store, const std::vector<Part>& parts,
                           std::size_t number, SiteDataReport& report) {
   // A short name: a profile's own paths run long, and the copy's lie below
@@ -81,7 +82,10 @@ bool SetAsideInRecycleBin(const browsers::Store& store, const std::vector<Part>&
   std::string holder = files::TempFolder() + "\\" + kCopyFolderPrefix;
   holder += std::to_string(platform::process::CurrentProcessId()) + "-";
   holder += std::to_string(number);
-  if (!files::MakeDirectory(holder)) return false;
+  if (!files::MakeDirectory(holder)) {
+    report.not_copied.push_back(store.folder);
+    return false;
+  }
   const std::string copy =
       holder + "\\" + SiteDataCopyName(store, platform::process::LocalTimeNow());
   // The copy's paths are the profile's with the copy's folder before them:
@@ -122,6 +126,7 @@ bool SetAsideInRecycleBin(const browsers::Store& store, const std::vector<Part>&
   // Whatever is left here is a copy: the profile still has its original.
   if (!RemoveTree(files::LongPath(holder)).gone)
     report.left.push_back({holder, "a copy of the profile's stores could not be removed"});
+  if (binned == Binned::kRefused) report.not_copied.push_back(store.folder);
   return binned != Binned::kRefused;
 }
 
@@ -205,10 +210,7 @@ SiteDataReport WipeSiteData(const std::vector<browsers::Store>& stores,
     for (const auto& linked : plan.linked)
       report.left.push_back({store.folder + "\\" + linked, "it holds a link to somewhere else"});
     if (plan.parts.empty()) continue;
-    if (!SetAsideInRecycleBin(store, plan.parts, number, report)) {
-      report.not_copied.push_back(store.folder);
-      continue;
-    }
+    if (!SetAsideInRecycleBin(store, plan.parts, number, report)) continue;
     if (ChangeParts(store, plan, sites, report)) AddOnce(report.cleaned, store.browser);
   }
   report.sites.assign(sites.begin(), sites.end());
