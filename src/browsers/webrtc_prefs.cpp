@@ -2,19 +2,15 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
+
+#include "browsers/json_text.h"
 
 namespace browsers {
 namespace {
 
 using Kind = WebRtcSetting::Kind;
-using Json = nlohmann::ordered_json;  // members in the file's order
-
-// Chromium's own reader refuses deeper files; deeper ones are no
-// Preferences, and would only cost stack in the recursive steps below.
-constexpr int kMaxDepth = 200;
 constexpr char kObject[] = "webrtc";
 constexpr char kMember[] = "ip_handling_policy";
 // As Chromium and Firefox write them.
@@ -24,19 +20,6 @@ constexpr std::string_view kQuotedPref = R"("media.peerconnection.ice.proxy_only
 constexpr std::string_view kPrefLineStart =
     R"(user_pref("media.peerconnection.ice.proxy_only_if_behind_proxy", )";
 constexpr std::size_t kMaxSplices = 4;
-
-std::optional<Json> Parsed(std::string_view text) {
-  bool too_deep = false;
-  Json parsed = Json::parse(
-      text.data(), text.data() + text.size(),
-      [&too_deep](int depth, Json::parse_event_t, Json&) {
-        too_deep = too_deep || depth > kMaxDepth;
-        return true;
-      },
-      /*allow_exceptions=*/false);
-  if (parsed.is_discarded() || too_deep) return std::nullopt;
-  return parsed;
-}
 
 // Equal as JSON, whatever the order of the members.
 bool SameValue(const Json& a, const Json& b) {
@@ -114,12 +97,12 @@ std::vector<std::string> Splices(const std::string& text, const WebRtcSetting& n
 }
 
 std::optional<std::string> PreferencesWith(const std::string& text, const WebRtcSetting& setting) {
-  const auto preferences = Parsed(text);
+  const auto preferences = ParsedJson(text);
   if (!preferences) return std::nullopt;
   const auto now = PreferencesSetting(*preferences);
   if (!now) return std::nullopt;
   std::optional<Json> value;
-  if (setting.kind == Kind::kValue && !(value = Parsed(setting.literal))) return std::nullopt;
+  if (setting.kind == Kind::kValue && !(value = ParsedJson(setting.literal))) return std::nullopt;
 
   Json intended = *preferences;
   if (value) {
@@ -131,7 +114,7 @@ std::optional<std::string> PreferencesWith(const std::string& text, const WebRtc
   if (SameValue(intended, *preferences)) return text;
   const auto wanted = value ? std::optional<std::string>(value->dump()) : std::nullopt;
   for (auto& spliced : Splices(text, *now, wanted))
-    if (const auto parsed = Parsed(spliced); parsed && SameValue(*parsed, intended))
+    if (const auto parsed = ParsedJson(spliced); parsed && SameValue(*parsed, intended))
       return std::move(spliced);
   // Laid out anew: every member keeps its value and its place, though
   // strings and numbers may be written in another, equal, form.
@@ -220,7 +203,7 @@ WebRtcSetting KeptToProxy(PrefsFormat format) {
 
 std::optional<WebRtcSetting> SettingIn(PrefsFormat format, std::string_view text) {
   if (format == PrefsFormat::kPrefsJs) return PrefsJsSetting(text);
-  const auto preferences = Parsed(text);
+  const auto preferences = ParsedJson(text);
   if (!preferences) return std::nullopt;
   return PreferencesSetting(*preferences);
 }

@@ -4,11 +4,15 @@
 #include <cstdint>
 #include <unordered_set>
 
+#include "browsers/json_text.h"
 #include "sitedata/digest.h"
-#include "sitedata/json_text.h"
 #include "sitedata/origins.h"
 
 namespace sitedata {
+
+using browsers::Json;
+using browsers::JsonText;
+using browsers::ParsedJson;
 namespace {
 
 constexpr int kTransportSecurityVersion = 2;

@@ -4,10 +4,14 @@
 
 #include <string>
 
-#include "sitedata/json_text.h"
+#include "browsers/json_text.h"
 #include "sitedata/origins.h"
 
 namespace sitedata {
+
+using browsers::Json;
+using browsers::JsonText;
+using browsers::ParsedJson;
 namespace {
 
 constexpr int kPropertiesVersion = 5;

@@ -1,6 +1,6 @@
 // The browsers' JSON files read and written back, members in the file's own
-// order. Private to sitedata: the JSON library stays out of every header
-// that others include.
+// order. Included only by the sources that read them: the JSON library stays
+// out of every other header.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace sitedata {
+namespace browsers {
 
 using Json = nlohmann::ordered_json;
 
@@ -18,4 +18,4 @@ std::optional<Json> ParsedJson(std::string_view text);
 // UTF-8 (which Chromium's own reader would refuse).
 std::optional<std::string> JsonText(const Json& value);
 
-}  // namespace sitedata
+}  // namespace browsers

@@ -1,6 +1,6 @@
-#include "sitedata/json_text.h"
+#include "browsers/json_text.h"
 
-namespace sitedata {
+namespace browsers {
 namespace {
 
 // Chromium's reader stops at this depth too.
@@ -29,4 +29,4 @@ std::optional<std::string> JsonText(const Json& value) {
   }
 }
 
-}  // namespace sitedata
+}  // namespace browsers
